@@ -1,0 +1,59 @@
+#pragma once
+// What the workbench controller asks of the window that hosts it. The Qt main
+// window implements it; `vornc run` has a headless one; tests record calls.
+#include <string>
+#include <vector>
+
+namespace vorn {
+
+// Page indices of the page control, in tab order.
+enum PageIndex : int {
+    kPageSource = 0,
+    kPageExpanded = 1,
+    kPageCompiler = 2,
+    kPageInterpreter = 3,
+    kPageProgramOutput = 4,
+};
+
+class WorkbenchView {
+public:
+    virtual ~WorkbenchView() = default;
+
+    // Replace the whole text of the "Expanded" page (MMExpanded).
+    virtual void SetExpandedText(const std::string& text) = 0;
+    // Replace the whole text of the "Compiler" page (MMCompilerDebug).
+    virtual void SetCompilerText(const std::string& text) = 0;
+    // Append one line to "Program Output" (MMOutput).
+    virtual void AppendOutputLine(const std::string& line) = 0;
+    // Append one line to "Interpreter" (MMInterpretDebug).
+    virtual void AppendInterpreterLine(const std::string& line) = 0;
+    virtual void ClearOutput() = 0;
+
+    virtual void SelectPage(int index) = 0;
+    // Show or hide the tab of one page (only "Expanded" and "Interpreter" are ever hidden).
+    virtual void SetPageVisible(int index, bool visible) = 0;
+
+    // Picture index of TBCompile: 11 not compiled, 12 compiled.
+    virtual void SetCompilePicture(int index) = 0;
+    virtual int CompilePicture() const = 0;
+    // Caption of MNConnect, hint and picture of TBRun.
+    virtual void SetConnectCaption(const std::string& caption) = 0;
+    virtual void SetRunHint(const std::string& hint) = 0;
+    virtual void SetRunPicture(int index) = 0;
+    // Caption of MNDebug.
+    virtual void SetDebugCaption(const std::string& caption) = 0;
+    // Check mark of DisplayCompilerOutput1.
+    virtual void SetCompilerOutputChecked(bool checked) = 0;
+
+    // The editor's lines, without line ends.
+    virtual std::vector<std::string> EditorLines() const = 0;
+    // The window's Modified flag, set by every edit.
+    virtual void SetModified(bool modified) = 0;
+    // The 100 ms timer; it runs from start to end, Connect enables it again.
+    virtual void EnableTimer() = 0;
+
+    // The application's standard error box, for an error that ends a command.
+    virtual void ShowError(const std::string& message) = 0;
+};
+
+}  // namespace vorn
