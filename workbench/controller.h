@@ -1,0 +1,79 @@
+#pragma once
+// The workbench's spine: Compile, Connect/Disconnect, the 100 ms tick and the
+// two display switches. It knows no window; it talks to one through
+// WorkbenchView, to FSUIPC through IpcLink and runs code on a Machine.
+#include <string>
+
+#include "preprocessor/memory_stream.h"
+#include "workbench/view.h"
+
+namespace vorn {
+
+class IpcLink;
+class Machine;
+
+// Picture indices of the toolbar buttons.
+inline constexpr int kPictureNotCompiled = 11;  // TBCompile
+inline constexpr int kPictureCompiled = 12;     // TBCompile
+inline constexpr int kPictureRunConnected = 9;  // TBRun while connected
+inline constexpr int kPictureRunIdle = 10;      // TBRun while disconnected
+
+// FSUIPC offset read once per tick to prove the link is alive.
+inline constexpr int HeartbeatOffset = 0x0C48;
+// Simulator version asked for at Connect: 0 accepts any.
+inline constexpr int kRequestedSimVersion = 0;
+// Period of the workbench timer.
+inline constexpr int kTickMilliseconds = 100;
+
+class WorkbenchController {
+public:
+    // The view, the link and the machine must outlive the controller.
+    WorkbenchController(WorkbenchView& view, IpcLink& link, Machine& machine);
+
+    WorkbenchController(const WorkbenchController&) = delete;
+    WorkbenchController& operator=(const WorkbenchController&) = delete;
+
+    // The share of the main window's creation: disconnected state, buffers
+    // emptied, pages shown/hidden, "Source" selected, compiler output off.
+    void StartUp();
+
+    void Compile();
+    void ToggleConnection();
+    void SetConnected(bool on);
+    void TimerTick();
+    void ToggleDebug();
+    void ToggleCompilerOutput();
+    void SourceChanged();
+
+    bool Connected() const { return connected_; }
+    // Read back from the TBCompile picture: it is the only record of a success.
+    bool Compiled() const;
+    bool ShowCompilerOutput() const { return showCompilerOutput_; }
+    // The process-wide debug switch (DebugMode).
+    bool Debugging() const;
+
+    // The machine's two line sinks.
+    void ProgramOutputLine(const std::string& line);
+    void TraceLine(const std::string& line);
+
+    // The four buffers, read-only, for tools and tests.
+    const MemoryStream& SourceBuffer() const { return source_; }
+    const MemoryStream& ExpandedBuffer() const { return expanded_; }
+    const MemoryStream& ListingBuffer() const { return listing_; }
+    const MemoryStream& ImageBuffer() const { return image_; }
+
+private:
+    WorkbenchView& view_;
+    IpcLink& link_;
+    Machine& machine_;
+
+    MemoryStream source_;
+    MemoryStream expanded_;
+    MemoryStream listing_;
+    MemoryStream image_;
+
+    bool connected_ = false;
+    bool showCompilerOutput_ = false;
+};
+
+}  // namespace vorn
