@@ -1,0 +1,94 @@
+#pragma once
+// One FSUIPC link: the shared request block, its queued read and write
+// records, the exchange with retries, and the version handshake. The program
+// has one link (ipc.h); tests make their own over their own transports.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fsuipc/transport.h"
+
+namespace vorn {
+
+enum IpcResultCode : int {
+    kIpcOk = 0,
+    kIpcAlreadyOpen = 1,      // IpcOpen: the link is already open
+    kIpcNoServer = 2,         // IpcOpen: neither "UIPCMAIN" nor "FS98MAIN" exists
+    kIpcRegisterFailed = 3,   // IpcOpen: registering the message failed
+    kIpcAtomFailed = 4,       // IpcOpen: creating the atom failed
+    kIpcCreateFailed = 5,     // IpcOpen: creating the shared memory failed, or it exists
+    kIpcMapFailed = 6,        // IpcOpen: mapping the shared memory failed
+    kIpcRefused = 7,          // IpcOpen: handshake refused, server found as "UIPCMAIN"
+    kIpcWrongSimulator = 8,   // IpcOpen: the simulator is not the one requested
+    kIpcNotOpen = 9,          // queue and exchange: the link is not open
+    kIpcNothingQueued = 10,   // IpcExchange: nothing is queued
+    kIpcTimeout = 11,         // IpcExchange: 10 attempts failed, no system error
+    kIpcSendFailed = 12,      // IpcExchange: 10 attempts failed with a system error
+    kIpcBadAnswer = 13,       // IpcExchange: answer other than 1, or a damaged block
+    kIpcRefusedFs98 = 14,     // IpcOpen: handshake refused, server found as "FS98MAIN"
+    kIpcTooLarge = 15,        // queue: the record does not fit
+};
+using IpcResult = int;
+
+// The registered message name and the stem of the shared-memory name:
+// "VorerOro:IPC", or VORN_IPC_NAME when that is set and non-empty.
+std::string IpcName();
+
+// The text of a result code, for messages ("handshake refused" ...).
+const char* IpcResultText(IpcResult result);
+
+class IpcLink {
+public:
+    explicit IpcLink(IpcTransport& transport, IpcClock& clock = RealClock());
+    ~IpcLink();
+    IpcLink(const IpcLink&) = delete;
+    IpcLink& operator=(const IpcLink&) = delete;
+
+    bool Open(std::uint32_t simVersion, IpcResult& result);
+    void Close();
+    bool IsOpen() const { return view_ != nullptr; }
+
+    bool QueueRead(std::uint32_t offset, std::uint32_t size, void* destination, IpcResult& result);
+    bool QueueWrite(std::uint32_t offset, std::uint32_t size, const void* source, IpcResult& result);
+    bool Exchange(IpcResult& result);
+
+    std::int16_t ReadByte(std::uint16_t offset);
+    std::int32_t ReadLong(std::uint16_t offset);
+    bool WriteByte(std::uint8_t value, std::uint16_t offset);
+    bool WriteLong(std::int32_t value, std::uint16_t offset);
+    IpcResult WriteBlock(const void* source, std::uint16_t offset, std::uint16_t size);
+    IpcResult ReadBlock(void* destination, std::uint16_t offset, std::uint16_t size);
+
+    std::uint32_t FsuipcVersion() const { return fsuipcVersion_; }
+    std::uint32_t SimulatorVersion() const { return simulatorVersion_; }
+    // Bytes queued so far (0 when the queue is empty or the link closed).
+    std::uint32_t QueuedBytes() const { return IsOpen() ? next_ : 0; }
+
+    void SetSendTimeout(std::uint32_t ms) { sendTimeoutMs_ = ms; }  // default 2000; tests only
+
+private:
+    bool Fits(std::uint32_t header, std::uint32_t size, IpcResult& result) const;
+    bool Send(IpcResult& result);
+    bool Walk();
+
+    IpcTransport& transport_;
+    IpcClock& clock_;
+    ServerHandle server_ = 0;
+    std::uint32_t message_ = 0;
+    std::uint16_t atom_ = 0;
+    BlockHandle block_ = 0;
+    std::uint8_t* view_ = nullptr;
+    std::uint32_t next_ = 0;  // write position, relative to view_
+    std::uint32_t fsuipcVersion_ = 0;
+    std::uint32_t simulatorVersion_ = 0;
+    std::uint32_t sendTimeoutMs_ = 2000;
+    // Read destinations of the queued records; the record's 32-bit
+    // destination field holds index + 1 (0 = discard), so 64-bit builds work.
+    struct Destination {
+        void* address;
+        std::uint32_t size;
+    };
+    std::vector<Destination> destinations_;
+};
+
+}  // namespace vorn

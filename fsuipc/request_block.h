@@ -1,0 +1,47 @@
+#pragma once
+// Layout of the shared request block, shared by the client and the
+// simulated server. Every field is a 32-bit little-endian integer; records
+// are packed from the start of the block without padding.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace vorn {
+
+inline constexpr std::uint32_t kBlockSize = 0x8000;    // bytes of shared memory
+inline constexpr std::uint32_t kBlockLimit = 0x7F00;   // queued bytes + terminator never exceed this
+inline constexpr std::uint32_t kReadHeaderSize = 16;   // id, offset, size, destination
+inline constexpr std::uint32_t kWriteHeaderSize = 12;  // id, offset, size
+inline constexpr std::uint32_t kTerminatorSize = 4;
+inline constexpr std::uint32_t kRecordRead = 1;
+inline constexpr std::uint32_t kRecordWrite = 2;
+
+// Handshake offsets and values.
+inline constexpr std::uint32_t kOffsetFsuipcVersion = 0x3304;
+inline constexpr std::uint32_t kOffsetSimulatorVersion = 0x3308;
+inline constexpr std::uint32_t kOffsetLibraryVersion = 0x330A;
+inline constexpr std::uint32_t kMinimumFsuipcVersion = 0x19980005;
+inline constexpr std::uint32_t kSimulatorSignature = 0xFADE;  // upper 16 bits of 0x3308
+inline constexpr std::uint16_t kLibraryVersion = 1004;
+
+// Hot-key table.
+inline constexpr std::uint32_t kOffsetHotKeyCount = 0x320C;
+inline constexpr std::uint32_t kOffsetHotKeyTable = 0x3210;
+inline constexpr std::uint32_t kHotKeyEntries = 56;
+
+// Heartbeat byte read by the workbench every tick.
+inline constexpr std::uint32_t kOffsetHeartbeat = 0x0C48;
+
+inline std::uint32_t LoadU32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+inline void StoreU32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+    p[2] = std::uint8_t(v >> 16);
+    p[3] = std::uint8_t(v >> 24);
+}
+
+}  // namespace vorn

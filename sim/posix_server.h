@@ -1,0 +1,59 @@
+#pragma once
+// The POSIX serving loop of vorn-sim: one Unix-domain socket per server
+// class, a shared-memory block per client request, and command lines from an
+// input descriptor. Single-threaded; every client connection is served in
+// turn, each with its own block.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/sim_server.h"
+
+namespace vorn {
+
+class PosixServer {
+public:
+    // Answers one command line; sets quit to stop serving.
+    using CommandHandler = std::function<std::string(std::string_view line, bool& quit)>;
+
+    PosixServer(SimServer& server, std::vector<std::string> classNames);
+    ~PosixServer();  // closes the sockets and removes their files
+    PosixServer(const PosixServer&) = delete;
+    PosixServer& operator=(const PosixServer&) = delete;
+
+    // Creates the sockets. False with a message in `error` when a folder or
+    // socket cannot be made, or another live server already has the class.
+    bool Listen(std::string& error);
+    const std::vector<std::string>& SocketPaths() const { return paths_; }
+
+    // Serves until a command asks to quit, Stop() is called, or (when
+    // quitOnEndOfInput) the input reaches its end. inputFd < 0 serves
+    // without commands. Answers are written to outputFd, one line each.
+    void Serve(int inputFd, int outputFd, const CommandHandler& handler, bool quitOnEndOfInput);
+
+    // Safe from a signal handler and from another thread.
+    void Stop();
+
+    // Installs SIGINT/SIGTERM handlers that Stop() this server.
+    void StopOnSignals();
+
+private:
+    struct Connection;
+    void Accept(int listenFd);
+    bool ServeRequest(Connection& c);
+    void Close();
+
+    SimServer& server_;
+    std::vector<std::string> classes_;
+    std::vector<std::string> paths_;
+    std::vector<int> listenFds_;
+    std::vector<std::unique_ptr<Connection>> connections_;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    std::atomic<bool> stop_{false};
+};
+
+}  // namespace vorn

@@ -1,0 +1,66 @@
+#pragma once
+// The simulated FSUIPC server: 64 KiB of offset bytes, the handshake values,
+// the hot-key table and key presses. It processes request blocks the way
+// FSUIPC does (records in order, reads filled in place, writes applied,
+// answer 1). Transports (in-process, POSIX socket) carry blocks to it.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vorn {
+
+struct SimServerOptions {
+    std::uint32_t answer = 1;                  // answer to a well-formed block
+    bool neverAnswer = false;                  // transports let every call time out
+    std::uint32_t fsuipcVersion = 0x40000000;  // held at 0x3304
+    std::uint16_t simulator = 8;               // low 16 bits of 0x3308 (upper: 0xFADE)
+    std::uint32_t delayMs = 0;                 // transports wait this long before answering
+};
+
+struct SimHotKey {
+    std::uint32_t index;     // entry number; the entry sits at 0x3210 + 4 * index
+    std::uint8_t key;
+    std::uint8_t modifier;
+    std::uint8_t flag;       // byte 3: non-zero once pressed, until the client clears it
+};
+
+class SimServer {
+public:
+    static constexpr std::size_t kOffsetSpace = 0x10000;
+
+    explicit SimServer(SimServerOptions options = {});
+
+    const SimServerOptions& Options() const { return options_; }
+
+    // Processes one request block of `size` bytes. Every record is checked
+    // (id, size, bounds of the block and of the offset space) before anything
+    // is touched; a malformed block gets answer 0 and changes nothing. With
+    // an answer other than 1 configured, the block is left alone and that
+    // answer returned.
+    std::uint32_t ProcessBlock(std::uint8_t* block, std::size_t size);
+
+    // Flags every registered hot-key entry with this key and modifier;
+    // returns how many were flagged.
+    int Press(std::uint8_t key, std::uint8_t modifier);
+
+    // Direct access to the offset bytes; ranges past 0xFFFF are cut short.
+    void Poke(std::uint16_t offset, const void* bytes, std::size_t n);
+    void Peek(std::uint16_t offset, void* bytes, std::size_t n) const;
+
+    std::vector<SimHotKey> RegisteredKeys() const;
+
+    // The library version the last client sent to 0x330A (0 = none yet).
+    std::uint16_t ClientLibraryVersion() const { return libraryVersion_; }
+    // Blocks processed with answer 1.
+    std::uint64_t BlocksProcessed() const { return processed_; }
+
+private:
+    void SetFixedValues();
+
+    SimServerOptions options_;
+    std::vector<std::uint8_t> memory_;
+    std::uint16_t libraryVersion_ = 0;
+    std::uint64_t processed_ = 0;
+};
+
+}  // namespace vorn
