@@ -1,0 +1,119 @@
+#pragma once
+// The virtual machine: one loaded program and its 101 processes. The
+// applications keep one per program; tests make their own.
+//
+// Load reads a code image (and refuses a malformed one), Start registers the
+// program's hot keys with FSUIPC, Tick runs one scheduling round (hot keys,
+// then every active process for up to 500 instructions, 1 in debug mode),
+// Stop releases the hot keys.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "machine/debug_mode.h"
+#include "machine/sound_player.h"
+
+namespace vorn {
+
+class IpcLink;
+struct DecodedProgram;
+
+using LineSink = std::function<void(const std::string&)>;
+
+inline constexpr int kProcessSlots = 101;
+inline constexpr int kStackSlots = 51;
+inline constexpr int kRunBudget = 500;
+inline constexpr int kFirstSequenceSlot = 56;  // SSQ hands out 56..100
+inline constexpr int kHotKeyEntries = 56;      // FSUIPC 0x3210..0x32EF
+inline constexpr std::uint16_t kHotKeyTable = 0x3210;
+
+class Machine {
+public:
+    // The link, the switch and the player must outlive the machine. Without
+    // a player, PLAY uses a DefaultSoundPlayer.
+    explicit Machine(IpcLink& link, const bool& debugMode = DebugMode, SoundPlayer* player = nullptr);
+    ~Machine();
+    Machine(const Machine&) = delete;
+    Machine& operator=(const Machine&) = delete;
+
+    // Replaces the program. Every loader line goes to `trace`. A malformed
+    // image is refused: false, one line saying why on `output` (when given)
+    // and LoadError(), and the machine holds no program until the next load.
+    bool Load(std::span<const std::uint8_t> image, const LineSink& trace,
+              const LineSink& output = nullptr);
+    // Registers every key routine's hot key. A key that finds none of the 56
+    // entries free gets "No free hot-key slot" on `output` and stays unregistered.
+    void Start(const LineSink& output = nullptr);
+    void Stop();
+    void Tick(const LineSink& output, const LineSink& trace);
+    // Runs one process for one tick from `pc`; returns its new PC.
+    std::int32_t Run(std::int32_t pc, int slot, const LineSink& output, const LineSink& trace);
+
+    // Read-only views for tests and tools.
+    bool Loaded() const { return loaded_; }
+    const std::string& LoadError() const { return loadError_; }
+    std::int32_t ProcessPc(int slot) const { return pc_.at(slot); }
+    std::int32_t StackPointer(int slot) const { return sp_.at(slot); }
+    std::int32_t FrameBase(int slot) const { return frameBase_.at(slot); }
+    std::int32_t FrameMark(int slot) const { return frameMark_.at(slot); }
+    std::int32_t WaitCount(int slot) const { return wait_.at(slot); }
+    std::int32_t StackInt(int slot, int i) const { return ints_.at(Index(slot, i)); }
+    double StackFloat(int slot, int i) const { return floats_.at(Index(slot, i)); }
+    std::uint8_t StackTag(int slot, int i) const { return tags_.at(Index(slot, i)); }
+    bool HotKeyRegistered(int slot) const { return registered_.at(slot) != 0; }
+    // Hot-key slot of key routine k, -1 when it is not registered.
+    std::int32_t HotKeySlot(int k) const { return hotKeySlot_.at(k); }
+    std::int32_t LinkError() const { return linkError_; }
+    std::span<const std::uint8_t> DataSegment() const { return data_; }
+    std::span<const std::int32_t> Code() const { return code_; }
+    std::span<const std::int32_t> Labels() const { return labels_; }
+    int KeyRoutineCount() const { return static_cast<int>(keyEntry_.size()); }
+
+    // Find free process slot: the first of 56..100 whose PC is negative, with
+    // its stack pointer, frame base and wait count reset; -1 when none is free.
+    int FindFreeProcessSlot();
+
+private:
+    friend class Executor;
+    static std::size_t Index(int slot, int i);
+    void ClearProgram();
+
+    IpcLink& link_;
+    const bool& debugMode_;
+    SoundPlayer* player_;
+    std::unique_ptr<SoundPlayer> defaultPlayer_;
+
+    // Program tables, sized at load.
+    bool loaded_ = false;
+    std::string loadError_;
+    std::vector<std::int32_t> code_;
+    std::vector<std::int32_t> labels_;
+    std::vector<std::int32_t> keyEntry_;
+    std::vector<std::int32_t> keyCode_;
+    std::vector<std::int32_t> keyModifier_;
+    std::vector<std::int32_t> keyParam_;
+    std::vector<std::uint8_t> data_;
+    std::unique_ptr<DecodedProgram> decoded_;
+
+    // Process table.
+    std::array<std::int32_t, kProcessSlots> pc_{};
+    std::array<std::int32_t, kProcessSlots> sp_{};
+    std::array<std::int32_t, kProcessSlots> frameBase_{};
+    std::array<std::int32_t, kProcessSlots> frameMark_{};
+    std::array<std::int32_t, kProcessSlots> wait_{};
+    std::array<std::uint8_t, kProcessSlots> registered_{};
+    // The operand stacks' three fields as parallel arrays, so a push of one
+    // kind leaves the other field of the slot as it was.
+    std::vector<std::int32_t> ints_ = std::vector<std::int32_t>(kProcessSlots * kStackSlots);
+    std::vector<double> floats_ = std::vector<double>(kProcessSlots * kStackSlots);
+    std::vector<std::uint8_t> tags_ = std::vector<std::uint8_t>(kProcessSlots * kStackSlots);
+
+    std::array<std::int32_t, kProcessSlots> hotKeySlot_{};
+    std::int32_t linkError_ = 0;
+};
+
+}  // namespace vorn
