@@ -1,0 +1,127 @@
+#pragma once
+// The scanner of the script language.
+//
+// TCustomLexer is the line-reading runtime: it pulls the expanded source one
+// line at a time through a TextStreamAdapter, so LineNumber is always the
+// number of lines read so far (0 before the first, the line of the last token
+// read). Lines of any length are held; there is no fixed buffer or match
+// limit, and the scanner never ends the program.
+//
+// TScriptLexer runs the automaton that re2c generates from lexer.re (the single
+// source of the lexical rules) and interns identifier and literal texts.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "preprocessor/memory_stream.h"
+#include "preprocessor/text_stream_adapter.h"
+
+namespace vorn {
+
+class TCustomLexer {
+public:
+    // Receives diagnostics the scanner finds itself ("Unterminated comment").
+    // The parser installs one that reports through ReportError.
+    using DiagnosticSink = std::function<void(const std::string& message)>;
+
+    static constexpr int kEndOfInput = -1;
+
+    // Reads input from its start. The stream must outlive the lexer.
+    explicit TCustomLexer(MemoryStream& input);
+    virtual ~TCustomLexer() = default;
+    TCustomLexer(const TCustomLexer&) = delete;
+    TCustomLexer& operator=(const TCustomLexer&) = delete;
+
+    // The next token number, or 0 at the end of the input (again on every
+    // further call).
+    virtual int NextToken() = 0;
+
+    int LineNumber() const { return lineNumber_; }
+    // The characters of the last token as written; empty at the end of input.
+    const std::string& TokenText() const { return tokenText_; }
+
+    // The next character (0..255), reading a new line when the current one is
+    // used up, or kEndOfInput. Used by actions that read on their own.
+    int ReadChar();
+    // Pushes a character back in front of the unread input.
+    void UnreadChar(char ch);
+
+    void SetDiagnosticSink(DiagnosticSink sink) { sink_ = std::move(sink); }
+
+protected:
+    // The re2c custom input interface. Every line is held with its LF, so a
+    // match never spans lines (block comments are read by their action).
+    unsigned char Peek() {
+        return cursor_ < line_.size() ? static_cast<unsigned char>(line_[cursor_]) : PeekNextLine();
+    }
+    void Skip() { ++cursor_; }
+    void Backup() { marker_ = cursor_; }
+    void Restore() { cursor_ = marker_; }
+
+    // Marks where the next match starts.
+    void BeginMatch() { start_ = cursor_; }
+    // Makes the current match the token text.
+    void TakeMatch() { tokenText_.assign(line_, start_, cursor_ - start_); }
+    // True when the position is past the last line's end (a 0 from Peek there
+    // is the end of input, not a NUL byte of the text).
+    bool PastEnd(std::size_t position) const { return position >= line_.size(); }
+    std::size_t MatchStart() const { return start_; }
+    // Forgets the rest of the current line.
+    void DiscardLine();
+    void ClearTokenText() { tokenText_.clear(); }
+
+    void Diagnose(const std::string& message) {
+        if (sink_) sink_(message);
+    }
+
+private:
+    unsigned char PeekNextLine();
+    bool ReadNextLine();
+
+    TextStreamAdapter reader_;
+    std::string line_;        // the current line with its LF, minus what was consumed before start_
+    std::size_t cursor_ = 0;
+    std::size_t marker_ = 0;
+    std::size_t start_ = 0;
+    int lineNumber_ = 0;
+    bool inputDone_ = false;
+    std::string tokenText_;
+    std::string scratch_;
+    DiagnosticSink sink_;
+};
+
+class TScriptLexer : public TCustomLexer {
+public:
+    explicit TScriptLexer(MemoryStream& input) : TCustomLexer(input) {}
+
+    // 257..306, or 0 at the end of the input.
+    int NextToken() override;
+
+    // The NameTable index of the last IDENT, NUMBER, FLOATLIT, CHARLIT or
+    // STRLIT token; other tokens leave it unchanged. 0 before the first.
+    std::int32_t TokenValue() const { return tokenValue_; }
+
+    // Distinct identifier and literal texts, index 0 first met. Identifiers
+    // and numbers are compared without regard to ASCII letter case and keep
+    // the spelling met first; character and string literals (quotes included)
+    // are kept exactly, so texts differing in case are separate entries.
+    const std::vector<std::string>& NameTable() const { return names_; }
+
+    // Interns text (by the rules above) and returns its index.
+    std::int32_t Intern(const std::string& text);
+
+private:
+    int Scan();                 // generated from lexer.re
+    bool SkipBlockComment();    // false when the input ends inside the comment
+    std::int32_t InternToken(); // interns TokenText and makes it TokenValue
+
+    std::int32_t tokenValue_ = 0;
+    std::vector<std::string> names_;
+    std::unordered_map<std::string, std::int32_t> index_;
+    std::string key_;
+};
+
+}  // namespace vorn
