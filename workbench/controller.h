@@ -2,8 +2,11 @@
 // The workbench's spine: Compile, Connect/Disconnect, the 100 ms tick and the
 // two display switches. It knows no window; it talks to one through
 // WorkbenchView, to FSUIPC through IpcLink and runs code on a Machine.
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "machine/debug_mode.h"
 #include "preprocessor/memory_stream.h"
 #include "workbench/view.h"
 
@@ -28,7 +31,10 @@ inline constexpr int kTickMilliseconds = 100;
 class WorkbenchController {
 public:
     // The view, the link and the machine must outlive the controller.
-    WorkbenchController(WorkbenchView& view, IpcLink& link, Machine& machine);
+    // debugMode is the switch the machine was given; the program-wide
+    // DebugMode unless a test brings its own.
+    WorkbenchController(WorkbenchView& view, IpcLink& link, Machine& machine,
+                        bool& debugMode = DebugMode);
 
     WorkbenchController(const WorkbenchController&) = delete;
     WorkbenchController& operator=(const WorkbenchController&) = delete;
@@ -50,7 +56,7 @@ public:
     bool Compiled() const;
     bool ShowCompilerOutput() const { return showCompilerOutput_; }
     // The process-wide debug switch (DebugMode).
-    bool Debugging() const;
+    bool Debugging() const { return debugMode_; }
 
     // The machine's two line sinks.
     void ProgramOutputLine(const std::string& line);
@@ -66,12 +72,16 @@ private:
     WorkbenchView& view_;
     IpcLink& link_;
     Machine& machine_;
+    bool& debugMode_;
+    const std::function<void(const std::string&)> output_;
+    const std::function<void(const std::string&)> trace_;
 
     MemoryStream source_;
     MemoryStream expanded_;
     MemoryStream listing_;
     MemoryStream image_;
 
+    std::vector<std::string> startMessages_;
     bool connected_ = false;
     bool showCompilerOutput_ = false;
 };

@@ -1,0 +1,146 @@
+#include "workbench/controller.h"
+
+#include <exception>
+
+#include "compiler/compile_source.h"
+#include "fsuipc/ipc_link.h"
+#include "machine/machine.h"
+#include "preprocessor/expand.h"
+
+namespace vorn {
+
+WorkbenchController::WorkbenchController(WorkbenchView& view, IpcLink& link, Machine& machine,
+                                         bool& debugMode)
+    : view_(view),
+      link_(link),
+      machine_(machine),
+      debugMode_(debugMode),
+      output_([this](const std::string& line) { ProgramOutputLine(line); }),
+      trace_([this](const std::string& line) { TraceLine(line); }) {}
+
+void WorkbenchController::StartUp() {
+    SetConnected(false);
+    source_.Clear();
+    expanded_.Clear();
+    listing_.Clear();
+    image_.Clear();
+    view_.SetPageVisible(kPageSource, true);
+    view_.SetPageVisible(kPageCompiler, true);
+    view_.SetPageVisible(kPageProgramOutput, true);
+    view_.SetPageVisible(kPageExpanded, false);
+    view_.SetPageVisible(kPageInterpreter, false);
+    view_.SelectPage(kPageSource);
+    showCompilerOutput_ = false;
+}
+
+void WorkbenchController::Compile() {
+    try {
+        source_.Clear();
+        for (const std::string& line : view_.EditorLines()) {
+            source_.Write(line);
+            source_.Write("\r\n");
+        }
+        Expand(source_, expanded_);
+        expanded_.Rewind();
+        view_.SetExpandedText(expanded_.RemainingText());
+        expanded_.Seek(expanded_.Size());
+        const bool ok = CompileSource(expanded_, listing_, image_, showCompilerOutput_);
+        // A failed compile leaves no image; clearing the picture keeps Connect
+        // from handing that empty image to the machine.
+        view_.SetCompilePicture(ok ? kPictureCompiled : kPictureNotCompiled);
+    } catch (const std::exception& e) {
+        // The command ends here: picture, connection and "Compiler" page stay.
+        view_.ShowError(e.what());
+        return;
+    }
+    SetConnected(false);
+    listing_.Rewind();
+    view_.SetCompilerText(listing_.RemainingText());
+    listing_.Seek(listing_.Size());
+}
+
+void WorkbenchController::ToggleConnection() {
+    SetConnected(!connected_);
+    if (connected_) {
+        view_.ClearOutput();
+        view_.SelectPage(kPageProgramOutput);
+        // What Start had to say (a hot key left unregistered) must survive the clearing.
+        for (const std::string& line : startMessages_) ProgramOutputLine(line);
+    }
+}
+
+void WorkbenchController::SetConnected(bool on) {
+    if (on) {
+        if (view_.CompilePicture() != kPictureCompiled) return;
+        IpcResult result = kIpcOk;
+        connected_ = link_.Open(kRequestedSimVersion, result);
+        if (!connected_) return;
+        view_.SetConnectCaption("Disconnect");
+        view_.SetRunHint("Disconnect");
+        view_.SetRunPicture(kPictureRunConnected);
+        if (!machine_.Load(image_.Bytes(), trace_)) {
+            // Nothing may run from an image the loader refused.
+            const std::string why = machine_.LoadError();
+            SetConnected(false);
+            view_.ShowError("The code image could not be loaded" + (why.empty() ? "." : ": " + why));
+            return;
+        }
+        startMessages_.clear();
+        machine_.Start([this](const std::string& line) {
+            startMessages_.push_back(line);
+            ProgramOutputLine(line);
+        });
+        view_.EnableTimer();
+        return;
+    }
+    view_.SetConnectCaption("Connect");
+    view_.SetRunHint("Connect");
+    view_.SetRunPicture(kPictureRunIdle);
+    connected_ = false;
+    // The link is still open here, so the hot-key withdrawals reach FSUIPC.
+    machine_.Stop();
+    link_.Close();
+    connected_ = false;
+}
+
+void WorkbenchController::TimerTick() {
+    if (!connected_) return;
+    if (link_.ReadByte(HeartbeatOffset) == -1) {
+        SetConnected(false);
+        return;
+    }
+    machine_.Tick(output_, trace_);
+}
+
+void WorkbenchController::ToggleDebug() {
+    if (debugMode_) {
+        view_.SetDebugCaption("Debug On");
+        view_.SetPageVisible(kPageExpanded, false);
+        view_.SetPageVisible(kPageInterpreter, false);
+    } else {
+        view_.SetDebugCaption("Debug Off");
+        view_.SetPageVisible(kPageExpanded, true);
+        view_.SetPageVisible(kPageInterpreter, true);
+    }
+    debugMode_ = !debugMode_;
+}
+
+void WorkbenchController::ToggleCompilerOutput() {
+    showCompilerOutput_ = !showCompilerOutput_;
+    view_.SetCompilerOutputChecked(showCompilerOutput_);
+}
+
+void WorkbenchController::SourceChanged() {
+    view_.SetCompilePicture(kPictureNotCompiled);
+    view_.SetModified(true);
+}
+
+bool WorkbenchController::Compiled() const { return view_.CompilePicture() == kPictureCompiled; }
+
+void WorkbenchController::ProgramOutputLine(const std::string& line) { view_.AppendOutputLine(line); }
+
+void WorkbenchController::TraceLine(const std::string& line) {
+    if (debugMode_) view_.AppendInterpreterLine(line);
+}
+
+}  // namespace vorn
