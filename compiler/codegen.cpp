@@ -1,0 +1,76 @@
+#include "compiler/codegen.h"
+
+#include "machine/ins_set.h"
+
+namespace vorn {
+
+std::string CodeGenerator::Text(std::int32_t index) const { return context_ ? context_->NameText(index) : std::string(); }
+
+void CodeGenerator::Report(const std::string& message) {
+    if (context_) context_->ReportError(message);
+}
+
+void CodeGenerator::ListLine(const std::string& text) {
+    if (ShowListing && context_) context_->WriteListingLine(text);
+}
+
+void CodeGenerator::EmitWord(std::int32_t value) {
+    const std::uint32_t v = static_cast<std::uint32_t>(value);
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                                   static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+    CodeStream.Write(bytes, 4);
+}
+
+void CodeGenerator::EmitOp(std::int32_t code) {
+    EmitWord(code);
+    ListLine(MnemonicOf(code));
+}
+
+std::int32_t CodeGenerator::NewLabel() {
+    const std::int32_t label = LabelCount++;
+    if (static_cast<std::int64_t>(LabelTable.size()) - 1 < LabelCount) LabelTable.resize(LabelTable.size() + 20);
+    return label;
+}
+
+void CodeGenerator::DefineLabel(std::int32_t label) {
+    // A label that was never allocated can only come from a broken nesting.
+    if (label >= 0 && label < LabelCount) LabelTable[static_cast<std::size_t>(label)] = CodePosition();
+}
+
+std::int32_t CodeGenerator::Allocate(std::size_t count, const void* bytes) {
+    const std::int32_t address = DataPtr;
+    if (count > static_cast<std::size_t>(kFrameBase - DataPtr)) {
+        if (!dataFullReported_) Report("Data segment full");
+        dataFullReported_ = true;
+        return address;
+    }
+    if (bytes) {
+        DataStream.Write(bytes, count);
+    } else {
+        const std::vector<std::uint8_t> zeros(count, 0);
+        DataStream.Write(zeros.data(), zeros.size());
+    }
+    DataPtr += static_cast<std::int32_t>(count);
+    return address;
+}
+
+CodeImage CodeGenerator::BuildImage() const {
+    CodeImage image{};
+    image.dataEnd = DataPtr + 4;
+    for (std::int32_t i = 0; i < KeyCount; ++i) {
+        const KeyRow& row = KeyTable[static_cast<std::size_t>(i)];
+        image.keys.push_back({row.position / 4, row.key, row.modifier, row.paramAddress});
+    }
+    for (std::int32_t i = 0; i < LabelCount; ++i) image.labels.push_back(LabelTable[static_cast<std::size_t>(i)] / 4);
+    const auto code = CodeStream.Bytes();
+    for (std::size_t i = 0; i + 3 < code.size(); i += 4) {
+        const std::uint32_t w = static_cast<std::uint32_t>(code[i]) | static_cast<std::uint32_t>(code[i + 1]) << 8 |
+                                static_cast<std::uint32_t>(code[i + 2]) << 16 | static_cast<std::uint32_t>(code[i + 3]) << 24;
+        image.code.push_back(static_cast<std::int32_t>(w));
+    }
+    const auto data = DataStream.Bytes();
+    image.data.assign(data.begin(), data.end());
+    return image;
+}
+
+}  // namespace vorn

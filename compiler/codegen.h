@@ -1,0 +1,104 @@
+#pragma once
+// The compiler back end: the semantic actions that declare symbols, lay out
+// the data segment, emit stack-machine code, write the listing and collect
+// what the code image needs. One generator lives for one compile.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compiler/codegen_context.h"
+#include "compiler/int_stack.h"
+#include "compiler/symbol_table.h"
+#include "machine/code_image.h"
+#include "preprocessor/memory_stream.h"
+
+namespace vorn {
+
+constexpr int kKeyTableRows = kMaxKeyRoutines;
+
+class CodeGenerator {
+public:
+    explicit CodeGenerator(bool showListing) : ShowListing(showListing) {}
+
+    // Runs the action of a grammar rule (1..102); other numbers do nothing.
+    void Act(int rule, ActionContext& context);
+
+    // The image of everything generated so far (only meaningful without errors).
+    CodeImage BuildImage() const;
+
+    // --- symbols and storage ---
+    void AddVbl(std::int32_t type, std::int32_t name, TStorageClass storage, std::int32_t location);
+    void DeclareVar(std::int32_t type, std::int32_t name, std::int32_t atToken);
+    void DeclareArray(std::int32_t type, std::int32_t name, std::int32_t sizeToken, std::int32_t atToken);
+    void DeclareParam(std::int32_t type, std::int32_t name);
+    void DeclarePointerParam(std::int32_t type, std::int32_t name);
+    void OpenRoutineScope();
+    void OpenKeyRoutineScope();
+    void EndScope();
+
+    // --- emission ---
+    void EmitWord(std::int32_t value);
+    void EmitOp(std::int32_t code);
+    void ListLine(const std::string& text);
+    std::int32_t NewLabel();
+    void DefineLabel(std::int32_t label);
+    std::int32_t CodePosition() const { return static_cast<std::int32_t>(CodeStream.Size()); }
+
+    // --- expressions and statements ---
+    void Operand(std::int32_t token);
+    void FloatConstant(std::int32_t token);
+    void CharConstant(std::int32_t token);
+    std::int32_t StringConstant(std::int32_t token);
+    void StoreTo(std::int32_t name);
+    void ElementAddress(std::int32_t name);
+    void ElementLoad(std::int32_t name);
+    void ElementStore(std::int32_t name);
+    void FalseTest();
+    void EndIf();
+    void Else();
+    void EndElse();
+    void WhileTop();
+    void WhileEnd();
+    void ReportStatementExpected();
+
+    // --- routines ---
+    void BeginRoutine(std::int32_t type, std::int32_t name);
+    void BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t charToken, std::optional<std::int32_t> paramToken);
+    void ProcedureEnd();
+    void HaltEnd();
+    void Return(bool bare);
+    void EmitCall(std::int32_t name);
+    void EmitStartSeq(std::int32_t name);
+
+    // --- state, per compile ---
+    bool ShowListing;
+    SymbolTable Symbols;
+    TIntStack MarkStack;
+    std::int32_t DataPtr = kDataBase;
+    std::int32_t FrameOffset = kFrameBase;
+    MemoryStream CodeStream;
+    MemoryStream DataStream;
+    std::int32_t LabelCount = 0;
+    std::vector<std::int32_t> LabelTable = std::vector<std::int32_t>(100, 0);
+    struct KeyRow {
+        std::int32_t position, key, modifier, paramAddress;
+    };
+    std::array<KeyRow, kKeyTableRows> KeyTable{};
+    std::int32_t KeyCount = 0;
+
+private:
+    std::string Text(std::int32_t index) const;
+    void Report(const std::string& message);
+    // Takes room in the data segment (zero bytes, or the given ones) and
+    // returns its address; room that would pass the segment's end is refused.
+    std::int32_t Allocate(std::size_t count, const void* bytes = nullptr);
+    // The entry for a name used as a variable; reports a routine name.
+    bool IsRoutineMisuse(std::int32_t index, std::int32_t name);
+
+    ActionContext* context_ = nullptr;
+    bool dataFullReported_ = false;
+};
+
+}  // namespace vorn

@@ -1,0 +1,72 @@
+// if/else and while. Open labels wait on MarkStack, so statements nest to
+// any depth.
+#include <cstdio>
+
+#include "compiler/codegen.h"
+#include "machine/ins_set.h"
+
+namespace vorn {
+
+namespace {
+std::string Line(const char* format, std::int32_t label) {
+    char line[64];
+    std::snprintf(line, sizeof line, format, label);
+    return line;
+}
+}  // namespace
+
+// Rules 41 and 43: condition; IFF L.
+void CodeGenerator::FalseTest() {
+    const std::int32_t label = NewLabel();
+    MarkStack.Push(label);
+    EmitWord(kOpIFF);
+    EmitWord(label);
+    ListLine(Line("Iffalse goto L%d", label));
+}
+
+// Rule 53.
+void CodeGenerator::EndIf() {
+    const std::int32_t label = MarkStack.Pop();
+    DefineLabel(label);
+    ListLine(Line("L%d: //EndIf", label));
+}
+
+// Rule 54: GOTO Le, then the false branch starts.
+void CodeGenerator::Else() {
+    const std::int32_t falseLabel = MarkStack.Pop();
+    const std::int32_t endLabel = NewLabel();
+    MarkStack.Push(endLabel);
+    EmitWord(kOpGOTO);
+    EmitWord(endLabel);
+    ListLine(Line("goto L%d // Endif", endLabel));
+    DefineLabel(falseLabel);
+    ListLine(Line("L%d: //Else", falseLabel));
+}
+
+// Rule 55.
+void CodeGenerator::EndElse() {
+    const std::int32_t label = MarkStack.Pop();
+    DefineLabel(label);
+    ListLine(Line("L%d: //EndElse", label));
+}
+
+// Rule 40, before the condition's code.
+void CodeGenerator::WhileTop() {
+    const std::int32_t label = NewLabel();
+    MarkStack.Push(label);
+    DefineLabel(label);
+    ListLine(Line("L%d: // While", label));
+}
+
+// Rule 42.
+void CodeGenerator::WhileEnd() {
+    const std::int32_t exitLabel = MarkStack.Pop();
+    const std::int32_t topLabel = MarkStack.Pop();
+    EmitWord(kOpGOTO);
+    EmitWord(topLabel);
+    DefineLabel(exitLabel);
+    ListLine(Line("EndWhile.  Go back to L%d", topLabel));
+    ListLine(Line("L%d: // End while jumps to here", exitLabel));
+}
+
+}  // namespace vorn

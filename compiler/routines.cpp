@@ -1,0 +1,116 @@
+// Procedures, sequences and key routines: heads, ends, return, calls and
+// startseq.
+#include <cctype>
+#include <cstdio>
+
+#include "compiler/codegen.h"
+#include "compiler/int_literal.h"
+#include "machine/ins_set.h"
+
+namespace vorn {
+
+namespace {
+bool IsSequence(const TVblEntry& e) { return e.VType == kTypeNone; }
+bool IsRoutine(const TVblEntry& e) { return static_cast<TStorageClass>(e.Storage) == TStorageClass::Proc; }
+}  // namespace
+
+void CodeGenerator::BeginRoutine(std::int32_t type, std::int32_t name) {
+    const std::int32_t label = NewLabel();
+    AddVbl(type, name, TStorageClass::Proc, label);
+    DefineLabel(label);
+    OpenRoutineScope();
+}
+
+void CodeGenerator::BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t charToken,
+                                    std::optional<std::int32_t> paramToken) {
+    const std::string keyText = Text(keyCodeToken);
+    std::int32_t modifier = 0;
+    if (!keyText.empty() && std::isdigit(static_cast<unsigned char>(keyText[0]))) {
+        modifier = IntLiteralValue(keyText);
+    } else {
+        std::string lower;
+        for (char c : keyText) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower == "control")
+            modifier = 2;
+        else
+            Report("Integer or keyword 'Control' required");
+    }
+    const std::string charText = Text(charToken);
+    std::int32_t key = charText.size() >= 2 ? static_cast<unsigned char>(charText[1]) : 0;
+    if (key >= 'a' && key <= 'z') key -= 'a' - 'A';
+
+    const bool room = KeyCount < kKeyTableRows;
+    if (!room) Report("Too many key routines (at most 101)");
+    KeyRow row{CodePosition(), key, modifier, -1};
+
+    OpenKeyRoutineScope();
+    if (paramToken) {
+        row.paramAddress = DataPtr;
+        DeclareVar(kTypeInt, *paramToken, -1);
+    }
+    if (room) KeyTable[static_cast<std::size_t>(KeyCount++)] = row;
+}
+
+// Rules 14, 15: a procedure that runs off its end returns 0.
+void CodeGenerator::ProcedureEnd() {
+    EmitWord(kOpPushC);
+    EmitWord(0);
+    ListLine("PushC 0;        // Function return result");
+    EmitOp(kOpRET);
+    EndScope();
+}
+
+// Rules 11, 13, 17.
+void CodeGenerator::HaltEnd() {
+    EmitOp(kOpHLT);
+    EndScope();
+}
+
+// Rules 50, 51.
+void CodeGenerator::Return(bool bare) {
+    if (bare) {
+        EmitWord(kOpPushC);
+        EmitWord(0);
+        ListLine("PushC 0");
+    }
+    EmitOp(kOpRET);
+}
+
+// Rule 96, after STP and the arguments.
+void CodeGenerator::EmitCall(std::int32_t name) {
+    const std::int32_t i = Symbols.FindVbl(name);
+    if (i < 0) {
+        Report("Procedure not defined");
+    } else if (!IsRoutine(Symbols.Entry(i))) {
+        Report("Variable " + Text(name) + " called as a procedure");
+    } else if (IsSequence(Symbols.Entry(i))) {
+        Report("Sequence " + Text(name) + " called as a procedure");
+    } else {
+        const std::int32_t label = Symbols.Entry(i).Location;
+        EmitWord(kOpCALL);
+        EmitWord(label);
+        ListLine("Call " + Text(name) + " at label L" + std::to_string(label));
+    }
+    EmitOp(kOpRFP);
+}
+
+// Rule 98, after STP and the arguments.
+void CodeGenerator::EmitStartSeq(std::int32_t name) {
+    const std::int32_t i = Symbols.FindVbl(name);
+    if (i < 0) {
+        Report("Sequence not defined");
+    } else if (!IsRoutine(Symbols.Entry(i))) {
+        Report("Variable " + Text(name) + " started as a sequence");
+    } else if (!IsSequence(Symbols.Entry(i))) {
+        Report("Procedure " + Text(name) + " started as a sequence");
+    } else {
+        const std::int32_t label = Symbols.Entry(i).Location;
+        EmitWord(kOpSSQ);
+        EmitWord(label);
+        ListLine("StartSeq " + Text(name) + " at label L" + std::to_string(label));
+    }
+    EmitOp(kOpRFP);
+    EmitOp(kOpTDY);
+}
+
+}  // namespace vorn

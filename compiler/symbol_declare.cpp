@@ -1,0 +1,108 @@
+// Declarations and scopes: entries of the symbol table and their room in the
+// data segment.
+#include <cstdio>
+
+#include "compiler/codegen.h"
+#include "compiler/int_literal.h"
+
+namespace vorn {
+
+namespace {
+std::string Format(const char* format, const std::string& text) {
+    std::string line(format);
+    const auto at = line.find("%s");
+    return at == std::string::npos ? line : line.replace(at, 2, text);
+}
+}  // namespace
+
+void CodeGenerator::AddVbl(std::int32_t type, std::int32_t name, TStorageClass storage, std::int32_t location) {
+    for (std::size_t i = 0, n = Symbols.ScopeMatches(name).size(); i < n; ++i)
+        Report(Format("Identifier %s redeclared", Text(name)));
+    Symbols.Append({type, name, location, static_cast<std::uint8_t>(storage)});
+    ListLine(AddVblLine(type, Text(name), storage, location));
+}
+
+void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_t atToken) {
+    if (atToken == -1) {
+        // Bytes and shortints take a whole word; floats take eight bytes.
+        const std::size_t room = TypeSize(type) == 8 ? 8 : 4;
+        if (static_cast<std::size_t>(kFrameBase - DataPtr) < room) {
+            Allocate(room);  // reports the full segment
+            return;
+        }
+        AddVbl(type, name, TStorageClass::local, DataPtr);
+        Allocate(room);
+    } else {
+        AddVbl(type, name, TStorageClass::UIPC, IntLiteralValue(Text(atToken)));
+    }
+}
+
+void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int32_t sizeToken, std::int32_t atToken) {
+    if (sizeToken == -1) {
+        ListLine(Format("Pointer %s", Text(name)));
+        if (static_cast<std::size_t>(kFrameBase - DataPtr) < 4) {
+            Allocate(4);
+            return;
+        }
+        AddVbl(type, name, TStorageClass::Pointer, DataPtr);
+        Allocate(4);
+        return;
+    }
+    const std::int64_t count = IntLiteralValue(Text(sizeToken));
+    const std::int64_t bytes = count * TypeSize(type);
+    char line[160];
+    std::snprintf(line, sizeof line, "%lld", static_cast<long long>(bytes));
+    ListLine(Format("Array %s size ", Text(name)) + line);
+    if (count < 1) {
+        Report(Format("Array %s needs a size of at least 1", Text(name)));
+        return;
+    }
+    if (atToken == -1) {
+        if (bytes > kFrameBase - DataPtr) {
+            Report(Format("Array %s does not fit in the data segment", Text(name)));
+            return;
+        }
+        AddVbl(type, name, TStorageClass::Array, DataPtr);
+        Allocate(static_cast<std::size_t>(bytes));
+        return;
+    }
+    const std::string at = Text(atToken);
+    if (!IsIntLiteral(at)) {
+        Report("Integer needed after 'AT'");
+        return;
+    }
+    AddVbl(type, name, TStorageClass::Array, IntLiteralValue(at));
+}
+
+void CodeGenerator::DeclareParam(std::int32_t type, std::int32_t name) {
+    AddVbl(type, name, TStorageClass::Frame, FrameOffset);
+    FrameOffset += 4;  // one slot whatever the type
+}
+
+void CodeGenerator::DeclarePointerParam(std::int32_t type, std::int32_t name) {
+    AddVbl(type, name, TStorageClass::Pointer, FrameOffset);
+    FrameOffset += 4;
+}
+
+void CodeGenerator::OpenRoutineScope() {
+    // The routine's own entry is in the scope, so a parameter named like the
+    // routine is a redeclaration.
+    MarkStack.Push(Symbols.VBLPtr);
+    Symbols.ScopeStart = Symbols.VBLPtr - 1;
+    FrameOffset = kFrameBase;
+}
+
+void CodeGenerator::OpenKeyRoutineScope() {
+    MarkStack.Push(Symbols.VBLPtr);
+    Symbols.ScopeStart = Symbols.VBLPtr;
+}
+
+void CodeGenerator::EndScope() {
+    Symbols.ResetTo(MarkStack.Pop());
+    Symbols.ScopeStart = 0;
+    char line[48];
+    std::snprintf(line, sizeof line, "Reset VBLPtr to %d", Symbols.VBLPtr);
+    ListLine(line);
+}
+
+}  // namespace vorn
