@@ -1,0 +1,101 @@
+// vornc compile [--listing] [--image OUT] FILE: expands and compiles FILE,
+// prints the listing, and writes the code image when the compile succeeds.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "compiler/compile_source.h"
+#include "preprocessor/error.h"
+#include "preprocessor/expand.h"
+#include "preprocessor/memory_stream.h"
+
+namespace vorn::cli {
+
+namespace {
+
+constexpr const char* kUsage = "compile [--listing] [--image OUT] FILE";
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "vornc compile: %s\nusage: vornc %s\n", message.c_str(), kUsage);
+    return kExitUsage;
+}
+
+// The listing's lines end in CR LF; stdout gets plain text lines.
+void PrintListing(const MemoryStream& listing) {
+    std::string text = listing.Text();
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+int RunCompile(const std::vector<std::string>& args) {
+    bool showListing = false;
+    std::string imagePath;
+    std::string file;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--listing") {
+            showListing = true;
+        } else if (a == "--image") {
+            if (i + 1 >= args.size()) return UsageError("--image needs a file name");
+            imagePath = args[++i];
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UsageError("unknown option '" + a + "'");
+        } else if (file.empty()) {
+            file = a;
+        } else {
+            return UsageError("only one FILE may be given");
+        }
+    }
+    if (file.empty()) return UsageError("no FILE given");
+
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "vornc compile: cannot open '%s'\n", file.c_str());
+        return kExitUsage;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        std::fprintf(stderr, "vornc compile: cannot read '%s'\n", file.c_str());
+        return kExitUsage;
+    }
+
+    MemoryStream source, expanded, listing, image;
+    source.Write(text);
+    bool ok = false;
+    try {
+        Expand(source, expanded);
+        ok = CompileSource(expanded, listing, image, showListing);
+    } catch (const Error& error) {
+        std::fprintf(stderr, "vornc compile: %s\n", error.what());
+        return kExitCommandError;
+    }
+    PrintListing(listing);
+    std::fflush(stdout);
+    if (!ok) return kExitProgramErrors;
+
+    if (!imagePath.empty()) {
+        std::ofstream out(imagePath, std::ios::binary | std::ios::trunc);
+        const auto bytes = image.Bytes();
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::fprintf(stderr, "vornc compile: cannot write '%s'\n", imagePath.c_str());
+            return kExitUsage;
+        }
+    }
+    return kExitOk;
+}
+
+const CommandRegistration kRegistration({"compile", kUsage, RunCompile});
+
+}  // namespace
+
+}  // namespace vorn::cli
