@@ -1,7 +1,11 @@
 # vorn_test(name SOURCES ... LIBS ... [LABELS ...] [PROPERTIES ...]):
 # one GoogleTest program, registered with ctest test by test.
 if(VORN_BUILD_TESTS)
-  find_package(GTest REQUIRED)
+  if(WIN32 AND CMAKE_CROSSCOMPILING)
+    include(${CMAKE_CURRENT_LIST_DIR}/VornWindowsGTest.cmake)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
   include(GoogleTest)
 endif()
 
