@@ -1,0 +1,295 @@
+// vornc run: the workbench without a window. The same controller as the Qt
+// workbench compiles the file, connects to the built-in simulator (or a
+// running server with --server), ticks every 100 ms and disconnects.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/command.h"
+#include "cli/run_options.h"
+#include "fsuipc/ipc_link.h"
+#include "fsuipc/platform_transport.h"
+#include "machine/machine.h"
+#include "sim/aircraft_model.h"
+#include "sim/inprocess_transport.h"
+#include "sim/sim_commands.h"
+#include "sim/sim_server.h"
+#include "workbench/controller.h"
+#include "workbench/headless_view.h"
+
+namespace vorn::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void OnInterrupt(int) { gInterrupted = true; }
+
+void Complain(const std::string& message) { std::fprintf(stderr, "vornc run: %s\n", message.c_str()); }
+
+// Standard input, read line by line on a thread of its own so that the tick
+// loop can wait for the next tick and for commands at once. The loop alone
+// touches the simulator.
+class InputLines {
+public:
+    static std::shared_ptr<InputLines> Start() {
+        auto lines = std::make_shared<InputLines>();
+        // Detached: a read blocked on a terminal must not hold up the exit.
+        std::thread([lines] {
+            std::string line;
+            while (std::getline(std::cin, line)) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                std::lock_guard<std::mutex> lock(lines->mutex_);
+                lines->queue_.push_back(line);
+                lines->ready_.notify_one();
+            }
+            std::lock_guard<std::mutex> lock(lines->mutex_);
+            lines->ended_ = true;
+            lines->ready_.notify_one();
+        }).detach();
+        return lines;
+    }
+
+    // Waits until `deadline` or until a line or the end of input arrives.
+    std::vector<std::string> Take(Clock::time_point deadline, bool& ended) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait_until(lock, deadline, [this] { return !queue_.empty() || ended_; });
+        std::vector<std::string> taken(queue_.begin(), queue_.end());
+        queue_.clear();
+        ended = ended_;
+        return taken;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::string> queue_;
+    bool ended_ = false;
+};
+
+struct ScheduledPress {
+    std::string text;
+    std::uint8_t key = 0;
+    std::uint8_t modifier = 0;
+    std::int64_t tick = 0;
+};
+
+// The file's lines as the editor would hold them: split at LF, a CR before
+// the LF dropped, no empty line after a final line end.
+bool ReadEditorLines(const std::string& path, std::vector<std::string>& lines) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) return false;
+    const std::string all = text.str();
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find('\n', start);
+        if (end == std::string::npos) end = all.size();
+        std::string line = all.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return true;
+}
+
+void PrintText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    std::fwrite(out.data(), 1, out.size(), stderr);
+    if (!out.empty() && out.back() != '\n') std::fputc('\n', stderr);
+}
+
+// Shows what the error box would have shown; true when there was anything.
+bool ReportErrors(HeadlessView& view) {
+    const std::vector<std::string> errors = view.TakeErrors();
+    for (const std::string& e : errors) Complain(e);
+    return !errors.empty();
+}
+
+class Run {
+public:
+    Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines)
+        : options_(options),
+          presses_(std::move(presses)),
+          view_(std::move(lines), stdout, stderr) {
+        if (options_.server) {
+            transport_ = MakePlatformTransport();
+        } else {
+            transport_ = std::make_unique<InProcessTransport>(sim_);
+        }
+        link_ = std::make_unique<IpcLink>(*transport_);
+        machine_ = std::make_unique<Machine>(*link_);
+        controller_ = std::make_unique<WorkbenchController>(view_, *link_, *machine_);
+    }
+
+    int Execute() {
+        controller_->StartUp();
+        if (options_.model) model_.emplace(sim_);
+        for (const RunPoke& poke : options_.pokes) sim_.Poke(poke.offset, poke.bytes, poke.size);
+
+        if (options_.listing) controller_->ToggleCompilerOutput();
+        controller_->Compile();
+        if (ReportErrors(view_)) return kExitCommandError;
+        if (!controller_->Compiled()) {
+            PrintText(view_.CompilerText());
+            Complain("the program has errors");
+            return kExitProgramErrors;
+        }
+        if (options_.listing) PrintText(view_.CompilerText());
+
+        if (options_.debug) controller_->ToggleDebug();
+        controller_->ToggleConnection();
+        if (ReportErrors(view_)) return kExitCommandError;
+        if (!controller_->Connected()) {
+            Complain(options_.server ? "cannot connect: no simulator answered (is vorn-sim running?)"
+                                     : "cannot connect to the built-in simulator");
+            return kExitConnectFailed;
+        }
+
+        const int status = Ticks();
+        if (controller_->Connected()) controller_->ToggleConnection();
+        if (ReportErrors(view_)) return kExitCommandError;
+        return status;
+    }
+
+private:
+    int Ticks() {
+        const bool counted = options_.ticks >= 0;
+        std::shared_ptr<InputLines> input;
+        if (!options_.fast || !counted) input = InputLines::Start();
+        const auto period = std::chrono::milliseconds(kTickMilliseconds);
+        Clock::time_point next = Clock::now();
+        std::size_t pressIndex = 0;
+        for (std::int64_t tick = 1;; ++tick) {
+            if (counted && tick > options_.ticks) break;
+            if (options_.fast) {
+                if (input) Serve(*input, Clock::now());
+            } else {
+                next += period;
+                // A tick that ran long is not made up for; the timer would not either.
+                if (Clock::now() > next + period) next = Clock::now() + period;
+                while (!quit_ && !gInterrupted && !(inputEnded_ && !counted) && Clock::now() < next) {
+                    Serve(*input, next);
+                }
+            }
+            if (quit_ || gInterrupted || (inputEnded_ && !counted)) break;
+
+            for (; pressIndex < presses_.size() && presses_[pressIndex].tick == tick; ++pressIndex) {
+                const ScheduledPress& press = presses_[pressIndex];
+                if (sim_.Press(press.key, press.modifier) == 0) {
+                    Complain("--press " + press.text + ": the program has no hot key " +
+                             HotKeyName(press.key, press.modifier));
+                }
+            }
+            if (model_) model_->Advance();
+            controller_->TimerTick();
+            if (!controller_->Connected()) {
+                Complain("the link to the simulator was lost at tick " + std::to_string(tick));
+                return kExitConnectFailed;
+            }
+        }
+        return kExitOk;
+    }
+
+    // Runs the commands that arrived on standard input until `deadline`.
+    void Serve(InputLines& input, Clock::time_point deadline) {
+        bool ended = false;
+        for (const std::string& line : input.Take(deadline, ended)) {
+            if (quit_) break;
+            std::string answer;
+            if (options_.server) {
+                answer = "commands act on the built-in simulator; give them to the server";
+            } else {
+                answer = ExecuteSimCommand(sim_, line, quit_);
+            }
+            if (!answer.empty()) std::fprintf(stderr, "%s\n", answer.c_str());
+        }
+        if (ended) inputEnded_ = true;
+    }
+
+    const RunOptions& options_;
+    std::vector<ScheduledPress> presses_;
+    HeadlessView view_;
+    SimServer sim_;
+    std::unique_ptr<IpcTransport> transport_;
+    std::unique_ptr<IpcLink> link_;
+    std::unique_ptr<Machine> machine_;
+    std::unique_ptr<WorkbenchController> controller_;
+    std::optional<AircraftModel> model_;
+    bool quit_ = false;
+    bool inputEnded_ = false;
+};
+
+int RunCommand(const std::vector<std::string>& args) {
+    RunOptions options;
+    std::string error;
+    if (!ParseRunOptions(args, options, error)) {
+        Complain(error);
+        std::fprintf(stderr, "usage: vornc %s\n", kRunUsage);
+        return kExitUsage;
+    }
+    std::vector<ScheduledPress> presses;
+    for (const RunPress& p : options.presses) {
+        ScheduledPress press;
+        press.text = p.text;
+        press.tick = p.tick;
+        if (!ParseHotKey(p.key, press.key, press.modifier)) {
+            Complain("--press " + p.text + ": KEY must look like Ctrl+G or 71,2");
+            return kExitUsage;
+        }
+        presses.push_back(press);
+    }
+    std::stable_sort(presses.begin(), presses.end(),
+                     [](const ScheduledPress& a, const ScheduledPress& b) { return a.tick < b.tick; });
+
+    std::vector<std::string> lines;
+    if (!ReadEditorLines(options.file, lines)) {
+        Complain("cannot read " + options.file + ": " + std::strerror(errno));
+        return kExitUsage;
+    }
+    // As when the workbench opens a file: its folder becomes the current
+    // directory, so include files are found next to it.
+    const std::filesystem::path folder = std::filesystem::path(options.file).parent_path();
+    if (!folder.empty()) {
+        std::error_code ec;
+        std::filesystem::current_path(folder, ec);
+        if (ec) {
+            Complain("cannot change to " + folder.string() + ": " + ec.message());
+            return kExitUsage;
+        }
+    }
+
+    std::signal(SIGINT, OnInterrupt);
+    Run run(options, std::move(presses), std::move(lines));
+    return run.Execute();
+}
+
+const CommandRegistration kRegistration({"run", kRunUsage, RunCommand});
+
+}  // namespace
+
+}  // namespace vorn::cli

@@ -1,0 +1,44 @@
+#pragma once
+// The command line of `vornc run`, parsed and checked.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorn::cli {
+
+struct RunPress {
+    std::string text;      // as given, "Ctrl+G@5"
+    std::string key;       // "Ctrl+G" or "71,2"
+    std::int64_t tick = 0;  // 1 = the first tick
+};
+
+struct RunPoke {
+    std::string text;  // as given
+    std::uint16_t offset = 0;
+    int size = 0;                 // 1, 2, 4 or 8
+    std::uint8_t bytes[8] = {};   // little-endian value, size bytes used
+};
+
+struct RunOptions {
+    std::string file;
+    std::int64_t ticks = -1;  // -1: until end of input or interrupt
+    bool fast = false;
+    bool debug = false;
+    bool listing = false;
+    bool server = false;
+    bool model = false;
+    std::vector<RunPress> presses;
+    std::vector<RunPoke> pokes;
+};
+
+inline constexpr const char* kRunUsage =
+    "run FILE [--ticks N | --seconds S] [--fast] [--debug] [--listing] [--press KEY@TICK]... "
+    "[--poke OFFSET:SIZE=VALUE]... [--server] [--model]";
+
+// False with a one-line reason in `error` when the arguments are not usable.
+bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, std::string& error);
+
+// "0x0570:4=1000", "1392:8=1.5", "$0BC8:2=32767".
+bool ParsePoke(const std::string& text, RunPoke& poke, std::string& error);
+
+}  // namespace vorn::cli

@@ -1,0 +1,219 @@
+// Parsing of `vornc run`'s arguments. Every number from the command line is
+// checked for form and range before it is used.
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "cli/run_options.h"
+
+namespace vorn::cli {
+
+namespace {
+
+// The longest run we take: far beyond any real session, small enough that
+// tick arithmetic never overflows.
+constexpr std::int64_t kMaxTicks = 1'000'000'000;
+
+bool ParseInteger(const std::string& text, std::int64_t& value) {
+    if (text.empty()) return false;
+    std::size_t i = 0;
+    bool negative = false;
+    if (text[0] == '-' || text[0] == '+') {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    int base = 10;
+    if (text.compare(i, 2, "0x") == 0 || text.compare(i, 2, "0X") == 0) {
+        base = 16;
+        i += 2;
+    } else if (i < text.size() && text[i] == '$') {
+        base = 16;
+        i += 1;
+    }
+    if (i >= text.size()) return false;
+    std::uint64_t magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int digit;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        else return false;
+        magnitude = magnitude * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+        if (magnitude > (std::uint64_t{1} << 40)) return false;  // far beyond any use here
+    }
+    value = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    return true;
+}
+
+bool ParseDouble(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && errno == 0 && std::isfinite(value);
+}
+
+// "--name VALUE" or "--name=VALUE".
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value, std::string& error) {
+    const std::string& arg = args[i];
+    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 >= args.size()) {
+        error = name + " needs a value";
+        return false;
+    }
+    value = args[++i];
+    return true;
+}
+
+bool Matches(const std::string& arg, const std::string& name) {
+    return arg == name || (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
+                           arg[name.size()] == '=');
+}
+
+}  // namespace
+
+bool ParsePoke(const std::string& text, RunPoke& poke, std::string& error) {
+    poke = RunPoke{};
+    poke.text = text;
+    const std::size_t colon = text.find(':');
+    const std::size_t equals = text.find('=');
+    if (colon == std::string::npos || equals == std::string::npos || equals < colon) {
+        error = "--poke " + text + ": expected OFFSET:SIZE=VALUE";
+        return false;
+    }
+    std::int64_t offset = 0, size = 0;
+    if (!ParseInteger(text.substr(0, colon), offset) || offset < 0 || offset > 0xFFFF) {
+        error = "--poke " + text + ": the offset must be 0 .. 0xFFFF";
+        return false;
+    }
+    if (!ParseInteger(text.substr(colon + 1, equals - colon - 1), size) ||
+        (size != 1 && size != 2 && size != 4 && size != 8)) {
+        error = "--poke " + text + ": the size must be 1, 2, 4 or 8";
+        return false;
+    }
+    if (offset + size > 0x10000) {
+        error = "--poke " + text + ": the value runs past offset 0xFFFF";
+        return false;
+    }
+    poke.offset = static_cast<std::uint16_t>(offset);
+    poke.size = static_cast<int>(size);
+    const std::string valueText = text.substr(equals + 1);
+    std::uint64_t bits = 0;
+    if (size == 8) {
+        double value = 0;
+        if (!ParseDouble(valueText, value)) {
+            error = "--poke " + text + ": size 8 takes a number such as 1.5";
+            return false;
+        }
+        static_assert(sizeof(double) == 8);
+        std::uint8_t raw[8];
+        std::memcpy(raw, &value, 8);
+        for (int k = 7; k >= 0; --k) bits = (bits << 8) | raw[k];
+    } else {
+        std::int64_t value = 0;
+        const std::int64_t low = -(std::int64_t{1} << (8 * size - 1));
+        const std::int64_t high = (std::int64_t{1} << (8 * size)) - 1;
+        if (!ParseInteger(valueText, value) || value < low || value > high) {
+            error = "--poke " + text + ": the value does not fit in " + std::to_string(size) + " byte" +
+                    (size == 1 ? "" : "s");
+            return false;
+        }
+        bits = static_cast<std::uint64_t>(value);
+    }
+    for (int k = 0; k < poke.size; ++k) poke.bytes[k] = static_cast<std::uint8_t>(bits >> (8 * k));
+    return true;
+}
+
+bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, std::string& error) {
+    options = RunOptions{};
+    bool ticksGiven = false, secondsGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        if (arg == "--fast") {
+            options.fast = true;
+        } else if (arg == "--debug") {
+            options.debug = true;
+        } else if (arg == "--listing") {
+            options.listing = true;
+        } else if (arg == "--server") {
+            options.server = true;
+        } else if (arg == "--model") {
+            options.model = true;
+        } else if (Matches(arg, "--ticks")) {
+            if (!TakeValue(args, i, "--ticks", value, error)) return false;
+            std::int64_t n = 0;
+            if (value.empty() || value[0] == '-' || !ParseInteger(value, n) || n > kMaxTicks) {
+                error = "--ticks " + value + ": expected a whole number from 0 to " + std::to_string(kMaxTicks);
+                return false;
+            }
+            options.ticks = n;
+            ticksGiven = true;
+        } else if (Matches(arg, "--seconds")) {
+            if (!TakeValue(args, i, "--seconds", value, error)) return false;
+            double s = 0;
+            if (!ParseDouble(value, s) || s < 0 || s * 10 > static_cast<double>(kMaxTicks)) {
+                error = "--seconds " + value + ": expected a number of seconds, 0 or more";
+                return false;
+            }
+            options.ticks = static_cast<std::int64_t>(std::llround(s * 10));
+            secondsGiven = true;
+        } else if (Matches(arg, "--press")) {
+            if (!TakeValue(args, i, "--press", value, error)) return false;
+            const std::size_t at = value.rfind('@');
+            RunPress press;
+            press.text = value;
+            std::int64_t tick = 0;
+            if (at == std::string::npos || at == 0 || !ParseInteger(value.substr(at + 1), tick) || tick < 1 ||
+                tick > kMaxTicks) {
+                error = "--press " + value + ": expected KEY@TICK with TICK 1 or more, e.g. Ctrl+G@5";
+                return false;
+            }
+            press.key = value.substr(0, at);
+            press.tick = tick;
+            options.presses.push_back(press);
+        } else if (Matches(arg, "--poke")) {
+            if (!TakeValue(args, i, "--poke", value, error)) return false;
+            RunPoke poke;
+            if (!ParsePoke(value, poke, error)) return false;
+            options.pokes.push_back(poke);
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            error = "unknown option " + arg;
+            return false;
+        } else if (options.file.empty()) {
+            options.file = arg;
+        } else {
+            error = "only one FILE, but also got " + arg;
+            return false;
+        }
+    }
+    if (options.file.empty()) {
+        error = "no FILE given";
+        return false;
+    }
+    if (ticksGiven && secondsGiven) {
+        error = "give --ticks or --seconds, not both";
+        return false;
+    }
+    for (const RunPress& press : options.presses) {
+        if (options.ticks >= 0 && press.tick > options.ticks) {
+            error = "--press " + press.text + ": tick " + std::to_string(press.tick) + " comes after the last tick (" +
+                    std::to_string(options.ticks) + ")";
+            return false;
+        }
+    }
+    if (options.server && (options.model || !options.presses.empty() || !options.pokes.empty())) {
+        error = "--model, --press and --poke act on the built-in simulator, not with --server";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vorn::cli
