@@ -38,6 +38,7 @@ private:
         std::string name;
         std::vector<std::uint8_t> bytes;
         int views = 0;
+        bool closed = false;  // closed while still mapped
     };
     struct Atom {
         std::string name;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 #include <string_view>
 #include <vector>
 
@@ -50,6 +51,7 @@ private:
     std::vector<std::string> classes_;
     std::vector<std::string> paths_;
     std::vector<int> listenFds_;
+    std::vector<ino_t> inodes_;
     std::vector<std::unique_ptr<Connection>> connections_;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

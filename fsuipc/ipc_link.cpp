@@ -1,0 +1,349 @@
+#include "fsuipc/ipc_link.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "fsuipc/request_block.h"
+
+namespace vorn {
+
+namespace {
+
+constexpr const char* kDefaultIpcName = "VorerOro:IPC";
+constexpr int kSendAttempts = 10;
+constexpr std::uint32_t kPauseMs = 100;
+constexpr int kHandshakePasses = 5;
+
+}  // namespace
+
+std::string IpcName() {
+    const char* name = std::getenv("VORN_IPC_NAME");
+    if (name != nullptr && name[0] != '\0') return name;
+    return kDefaultIpcName;
+}
+
+const char* IpcResultText(IpcResult result) {
+    switch (result) {
+        case kIpcOk: return "success";
+        case kIpcAlreadyOpen: return "the link is already open";
+        case kIpcNoServer: return "no FSUIPC server is running";
+        case kIpcRegisterFailed: return "registering the message failed";
+        case kIpcAtomFailed: return "creating the atom failed";
+        case kIpcCreateFailed: return "creating the shared memory failed";
+        case kIpcMapFailed: return "mapping the shared memory failed";
+        case kIpcRefused: return "handshake refused (UIPCMAIN)";
+        case kIpcWrongSimulator: return "the simulator is not the one requested";
+        case kIpcNotOpen: return "the link is not open";
+        case kIpcNothingQueued: return "nothing is queued";
+        case kIpcTimeout: return "the server did not answer";
+        case kIpcSendFailed: return "sending to the server failed";
+        case kIpcBadAnswer: return "the server's answer was not valid";
+        case kIpcRefusedFs98: return "handshake refused (FS98MAIN)";
+        case kIpcTooLarge: return "the request does not fit";
+        default: return "unknown result";
+    }
+}
+
+IpcLink::IpcLink(IpcTransport& transport, IpcClock& clock) : transport_(transport), clock_(clock) {}
+
+IpcLink::~IpcLink() { Close(); }
+
+bool IpcLink::Open(std::uint32_t simVersion, IpcResult& result) {
+    if (IsOpen()) {
+        result = kIpcAlreadyOpen;
+        return false;
+    }
+    fsuipcVersion_ = 0;
+    simulatorVersion_ = 0;
+
+    bool foundAsFs98 = false;
+    server_ = transport_.FindServer("UIPCMAIN");
+    if (server_ == 0) {
+        server_ = transport_.FindServer("FS98MAIN");
+        foundAsFs98 = true;
+    }
+    if (server_ == 0) {
+        result = kIpcNoServer;
+        return false;
+    }
+
+    const std::string name = IpcName();
+    message_ = transport_.RegisterMessage(name.c_str());
+    if (message_ == 0) {
+        Close();
+        result = kIpcRegisterFailed;
+        return false;
+    }
+
+    char blockName[96];
+    std::snprintf(blockName, sizeof blockName, "%s:%X:%X", name.c_str(),
+                  unsigned(transport_.CurrentProcessId()), 1u);
+
+    atom_ = transport_.AddAtom(blockName);
+    if (atom_ == 0) {
+        Close();
+        result = kIpcAtomFailed;
+        return false;
+    }
+
+    block_ = transport_.CreateBlock(blockName, kBlockSize);
+    if (block_ == 0 || transport_.LastError() == kErrorAlreadyExists) {
+        Close();
+        result = kIpcCreateFailed;
+        return false;
+    }
+
+    view_ = transport_.MapBlock(block_);
+    if (view_ == nullptr) {
+        Close();
+        result = kIpcMapFailed;
+        return false;
+    }
+    next_ = 0;
+    destinations_.clear();
+
+    const std::uint8_t library[2] = {std::uint8_t(kLibraryVersion & 0xFF), std::uint8_t(kLibraryVersion >> 8)};
+    for (int pass = 1; pass <= kHandshakePasses && (fsuipcVersion_ == 0 || simulatorVersion_ == 0); ++pass) {
+        std::uint8_t fsuipc[4] = {}, simulator[4] = {};
+        const bool ok = QueueRead(kOffsetFsuipcVersion, 4, fsuipc, result) &&
+                        QueueRead(kOffsetSimulatorVersion, 4, simulator, result) &&
+                        (pass != 1 || QueueWrite(kOffsetLibraryVersion, 2, library, result)) &&
+                        Exchange(result);
+        if (!ok) {
+            Close();
+            return false;
+        }
+        fsuipcVersion_ = LoadU32(fsuipc);
+        simulatorVersion_ = LoadU32(simulator);
+        clock_.Sleep(kPauseMs);
+    }
+
+    if (fsuipcVersion_ < kMinimumFsuipcVersion || (simulatorVersion_ >> 16) != kSimulatorSignature) {
+        Close();
+        result = foundAsFs98 ? kIpcRefusedFs98 : kIpcRefused;
+        return false;
+    }
+    simulatorVersion_ &= 0xFFFF;
+    if (simVersion != 0 && simVersion != simulatorVersion_) {
+        Close();
+        result = kIpcWrongSimulator;
+        return false;
+    }
+    result = kIpcOk;
+    return true;
+}
+
+void IpcLink::Close() {
+    server_ = 0;
+    message_ = 0;
+    next_ = 0;
+    destinations_.clear();
+    if (atom_ != 0) {
+        transport_.DeleteAtom(atom_);
+        atom_ = 0;
+    }
+    if (view_ != nullptr) {
+        transport_.UnmapBlock(view_);
+        view_ = nullptr;
+    }
+    if (block_ != 0) {
+        transport_.CloseBlock(block_);
+        block_ = 0;
+    }
+}
+
+bool IpcLink::Fits(std::uint32_t header, std::uint32_t size, IpcResult& result) const {
+    // 64-bit sum: a size near 2^32 must not wrap into a small number.
+    const std::uint64_t end = std::uint64_t(next_) + header + size + kTerminatorSize;
+    if (end > kBlockLimit) {
+        result = kIpcTooLarge;
+        return false;
+    }
+    return true;
+}
+
+bool IpcLink::QueueRead(std::uint32_t offset, std::uint32_t size, void* destination, IpcResult& result) {
+    if (!IsOpen()) {
+        result = kIpcNotOpen;
+        return false;
+    }
+    if (!Fits(kReadHeaderSize, size, result)) return false;
+    std::uint32_t slot = 0;
+    if (destination != nullptr) {
+        destinations_.push_back({destination, size});
+        slot = std::uint32_t(destinations_.size());
+    }
+    std::uint8_t* p = view_ + next_;
+    StoreU32(p, kRecordRead);
+    StoreU32(p + 4, offset);
+    StoreU32(p + 8, size);
+    StoreU32(p + 12, slot);
+    next_ += kReadHeaderSize;
+    if (size != 0) {
+        std::memset(view_ + next_, 0, size);
+        next_ += size;
+    }
+    result = kIpcOk;
+    return true;
+}
+
+bool IpcLink::QueueWrite(std::uint32_t offset, std::uint32_t size, const void* source, IpcResult& result) {
+    if (!IsOpen()) {
+        result = kIpcNotOpen;
+        return false;
+    }
+    if (!Fits(kWriteHeaderSize, size, result)) return false;
+    std::uint8_t* p = view_ + next_;
+    StoreU32(p, kRecordWrite);
+    StoreU32(p + 4, offset);
+    StoreU32(p + 8, size);
+    next_ += kWriteHeaderSize;
+    if (size != 0) {
+        // A write without a source sends zeros rather than reading address 0.
+        if (source != nullptr)
+            std::memcpy(view_ + next_, source, size);
+        else
+            std::memset(view_ + next_, 0, size);
+        next_ += size;
+    }
+    result = kIpcOk;
+    return true;
+}
+
+bool IpcLink::Send(IpcResult& result) {
+    std::uint32_t answer = 0;
+    bool delivered = false;
+    for (int attempt = 0; attempt < kSendAttempts && !delivered; ++attempt) {
+        delivered = transport_.Send(server_, message_, atom_, sendTimeoutMs_, answer);
+        if (!delivered) clock_.Sleep(kPauseMs);
+    }
+    if (!delivered) {
+        result = transport_.LastError() == 0 ? kIpcTimeout : kIpcSendFailed;
+        return false;
+    }
+    if (answer != 1) {
+        result = kIpcBadAnswer;
+        return false;
+    }
+    return true;
+}
+
+// Hands the read data back to the destinations. The block came back from
+// another process, so nothing in it is trusted: every record must lie inside
+// the block and name a destination queued for at least its size. The whole
+// walk is checked before the first byte is copied, so a damaged block
+// changes nothing.
+bool IpcLink::Walk() {
+    for (int copying = 0; copying < 2; ++copying) {
+        std::uint32_t pos = 0;
+        for (;;) {
+            if (std::uint64_t(pos) + 4 > kBlockSize) return false;
+            const std::uint32_t id = LoadU32(view_ + pos) & 0xFF;
+            if (id == 0) break;
+            if (id == kRecordRead) {
+                if (std::uint64_t(pos) + kReadHeaderSize > kBlockSize) return false;
+                const std::uint32_t size = LoadU32(view_ + pos + 8);
+                const std::uint32_t slot = LoadU32(view_ + pos + 12);
+                const std::uint64_t end = std::uint64_t(pos) + kReadHeaderSize + size;
+                if (end > kBlockSize) return false;
+                if (slot > destinations_.size()) return false;
+                if (slot != 0 && size != 0) {
+                    const Destination& d = destinations_[slot - 1];
+                    if (size > d.size) return false;
+                    if (copying) std::memcpy(d.address, view_ + pos + kReadHeaderSize, size);
+                }
+                pos = std::uint32_t(end);
+            } else if (id == kRecordWrite) {
+                if (std::uint64_t(pos) + kWriteHeaderSize > kBlockSize) return false;
+                const std::uint32_t size = LoadU32(view_ + pos + 8);
+                const std::uint64_t end = std::uint64_t(pos) + kWriteHeaderSize + size;
+                if (end > kBlockSize) return false;
+                pos = std::uint32_t(end);
+            } else {
+                break;  // an unknown record ends the walk
+            }
+        }
+    }
+    return true;
+}
+
+bool IpcLink::Exchange(IpcResult& result) {
+    if (!IsOpen()) {
+        result = kIpcNotOpen;
+        return false;
+    }
+    if (next_ == 0) {
+        result = kIpcNothingQueued;
+        return false;
+    }
+    StoreU32(view_ + next_, 0);
+    next_ = 0;
+    // The queue is empty from here on, whatever the outcome; the
+    // destinations live until the walk is done.
+    struct DropDestinations {
+        std::vector<Destination>& list;
+        ~DropDestinations() { list.clear(); }
+    } drop{destinations_};
+
+    if (!Send(result)) return false;
+    if (!Walk()) {
+        result = kIpcBadAnswer;
+        return false;
+    }
+    result = kIpcOk;
+    return true;
+}
+
+std::int16_t IpcLink::ReadByte(std::uint16_t offset) {
+    std::uint8_t value = 0;
+    IpcResult result;
+    if (!QueueRead(offset, 1, &value, result)) return -1;
+    if (!Exchange(result)) return -1;
+    return std::int16_t(value);
+}
+
+std::int32_t IpcLink::ReadLong(std::uint16_t offset) {
+    std::uint8_t bytes[4] = {};
+    IpcResult result;
+    if (!QueueRead(offset, 4, bytes, result)) return -1;
+    if (!Exchange(result)) return -1;
+    return std::int32_t(LoadU32(bytes));
+}
+
+// The write accessors exchange even when queuing failed, so whatever the
+// caller queued before is sent and the queue ends empty. A queuing failure
+// is still reported, never hidden behind the exchange of other records.
+bool IpcLink::WriteByte(std::uint8_t value, std::uint16_t offset) {
+    IpcResult queued;
+    const bool ok = QueueWrite(offset, 1, &value, queued);
+    IpcResult result;
+    return Exchange(result) && ok;
+}
+
+bool IpcLink::WriteLong(std::int32_t value, std::uint16_t offset) {
+    std::uint8_t bytes[4];
+    StoreU32(bytes, std::uint32_t(value));
+    IpcResult queued;
+    const bool ok = QueueWrite(offset, 4, bytes, queued);
+    IpcResult result;
+    return Exchange(result) && ok;
+}
+
+IpcResult IpcLink::WriteBlock(const void* source, std::uint16_t offset, std::uint16_t size) {
+    IpcResult queued;
+    const bool ok = QueueWrite(offset, size, source, queued);
+    IpcResult result;
+    Exchange(result);
+    return (result == kIpcOk && !ok) ? queued : result;
+}
+
+IpcResult IpcLink::ReadBlock(void* destination, std::uint16_t offset, std::uint16_t size) {
+    IpcResult queued;
+    const bool ok = QueueRead(offset, size, destination, queued);
+    IpcResult result;
+    Exchange(result);
+    return (result == kIpcOk && !ok) ? queued : result;
+}
+
+}  // namespace vorn

@@ -1,0 +1,98 @@
+#include "fsuipc/posix_channel.h"
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "fsuipc/ipc_link.h"
+
+namespace vorn {
+
+namespace {
+
+// A folder we may put sockets in: ours, a real directory, closed to others.
+bool CheckPrivateDir(const std::string& dir, std::string& error) {
+    struct stat st;
+    if (::lstat(dir.c_str(), &st) != 0) {
+        error = "cannot inspect " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        error = dir + " is not a directory";
+        return false;
+    }
+    if (st.st_uid != ::getuid()) {
+        error = dir + " belongs to another user";
+        return false;
+    }
+    if ((st.st_mode & 077) != 0) {
+        error = dir + " is open to other users";
+        return false;
+    }
+    return true;
+}
+
+bool MakePrivateDir(const std::string& dir, std::string& error) {
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = "cannot create " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    return CheckPrivateDir(dir, error);
+}
+
+std::string Sanitized(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '/' || c == '\0') c = '_';
+    return out;
+}
+
+}  // namespace
+
+std::string PosixRuntimeDir(std::string& error) {
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg != nullptr && xdg[0] == '/') {
+        // The runtime folder itself is the user's already; our subfolder
+        // just keeps the sockets together.
+        const std::string dir = std::string(xdg) + "/vorn";
+        return MakePrivateDir(dir, error) ? dir : std::string();
+    }
+    const std::string dir = "/tmp/vorn-" + std::to_string(::getuid());
+    return MakePrivateDir(dir, error) ? dir : std::string();
+}
+
+std::string PosixSocketPath(std::string_view className, std::string& error) {
+    if (className.empty()) {
+        error = "empty server class name";
+        return {};
+    }
+    const std::string dir = PosixRuntimeDir(error);
+    if (dir.empty()) return {};
+    std::string path = dir + "/" + Sanitized(IpcName()) + "." + Sanitized(className);
+    if (path.size() >= sizeof(sockaddr_un{}.sun_path)) {
+        error = "socket path too long: " + path;
+        return {};
+    }
+    return path;
+}
+
+std::string PosixShmName(std::string_view blockName) {
+    if (blockName.empty() || blockName.size() > kPosixMaxName) return {};
+    return "/" + Sanitized(blockName);
+}
+
+std::uint32_t PosixMessageNumber(std::string_view name) {
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (unsigned char c : name) {
+        h ^= c;
+        h *= 16777619u;
+    }
+    return 0xC000 + (h % 0x4000);
+}
+
+}  // namespace vorn

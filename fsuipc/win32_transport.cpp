@@ -1,0 +1,84 @@
+#include "fsuipc/win32_transport.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "fsuipc/platform_transport.h"
+
+namespace vorn {
+
+namespace {
+
+HWND AsWindow(ServerHandle server) { return reinterpret_cast<HWND>(server); }
+HANDLE AsHandle(BlockHandle block) { return reinterpret_cast<HANDLE>(block); }
+
+class Win32Transport : public IpcTransport {
+public:
+    ServerHandle FindServer(const char* className) override {
+        return reinterpret_cast<ServerHandle>(FindWindowExA(nullptr, nullptr, className, nullptr));
+    }
+
+    std::uint32_t RegisterMessage(const char* name) override { return RegisterWindowMessageA(name); }
+
+    std::uint32_t CurrentProcessId() override { return GetCurrentProcessId(); }
+
+    std::uint16_t AddAtom(const char* name) override { return GlobalAddAtomA(name); }
+
+    void DeleteAtom(std::uint16_t atom) override { GlobalDeleteAtom(atom); }
+
+    BlockHandle CreateBlock(const char* name, std::uint32_t size) override {
+        // Windows leaves the error code alone on a fresh creation; clear it
+        // so that only "already exists" (183) or a real failure shows.
+        SetLastError(0);
+        HANDLE h = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+        lastError_ = GetLastError();
+        return reinterpret_cast<BlockHandle>(h);
+    }
+
+    // The error of the last call that can fail with one, captured at once:
+    // the client pauses (Sleep) before it asks.
+    std::uint32_t LastError() override { return lastError_; }
+
+    std::uint8_t* MapBlock(BlockHandle block) override {
+        SetLastError(0);
+        void* view = MapViewOfFile(AsHandle(block), FILE_MAP_WRITE, 0, 0, 0);
+        lastError_ = view ? 0 : GetLastError();
+        return static_cast<std::uint8_t*>(view);
+    }
+
+    void UnmapBlock(std::uint8_t* view) override { UnmapViewOfFile(view); }
+
+    void CloseBlock(BlockHandle block) override { CloseHandle(AsHandle(block)); }
+
+    bool Send(ServerHandle server, std::uint32_t message, std::uint16_t atom, std::uint32_t timeoutMs,
+              std::uint32_t& answer) override {
+        DWORD_PTR result = 0;
+        SetLastError(0);
+        LRESULT delivered = SendMessageTimeoutA(AsWindow(server), message, atom, 0, SMTO_BLOCK, timeoutMs, &result);
+        if (delivered == 0) {
+            // Windows NT reports a time-out as ERROR_TIMEOUT where the
+            // protocol expects no error code; keep the client's "11 = all
+            // attempts timed out" meaning on every version.
+            DWORD error = GetLastError();
+            lastError_ = error == ERROR_TIMEOUT ? 0 : error;
+            return false;
+        }
+        lastError_ = 0;
+        // The answer is 32 bits wide; a wider value cannot be the 1 of success.
+        answer = result > std::numeric_limits<std::uint32_t>::max() ? 0 : static_cast<std::uint32_t>(result);
+        return true;
+    }
+
+private:
+    std::uint32_t lastError_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<IpcTransport> MakeWin32Transport() { return std::make_unique<Win32Transport>(); }
+
+std::unique_ptr<IpcTransport> MakePlatformTransport() { return MakeWin32Transport(); }
+
+}  // namespace vorn

@@ -1,0 +1,117 @@
+// vorn-sim: a simulated FSUIPC server for machines without a simulator.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/posix_server.h"
+#include "sim/sim_commands.h"
+#include "sim/sim_server.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vorn-sim [options]\n"
+    "  --class NAME          serve this window class (FS98MAIN, the default, or UIPCMAIN);\n"
+    "                        may be given more than once\n"
+    "  --uipcmain            same as --class UIPCMAIN\n"
+    "  --answer N            answer every request with N instead of 1\n"
+    "  --no-answer           never answer (clients time out)\n"
+    "  --version-fsuipc N    the FSUIPC version held at 0x3304\n"
+    "  --simulator N         the simulator number in the low 16 bits of 0x3308\n"
+    "  --delay-ms N          wait N ms before every answer\n"
+    "  --background          ignore stdin; run until SIGINT or SIGTERM\n"
+    "commands on stdin, one per line: press Ctrl+G | press 71,2 | set 0x0570:4=1000 |\n"
+    "  get 0x0570:4 | keys | help | quit\n";
+
+bool ParseNumber(const char* text, std::uint64_t max, std::uint64_t& value) {
+    if (text == nullptr || *text == '\0' || *text == '-') return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(text, &end, 0);
+    if (errno != 0 || *end != '\0' || v > max) return false;
+    value = v;
+    return true;
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "vorn-sim: %s\n%s", message.c_str(), kUsage);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vorn::SimServerOptions options;
+    std::vector<std::string> classes;
+    bool background = false;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        std::uint64_t n = 0;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--class") {
+            if (value == nullptr || *value == '\0' || std::strchr(value, '/') != nullptr)
+                return Usage("--class needs a class name");
+            classes.emplace_back(value);
+            ++i;
+        } else if (arg == "--uipcmain") {
+            classes.emplace_back("UIPCMAIN");
+        } else if (arg == "--answer") {
+            if (!ParseNumber(value, 0xFFFFFFFFu, n)) return Usage("--answer needs a number 0..0xFFFFFFFF");
+            options.answer = std::uint32_t(n);
+            ++i;
+        } else if (arg == "--no-answer") {
+            options.neverAnswer = true;
+        } else if (arg == "--version-fsuipc") {
+            if (!ParseNumber(value, 0xFFFFFFFFu, n)) return Usage("--version-fsuipc needs a number 0..0xFFFFFFFF");
+            options.fsuipcVersion = std::uint32_t(n);
+            ++i;
+        } else if (arg == "--simulator") {
+            if (!ParseNumber(value, 0xFFFF, n)) return Usage("--simulator needs a number 0..65535");
+            options.simulator = std::uint16_t(n);
+            ++i;
+        } else if (arg == "--delay-ms") {
+            if (!ParseNumber(value, 600000, n)) return Usage("--delay-ms needs a number 0..600000");
+            options.delayMs = std::uint32_t(n);
+            ++i;
+        } else if (arg == "--background") {
+            background = true;
+        } else {
+            return Usage("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    if (classes.empty()) classes.emplace_back("FS98MAIN");
+
+    // A reader that goes away must not kill us before the socket is removed.
+    ::signal(SIGPIPE, SIG_IGN);
+
+    vorn::SimServer server(options);
+    vorn::PosixServer serving(server, classes);
+    serving.StopOnSignals();
+    std::string error;
+    if (!serving.Listen(error)) {
+        std::fprintf(stderr, "vorn-sim: %s\n", error.c_str());
+        return 1;
+    }
+
+    std::string ready = "vorn-sim ready:";
+    for (std::size_t i = 0; i < classes.size(); ++i)
+        ready += (i == 0 ? " " : ", ") + classes[i] + " at " + serving.SocketPaths()[i];
+    std::printf("%s\n", ready.c_str());
+    std::fflush(stdout);
+
+    auto handler = [&server](std::string_view line, bool& quit) {
+        return vorn::ExecuteSimCommand(server, line, quit);
+    };
+    serving.Serve(background ? -1 : STDIN_FILENO, STDOUT_FILENO, handler, !background);
+    return 0;
+}
