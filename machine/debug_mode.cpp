@@ -1,0 +1,7 @@
+#include "machine/debug_mode.h"
+
+namespace vorn {
+
+bool DebugMode = false;
+
+}  // namespace vorn

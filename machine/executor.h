@@ -1,0 +1,93 @@
+#pragma once
+// Runs one process of a Machine for one tick. The process's registers live
+// in locals while it runs and go back into the process table at the end.
+#include <cstdint>
+#include <string>
+
+#include "machine/machine.h"
+
+namespace vorn {
+
+// One operand stack slot's three fields.
+struct Value {
+    std::int32_t i;
+    double f;
+    std::uint8_t tag;  // 1 int, 0 float
+};
+
+// A float stored into an integer: truncated toward zero, low 32 bits kept.
+// NaN, infinities and values beyond 64 bits store 0.
+std::int32_t TruncateToInt32(double value);
+
+// PRF's "%f": 7 significant digits, then 2 decimals, or exponent notation
+// ("1.234568E+08") when the integer part needs more than 7 digits.
+std::string FormatPrfFloat(double value, const std::string& decimalPoint);
+
+// The decimal separator of the current C locale.
+std::string LocaleDecimalPoint();
+
+class Executor {
+public:
+    Executor(Machine& machine, int slot, const LineSink& output, const LineSink& trace);
+    // Runs from `pc` for at most `budget` instructions; returns the new PC.
+    template <bool Debug>
+    std::int32_t Run(std::int32_t pc, int budget);
+
+private:
+    // Faults end the process; each names what went wrong.
+    void Fault(std::int32_t pc, const char* what);
+
+    bool CanPush(int n) const { return sp_ + n <= kStackSlots; }
+    bool CanPop(int n) const { return sp_ >= n; }
+    void PushInt(std::int32_t v) {
+        ints_[sp_] = v;
+        tags_[sp_] = 1;
+        ++sp_;
+    }
+    void PushFloat(double v) {
+        floats_[sp_] = v;
+        tags_[sp_] = 0;
+        ++sp_;
+    }
+    void PushValue(const Value& v) {
+        ints_[sp_] = v.i;
+        floats_[sp_] = v.f;
+        tags_[sp_] = v.tag;
+        ++sp_;
+    }
+    std::int32_t PopInt() { return ints_[--sp_]; }
+    Value PopValue() {
+        --sp_;
+        return Value{ints_[sp_], floats_[sp_], tags_[sp_]};
+    }
+
+    // Memory access over the three regions. False: the fault is in fault_.
+    bool FrameSlot(std::int32_t address, int& slot);
+    bool DataRange(std::int32_t address, std::int64_t n, std::size_t& offset);
+    bool LoadValue(std::int32_t address, std::int32_t size);
+    bool StoreInt(std::int32_t value, std::int32_t address, std::int32_t size);
+    bool StoreFloat(double value, std::int32_t address);
+    bool StoreValue(const Value& value, std::int32_t address, std::int32_t size);
+    // The zero-terminated text at a data address, cut at the segment's end.
+    bool Text(std::int32_t address, std::string& text);
+    bool BlockRange(std::int32_t dataAddress, std::int32_t size, std::size_t& offset);
+    bool Prf();
+
+    Machine& m_;
+    int slot_;
+    const LineSink& output_;
+    const LineSink& trace_;
+    std::int32_t sp_;
+    std::int32_t frameBase_;
+    std::int32_t frameMark_;
+    std::int32_t* ints_;
+    double* floats_;
+    std::uint8_t* tags_;
+    const char* fault_ = nullptr;
+    std::string line_;  // the trace line of the current instruction (debug only)
+};
+
+extern template std::int32_t Executor::Run<true>(std::int32_t, int);
+extern template std::int32_t Executor::Run<false>(std::int32_t, int);
+
+}  // namespace vorn

@@ -1,0 +1,123 @@
+// PRF: formats a text into the data segment from the frame of the call.
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "fsuipc/ipc_link.h"
+#include "machine/code_image.h"
+#include "machine/executor.h"
+
+namespace vorn {
+
+std::string LocaleDecimalPoint() {
+    const std::lconv* lc = std::localeconv();
+    if (lc == nullptr || lc->decimal_point == nullptr || lc->decimal_point[0] == '\0') return ".";
+    return lc->decimal_point;
+}
+
+std::string FormatPrfFloat(double value, const std::string& decimalPoint) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    char buf[64];
+    // Round to 7 significant digits first, then lay the result out.
+    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 6);
+    double rounded = value;
+    std::from_chars(buf, r.ptr, rounded);
+    std::string text;
+    if (std::fabs(rounded) >= 1e7) {
+        r = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::scientific, 6);
+        text.assign(buf, r.ptr);
+        for (char& c : text) {
+            if (c == 'e') c = 'E';
+        }
+    } else {
+        r = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, 2);
+        text.assign(buf, r.ptr);
+    }
+    const std::size_t dot = text.find('.');
+    if (dot != std::string::npos) text.replace(dot, 1, decimalPoint);
+    return text;
+}
+
+bool Executor::Prf() {
+    const std::int32_t f = frameBase_;
+    if (f < 0 || f + 1 >= kStackSlots) {
+        fault_ = "frame slot out of range";
+        return false;
+    }
+    const std::int32_t destination = ints_[f];
+    std::string format;
+    if (!Text(ints_[f + 1], format)) return false;
+    std::size_t destOffset = 0;
+    if (!DataRange(destination, 1, destOffset)) return false;
+
+    std::string out;
+    std::int32_t arg = f + 2;
+    auto nextArg = [&](int& slot) {
+        if (arg >= kStackSlots) {
+            fault_ = "frame slot out of range";
+            return false;
+        }
+        slot = arg++;
+        return true;
+    };
+    const std::string decimalPoint = LocaleDecimalPoint();
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c != '%') {
+            out += c;
+            continue;
+        }
+        if (i + 1 >= format.size()) {
+            out += 'X';
+            break;
+        }
+        const char conv = format[++i];
+        int slot = 0;
+        switch (conv) {
+        case 'd':
+            if (!nextArg(slot)) return false;
+            out += std::to_string(ints_[slot]);
+            break;
+        case 'x': {
+            if (!nextArg(slot)) return false;
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(ints_[slot]));
+            out += hex;
+            break;
+        }
+        case 'f':
+            if (!nextArg(slot)) return false;
+            out += FormatPrfFloat(floats_[slot], decimalPoint);
+            break;
+        case 's': {
+            if (!nextArg(slot)) return false;
+            const std::int32_t address = ints_[slot];
+            if (address >= kDataBase) {
+                std::string text;
+                if (!Text(address, text)) return false;
+                out += text;
+            } else {
+                // A failed read leaves the buffer empty; it does not stop the program.
+                char buf[257] = {};
+                m_.link_.ReadBlock(buf, static_cast<std::uint16_t>(address & 0xFFFF), 256);
+                out.append(buf, strnlen(buf, 256));
+            }
+            break;
+        }
+        default:
+            out += 'X';
+            break;
+        }
+    }
+    // The text is cut so that it and its terminating zero stay inside the segment.
+    const std::size_t room = m_.data_.size() - destOffset - 1;
+    const std::size_t n = out.size() < room ? out.size() : room;
+    std::memcpy(m_.data_.data() + destOffset, out.data(), n);
+    m_.data_[destOffset + n] = 0;
+    return true;
+}
+
+}  // namespace vorn

@@ -1,0 +1,112 @@
+// Hot-key registration, the tick's two phases, and the run of one process.
+#include <cstdio>
+
+#include "fsuipc/ipc_link.h"
+#include "machine/code_image.h"
+#include "machine/executor.h"
+#include "machine/machine.h"
+
+namespace vorn {
+namespace {
+
+std::uint16_t EntryOffset(int i) { return static_cast<std::uint16_t>(kHotKeyTable + 4 * i); }
+std::uint16_t FlagOffset(int i) { return static_cast<std::uint16_t>(kHotKeyTable + 3 + 4 * i); }
+
+}  // namespace
+
+void Machine::Start(const LineSink& output) {
+    if (!loaded_) return;
+    // A second Start would leave the first registrations behind in FSUIPC.
+    Stop();
+    for (std::size_t k = 0; k < keyEntry_.size(); ++k) {
+        hotKeySlot_[k] = -1;
+        int free = -1;
+        // Only the 56 entries of FSUIPC's table: beyond it lie other offsets.
+        // A failed read (-1) counts as taken.
+        for (int i = 0; i < kHotKeyEntries; ++i) {
+            if (registered_[i] == 0 && link_.ReadLong(EntryOffset(i)) == 0) {
+                free = i;
+                break;
+            }
+        }
+        if (free < 0) {
+            if (output) output("No free hot-key slot");
+            continue;
+        }
+        const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keyCode_[k]),
+                                       static_cast<std::uint8_t>(keyModifier_[k]), 0, 0};
+        link_.WriteBlock(entry, EntryOffset(free), 4);
+        registered_[free] = 1;
+        pc_[free] = -1;
+        hotKeySlot_[k] = free;
+    }
+}
+
+void Machine::Stop() {
+    for (int i = 0; i < kProcessSlots; ++i) {
+        if (registered_[i] == 0) continue;
+        link_.WriteLong(0, EntryOffset(i));
+        registered_[i] = 0;
+        pc_[i] = -1;
+    }
+}
+
+void Machine::Tick(const LineSink& output, const LineSink& trace) {
+    if (!loaded_) return;
+    for (int i = 0; i < kProcessSlots; ++i) {
+        if (registered_[i] == 0) continue;
+        const std::int16_t read = link_.ReadByte(FlagOffset(i));
+        if (read < 0) continue;  // a failed read is no press
+        const std::int32_t flag = read & 0xFF;
+        if (flag == 0) continue;
+        link_.WriteByte(0, FlagOffset(i));  // consumed whether or not it starts anything
+        if (pc_[i] >= 0) continue;          // still running: the press is dropped
+        for (std::size_t k = 0; k < keyEntry_.size(); ++k) {
+            if (hotKeySlot_[k] != i) continue;
+            pc_[i] = keyEntry_[k];
+            char buf[80];
+            if (keyParam_[k] != -1) {
+                const std::size_t off = static_cast<std::size_t>(keyParam_[k] - kDataBase);
+                data_[off] = static_cast<std::uint8_t>(flag);
+                data_[off + 1] = 0;
+                data_[off + 2] = 0;
+                data_[off + 3] = 0;
+                std::snprintf(buf, sizeof buf, "Write %d to loc %d", flag, keyParam_[k] - kDataBase);
+                if (trace) trace(buf);
+            }
+            std::snprintf(buf, sizeof buf, "start sequence %d at %d", static_cast<int>(k), keyEntry_[k]);
+            if (trace) trace(buf);
+            break;
+        }
+    }
+    for (int j = 0; j < kProcessSlots; ++j) {
+        if (pc_[j] >= 0) pc_[j] = Run(pc_[j], j, output, trace);
+    }
+}
+
+std::int32_t Machine::Run(std::int32_t pc, int slot, const LineSink& output, const LineSink& trace) {
+    if (!loaded_ || slot < 0 || slot >= kProcessSlots || pc < 0) return pc;
+    const int budget = debugMode_ ? 1 : kRunBudget;
+    linkError_ = 0;
+    if (wait_[slot] > 0) {
+        --wait_[slot];
+        if (wait_[slot] > 0) return pc;
+    }
+    if (pc > static_cast<std::int32_t>(code_.size())) {
+        if (output) {
+            char buf[96];
+            std::snprintf(buf, sizeof buf, "Runtime error in process %d at PC %d: PC outside the code", slot, pc);
+            output(buf);
+        }
+        pc_[slot] = -1;
+        return -1;
+    }
+    // Marks the slot busy, so an SSQ of this process cannot pick it.
+    pc_[slot] = pc;
+    Executor executor(*this, slot, output, trace);
+    pc = debugMode_ ? executor.Run<true>(pc, budget) : executor.Run<false>(pc, budget);
+    pc_[slot] = pc;
+    return pc;
+}
+
+}  // namespace vorn
