@@ -39,7 +39,7 @@ void CodeGenerator::DefineLabel(std::int32_t label) {
 
 std::int32_t CodeGenerator::Allocate(std::size_t count, const void* bytes) {
     const std::int32_t address = DataPtr;
-    if (count > static_cast<std::size_t>(kFrameBase - DataPtr)) {
+    if (count > static_cast<std::size_t>(kDataLimit - DataPtr)) {
         if (!dataFullReported_) Report("Data segment full");
         dataFullReported_ = true;
         return address;

@@ -17,6 +17,9 @@
 namespace vorn {
 
 constexpr int kKeyTableRows = kMaxKeyRoutines;
+// The image's data segment end (last address + 4) must stay inside the data
+// segment, so allocations stop 4 bytes short of the frame region.
+constexpr std::int32_t kDataLimit = kFrameBase - 4;
 
 class CodeGenerator {
 public:

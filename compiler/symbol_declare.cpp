@@ -1,5 +1,6 @@
 // Declarations and scopes: entries of the symbol table and their room in the
 // data segment.
+#include <cstdint>
 #include <cstdio>
 
 #include "compiler/codegen.h"
@@ -26,7 +27,7 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
     if (atToken == -1) {
         // Bytes and shortints take a whole word; floats take eight bytes.
         const std::size_t room = TypeSize(type) == 8 ? 8 : 4;
-        if (static_cast<std::size_t>(kFrameBase - DataPtr) < room) {
+        if (static_cast<std::size_t>(kDataLimit - DataPtr) < room) {
             Allocate(room);  // reports the full segment
             return;
         }
@@ -40,7 +41,7 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
 void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int32_t sizeToken, std::int32_t atToken) {
     if (sizeToken == -1) {
         ListLine(Format("Pointer %s", Text(name)));
-        if (static_cast<std::size_t>(kFrameBase - DataPtr) < 4) {
+        if (static_cast<std::size_t>(kDataLimit - DataPtr) < 4) {
             Allocate(4);
             return;
         }
@@ -58,7 +59,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
         return;
     }
     if (atToken == -1) {
-        if (bytes > kFrameBase - DataPtr) {
+        if (bytes > kDataLimit - DataPtr) {
             Report(Format("Array %s does not fit in the data segment", Text(name)));
             return;
         }
@@ -69,6 +70,10 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
     const std::string at = Text(atToken);
     if (!IsIntLiteral(at)) {
         Report("Integer needed after 'AT'");
+        return;
+    }
+    if (bytes > INT32_MAX) {
+        Report(Format("Array %s is too large", Text(name)));
         return;
     }
     AddVbl(type, name, TStorageClass::Array, IntLiteralValue(at));

@@ -16,26 +16,34 @@ int TypeSize(std::int32_t type) {
 }
 
 std::int32_t SymbolTable::FindVbl(std::int32_t name) const {
-    for (std::int32_t i = VBLPtr - 1; i >= 0; --i)
-        if (Entry(i).Name == name) return i;
-    return -1;
+    const auto it = byName_.find(name);
+    return it == byName_.end() || it->second.empty() ? -1 : it->second.back();
 }
 
 std::vector<std::int32_t> SymbolTable::ScopeMatches(std::int32_t name) const {
     std::vector<std::int32_t> found;
-    for (std::int32_t i = std::max(ScopeStart, 0); i < VBLPtr; ++i)
-        if (Entry(i).Name == name) found.push_back(i);
+    const auto it = byName_.find(name);
+    if (it == byName_.end()) return found;
+    for (auto i = it->second.rbegin(); i != it->second.rend() && *i >= ScopeStart; ++i) found.push_back(*i);
     return found;
 }
 
 void SymbolTable::Append(const TVblEntry& entry) {
     if (static_cast<std::size_t>(VBLPtr) + 1 >= VblTable.size()) VblTable.resize(VblTable.size() + 50);
     VblTable[static_cast<std::size_t>(VBLPtr)] = entry;
+    byName_[entry.Name].push_back(VBLPtr);
     ++VBLPtr;
-    stored_ = std::max(stored_, VBLPtr);
 }
 
-void SymbolTable::ResetTo(std::int32_t mark) { VBLPtr = std::clamp(mark, 0, stored_); }
+void SymbolTable::ResetTo(std::int32_t mark) {
+    const std::int32_t target = std::clamp(mark, 0, VBLPtr);
+    // The dead entries are the newest of their names.
+    while (VBLPtr > target) {
+        --VBLPtr;
+        auto& indices = byName_[Entry(VBLPtr).Name];
+        if (!indices.empty()) indices.pop_back();
+    }
+}
 
 namespace {
 const char* TypeWord(std::int32_t type) {

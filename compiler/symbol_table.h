@@ -3,6 +3,7 @@
 // Names are name-table indices, so comparing them ignores letter case.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vorn {
@@ -50,8 +51,8 @@ public:
 
     const TVblEntry& Entry(std::int32_t index) const { return VblTable[static_cast<std::size_t>(index)]; }
 
-    // Restores VBLPtr to a scope mark; a mark beyond what was ever stored
-    // (only after a broken nesting) is clamped.
+    // Restores VBLPtr to a scope mark, so the entries above it are dead. A
+    // mark above VBLPtr (only after a broken nesting) revives nothing.
     void ResetTo(std::int32_t mark);
 
     std::vector<TVblEntry> VblTable;
@@ -59,7 +60,8 @@ public:
     std::int32_t ScopeStart = 0;
 
 private:
-    std::int32_t stored_ = 0;  // entries ever written, live or dead
+    // Live entry indices per name, ascending, so lookups do not scan the table.
+    std::unordered_map<std::int32_t, std::vector<std::int32_t>> byName_;
 };
 
 // "Add vbl int Speed local location 1000000"
