@@ -2,14 +2,21 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
+#include "sim/aircraft_model.h"
+#ifdef _WIN32
+#include "sim/win32_server.h"
+#else
 #include "sim/posix_server.h"
+#endif
 #include "sim/sim_commands.h"
 #include "sim/sim_server.h"
 
@@ -26,6 +33,8 @@ constexpr const char* kUsage =
     "  --simulator N         the simulator number in the low 16 bits of 0x3308\n"
     "  --delay-ms N          wait N ms before every answer\n"
     "  --background          ignore stdin; run until SIGINT or SIGTERM\n"
+    "  --model               fly a small aircraft: altitude, airspeed, heading... move\n"
+    "                        every 100 ms and follow the autopilot offsets\n"
     "commands on stdin, one per line: press Ctrl+G | press 71,2 | set 0x0570:4=1000 |\n"
     "  get 0x0570:4 | keys | help | quit\n";
 
@@ -44,12 +53,49 @@ int Usage(const std::string& message) {
     return 2;
 }
 
+// With --model the serving loop, which is single-threaded and owns the
+// server, reads one pipe fed by two threads: a 100 ms clock and (unless in
+// the background) standard input, whole lines only. The clock's line and
+// the end of input are marker lines the command handler recognises.
+constexpr std::string_view kClockLine = "\x01";
+constexpr std::string_view kEndLine = "\x02";
+
+int StartModelFeed(bool readStdin) {
+    int fds[2];
+    if (::pipe(fds) != 0) return -1;
+    const int writeFd = fds[1];
+    std::thread([writeFd] {
+        const std::string line = std::string(kClockLine) + "\n";
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (::write(writeFd, line.data(), line.size()) < 0) return;
+        }
+    }).detach();
+    if (readStdin) {
+        std::thread([writeFd] {
+            std::string line;
+            char c;
+            while (::read(STDIN_FILENO, &c, 1) == 1) {
+                line += c;
+                if (c != '\n') continue;
+                // One write per line keeps it whole beside the clock's lines.
+                if (line.size() < 4096 && ::write(writeFd, line.data(), line.size()) < 0) return;
+                line.clear();
+            }
+            const std::string end = std::string(kEndLine) + "\n";
+            [[maybe_unused]] ssize_t n = ::write(writeFd, end.data(), end.size());
+        }).detach();
+    }
+    return fds[0];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     vorn::SimServerOptions options;
     std::vector<std::string> classes;
     bool background = false;
+    bool model = false;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -85,17 +131,24 @@ int main(int argc, char** argv) {
             ++i;
         } else if (arg == "--background") {
             background = true;
+        } else if (arg == "--model") {
+            model = true;
         } else {
             return Usage("unknown option '" + std::string(arg) + "'");
         }
     }
     if (classes.empty()) classes.emplace_back("FS98MAIN");
 
+#ifdef _WIN32
+    vorn::SimServer server(options);
+    vorn::Win32Server serving(server, classes);
+#else
     // A reader that goes away must not kill us before the socket is removed.
     ::signal(SIGPIPE, SIG_IGN);
 
     vorn::SimServer server(options);
     vorn::PosixServer serving(server, classes);
+#endif
     serving.StopOnSignals();
     std::string error;
     if (!serving.Listen(error)) {
@@ -105,13 +158,38 @@ int main(int argc, char** argv) {
 
     std::string ready = "vorn-sim ready:";
     for (std::size_t i = 0; i < classes.size(); ++i)
+#ifdef _WIN32
+        ready += (i == 0 ? " " : ", ") + classes[i] + " window";
+#else
         ready += (i == 0 ? " " : ", ") + classes[i] + " at " + serving.SocketPaths()[i];
+#endif
     std::printf("%s\n", ready.c_str());
     std::fflush(stdout);
 
     auto handler = [&server](std::string_view line, bool& quit) {
         return vorn::ExecuteSimCommand(server, line, quit);
     };
+    if (model) {
+        vorn::AircraftModel aircraft(server);
+        const int feed = StartModelFeed(!background);
+        if (feed < 0) {
+            std::fprintf(stderr, "vorn-sim: cannot start the model's clock\n");
+            return 1;
+        }
+        auto modelHandler = [&](std::string_view line, bool& quit) -> std::string {
+            if (line == kClockLine) {
+                aircraft.Advance();
+                return {};
+            }
+            if (line == kEndLine) {
+                quit = true;
+                return {};
+            }
+            return handler(line, quit);
+        };
+        serving.Serve(feed, STDOUT_FILENO, modelHandler, !background);
+        return 0;
+    }
     serving.Serve(background ? -1 : STDIN_FILENO, STDOUT_FILENO, handler, !background);
     return 0;
 }
