@@ -1,0 +1,46 @@
+// vorn: the Qt workbench.
+//   vorn [FILE]                     open FILE in the editor at start
+//   vorn --screenshots DIR FILE     see screenshot_tour.h
+#include <QApplication>
+#include <QStringList>
+#include <cstdio>
+
+#include "fsuipc/ipc.h"
+#include "machine/debug_mode.h"
+#include "machine/machine.h"
+#include "workbench/gui/form_main.h"
+#include "workbench/gui/qt_sound_player.h"
+#include "workbench/gui/screenshot_tour.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vorn"));
+
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+    QString screenshotDir;
+    if (!args.isEmpty() && args.first() == QLatin1String("--screenshots")) {
+        if (args.size() != 3) {
+            std::fprintf(stderr, "usage: vorn --screenshots DIR FILE\n");
+            return 2;
+        }
+        screenshotDir = args.at(1);
+        args = args.mid(2);
+    }
+    if (args.size() > 1 || (!args.isEmpty() && args.first().startsWith(QLatin1Char('-')))) {
+        std::fprintf(stderr, "usage: vorn [FILE]\n");
+        return 2;
+    }
+
+    vorn::QtSoundPlayer player;
+    vorn::Machine machine(vorn::ProgramLink(), vorn::DebugMode, &player);
+    vorn::TForm1 form(vorn::ProgramLink(), machine);
+    form.show();
+    if (!args.isEmpty()) form.OpenFile(args.first());
+
+    if (!screenshotDir.isEmpty()) {
+        vorn::ScreenshotTour tour(form, screenshotDir);
+        return tour.Run();
+    }
+    return QApplication::exec();
+}
