@@ -70,8 +70,15 @@ protected:
     bool PastEnd(std::size_t position) const { return position >= line_.size(); }
     std::size_t MatchStart() const { return start_; }
     // Forgets the rest of the current line.
-    void DiscardLine();
+    void DiscardLine() { cursor_ = marker_ = start_ = line_.size(); }
     void ClearTokenText() { tokenText_.clear(); }
+    // The end-of-input token: the rest of the line is dropped, the text is
+    // empty. At the real end every further call comes here again.
+    int EndOfInput() {
+        DiscardLine();
+        ClearTokenText();
+        return 0;
+    }
 
     void Diagnose(const std::string& message) {
         if (sink_) sink_(message);

@@ -1,0 +1,139 @@
+#include "preprocessor/expand.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "preprocessor/error.h"
+
+namespace vorn {
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Position of the first occurrence of word in text, ignoring ASCII letter
+// case, or npos.
+std::size_t FindNoCase(std::string_view text, std::string_view word) {
+    if (word.empty()) return 0;
+    const auto it = std::search(text.begin(), text.end(), word.begin(), word.end(),
+                                [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
+    return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view word) {
+    return FindNoCase(text, word) != std::string_view::npos;
+}
+
+enum class FileKind { kMissing, kRegular, kOther };
+
+FileKind Classify(const std::string& name) {
+    // A name with a NUL byte would be cut short by the system and could name
+    // some other file.
+    if (name.empty() || name.find('\0') != std::string::npos) return FileKind::kMissing;
+    std::error_code ec;
+    const auto status = std::filesystem::status(name, ec);
+    if (ec || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return FileKind::kMissing;
+    // Pipes and devices are refused: reading one could block or never end.
+    return std::filesystem::is_regular_file(status) ? FileKind::kRegular : FileKind::kOther;
+}
+
+void ReadWholeFile(const std::string& name, MemoryStream& into) {
+    std::ifstream file(name, std::ios::binary);
+    if (!file.is_open()) {
+        throw Error("Cannot read include file \"" + name + "\": " + std::strerror(errno));
+    }
+    char chunk[64 * 1024];
+    while (file) {
+        file.read(chunk, sizeof chunk);
+        const std::streamsize got = file.gcount();
+        if (got > 0) into.Write(chunk, static_cast<std::size_t>(got));
+    }
+    if (file.bad()) throw Error("Cannot read include file \"" + name + "\": read failed");
+}
+
+}  // namespace
+
+DefineEntry ParseDefine(std::string_view line) {
+    // The "#" and the six characters after it are skipped, whatever they are.
+    const std::size_t hash = line.find('#');
+    std::size_t i = (hash == std::string_view::npos ? 0 : hash + 1) + 6;
+    DefineEntry entry;
+    while (i < line.size() && line[i] == ' ') ++i;
+    const std::size_t nameStart = std::min(i, line.size());
+    while (i < line.size() && line[i] != ' ') ++i;
+    entry.name.assign(line.substr(nameStart, i - nameStart));
+    while (i < line.size() && line[i] == ' ') ++i;
+    if (i < line.size()) entry.value.assign(line.substr(i));
+    return entry;
+}
+
+void ExpandInclude(const std::string& line, TextStreamAdapter& writer) {
+    const std::size_t open = line.find('"');
+    if (open == std::string::npos) {
+        writer.WriteLine("error - expected file name in quotes:" + line);
+        return;
+    }
+    const std::size_t close = line.find('"', open + 1);
+    if (close == std::string::npos) {
+        writer.WriteLine("error - expected closing quote:" + line);
+        return;
+    }
+    const std::string name = line.substr(open + 1, close - open - 1);
+    switch (Classify(name)) {
+        case FileKind::kMissing:
+            writer.WriteLine("error - file does not exist:" + line);
+            return;
+        case FileKind::kOther:
+            throw Error("Cannot read include file \"" + name + "\": not a regular file");
+        case FileKind::kRegular:
+            break;
+    }
+    MemoryStream content;
+    ReadWholeFile(name, content);
+    TextStreamAdapter reader;
+    reader.AssignStream(&content);
+    reader.Reset();
+    std::string included;
+    while (reader.ReadLine(included)) writer.WriteLine(included);
+    reader.Close();
+}
+
+void Expand(MemoryStream& input, MemoryStream& output) {
+    std::vector<DefineEntry> defines;
+    input.Rewind();
+    output.Clear();
+    TextStreamAdapter reader;
+    TextStreamAdapter writer;
+    reader.AssignStream(&input);
+    writer.AssignStream(&output);
+    reader.Reset();
+    writer.Rewrite();
+
+    std::string line;
+    while (reader.ReadLine(line)) {
+        if (ContainsNoCase(line, "#include")) {
+            ExpandInclude(line, writer);
+        } else if (ContainsNoCase(line, "#define ")) {
+            defines.push_back(ParseDefine(line));
+        } else {
+            // Each entry replaces at most its first occurrence, in the order
+            // the defines were met, on the line as earlier entries left it.
+            for (const DefineEntry& d : defines) {
+                if (d.name.empty()) throw Error("Search string cannot be blank");
+                const std::size_t at = FindNoCase(line, d.name);
+                if (at != std::string::npos) line.replace(at, d.name.size(), d.value);
+            }
+            writer.WriteLine(line);
+        }
+    }
+    writer.Close();
+    reader.Close();
+}
+
+}  // namespace vorn
