@@ -124,10 +124,8 @@ bool ReadCodeImage(std::span<const std::uint8_t> bytes, CodeImage& image, std::s
 
     std::int32_t dataWords = 0;
     if (!in.Word(dataWords)) return Fail(error, "the image ends before the data word count");
-    // n data bytes make n / 4 + 1 words, and the segment is n + 4 bytes.
-    const std::int32_t expectedWords = (dataSize - 4) / 4 + 1;
-    if (dataWords != expectedWords) {
-        return Fail(error, Format("data word count %lld does not match the data segment of %lld bytes",
+    if (dataWords < 0 || 4LL * dataWords > dataSize) {
+        return Fail(error, Format("data word count %lld does not fit the data segment of %lld bytes",
                                   dataWords, dataSize));
     }
     const std::span<const std::uint8_t> rest = in.Rest();
