@@ -123,7 +123,7 @@ std::string Set(SimServer& server, std::string_view args) {
                                                      : (std::uint64_t(1) << bits) - 1;
         const std::uint64_t negativeMax = std::uint64_t(1) << (bits - 1);
         if (negative ? magnitude > negativeMax : magnitude > unsignedMax)
-            return "error: value does not fit in " + std::to_string(size) + " bytes";
+            return "error: value does not fit in size " + std::to_string(size);
         raw = negative ? ~magnitude + 1 : magnitude;
     } else if (size == 8) {
         const std::string copy(valueText);

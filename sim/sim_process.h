@@ -43,6 +43,7 @@ private:
     std::string buffered_;
     std::string readyLine_;
     int status_ = -1;
+    void* process_ = nullptr;  // Windows: the process handle, held so the id stays ours
 };
 
 }  // namespace vorn

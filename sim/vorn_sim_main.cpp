@@ -1,6 +1,10 @@
 // vorn-sim: a simulated FSUIPC server for machines without a simulator.
 #include <signal.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -62,7 +66,11 @@ constexpr std::string_view kEndLine = "\x02";
 
 int StartModelFeed(bool readStdin) {
     int fds[2];
+#ifdef _WIN32
+    if (::_pipe(fds, 4096, _O_BINARY) != 0) return -1;
+#else
     if (::pipe(fds) != 0) return -1;
+#endif
     const int writeFd = fds[1];
     std::thread([writeFd] {
         const std::string line = std::string(kClockLine) + "\n";

@@ -1,0 +1,124 @@
+// The one-line command language of vorn-sim and the hot-key parser.
+#include <gtest/gtest.h>
+
+#include "fsuipc/request_block.h"
+#include "sim/sim_commands.h"
+
+namespace vorn {
+namespace {
+
+struct KeyCase {
+    const char* text;
+    bool ok;
+    int key;
+    int modifier;
+};
+
+const KeyCase kKeys[] = {
+    {"Ctrl+G", true, 71, 2},
+    {"ctrl+g", true, 71, 2},
+    {"CTRL+g", true, 71, 2},
+    {"Control+G", true, 71, 2},
+    {"Shift+Ctrl+Alt+Tab+a", true, 65, 23},
+    {"Alt+Shift+1", true, '1', 5},
+    {"G", true, 71, 0},
+    {"Ctrl++", true, '+', 2},
+    {"+", true, '+', 0},
+    {"Tab+112", true, 112, 16},
+    {"71,2", true, 71, 2},
+    {" 71 , 2 ", true, 71, 2},
+    {"0x47,0x2", true, 71, 2},
+    {"71,256", false, 0, 0},
+    {"0,2", false, 0, 0},
+    {"256,0", false, 0, 0},
+    {"", false, 0, 0},
+    {"Ctrl+", false, 0, 0},
+    {"Meta+G", false, 0, 0},
+    {"Ctrl+GH", false, 0, 0},
+    {"Ctrl+300", false, 0, 0},
+    {"71,", false, 0, 0},
+};
+
+class HotKeyText : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(HotKeyText, ParsesToKeyAndModifier) {
+    const KeyCase& c = GetParam();
+    std::uint8_t key = 0xEE, modifier = 0xEE;
+    EXPECT_EQ(ParseHotKey(c.text, key, modifier), c.ok) << c.text;
+    if (c.ok) {
+        EXPECT_EQ(key, c.key) << c.text;
+        EXPECT_EQ(modifier, c.modifier) << c.text;
+    } else {
+        EXPECT_EQ(key, 0xEE) << "outputs untouched on failure";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HotKeyText, ::testing::ValuesIn(kKeys),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(HotKeyName, NamesModifiersAndKey) {
+    EXPECT_EQ(HotKeyName(71, 2), "Ctrl+G");
+    EXPECT_EQ(HotKeyName(65, 23), "Shift+Ctrl+Alt+Tab+A");
+    EXPECT_EQ(HotKeyName(112, 0), "p");
+    EXPECT_EQ(HotKeyName(13, 1), "Shift+13");
+}
+
+struct CommandCase {
+    const char* line;
+    const char* answer;
+};
+
+// Run in order against one server: each line's answer depends on the ones before.
+const CommandCase kSession[] = {
+    {"get 0x0570:4", "0x0570:4=0 (0x00000000)"},
+    {"set 0x0570:4=1000", "0x0570:4=1000 (0x000003E8)"},
+    {"get 0x0570:4", "0x0570:4=1000 (0x000003E8)"},
+    {"GET 1392:4", "0x0570:4=1000 (0x000003E8)"},
+    {"set 0x0C48:1=255", "0x0C48:1=-1 (0xFF)"},
+    {"set 0x0C48:1=-128", "0x0C48:1=-128 (0x80)"},
+    {"set 0x0C48:1=256", "error: value does not fit in size 1"},
+    {"set 0x0C48:1=-129", "error: value does not fit in size 1"},
+    {"set 0x0C48:2=0xFFFF", "0x0C48:2=-1 (0xFFFF)"},
+    {"set 0x3000:8=2.5", "0x3000:8=4612811918334230528 (double 2.5)"},
+    {"set 0x3000:4=2.5", "error: bad value '2.5'"},
+    {"set 0xFFFE:4=1", "error: the range runs past offset 0xFFFF"},
+    {"set 0x10000:1=1", "error: offset must be 0 to 0xFFFF"},
+    {"set 0x0100:3=1", "error: size must be 1, 2, 4 or 8"},
+    {"set 0x0100:4", "error: expected set OFFSET:SIZE=VALUE"},
+    {"get 0x0100", "error: expected OFFSET:SIZE, as in 0x0570:4"},
+    {"set 0x3304:4=0", "0x3304:4=1073741824 (0x40000000)"},
+    {"keys", "no hot keys registered"},
+    {"press Ctrl+G", "pressed Ctrl+G (71,2): 0 hot keys flagged"},
+    {"set 0x3210:4=0x0247", "0x3210:4=583 (0x00000247)"},
+    {"set 0x3218:4=0x0141", "0x3218:4=321 (0x00000141)"},
+    {"keys", "2 hot keys: 0x3210 Ctrl+G (71,2) flag 0; 0x3218 Shift+A (65,1) flag 0"},
+    {"press Ctrl+G", "pressed Ctrl+G (71,2): 1 hot key flagged"},
+    {"press 65,1", "pressed Shift+A (65,1): 1 hot key flagged"},
+    {"keys", "2 hot keys: 0x3210 Ctrl+G (71,2) flag 1; 0x3218 Shift+A (65,1) flag 1"},
+    {"press Hyper+G", "error: bad key 'Hyper+G' (as in Ctrl+G or 71,2)"},
+    {"   ", ""},
+    {"fly", "error: unknown command 'fly' (try help)"},
+    {"help", "commands: press Ctrl+G | press 71,2 | set 0x0570:4=1000 | get 0x0570:4 | keys | quit"},
+};
+
+TEST(SimCommands, SessionAnswersOneLineEach) {
+    SimServer server;
+    for (const CommandCase& c : kSession) {
+        bool quit = true;
+        EXPECT_EQ(ExecuteSimCommand(server, c.line, quit), c.answer) << c.line;
+        EXPECT_FALSE(quit) << c.line;
+    }
+    std::uint8_t bytes[4];
+    server.Peek(0x0570, bytes, 4);
+    EXPECT_EQ(LoadU32(bytes), 1000u) << "set reached the server's offsets";
+}
+
+TEST(SimCommands, QuitAsksToStop) {
+    SimServer server;
+    bool quit = false;
+    EXPECT_EQ(ExecuteSimCommand(server, "quit", quit), "bye");
+    EXPECT_TRUE(quit);
+}
+
+}  // namespace
+}  // namespace vorn
