@@ -58,7 +58,7 @@ TEST(CodegenExpressions, Constants) {
 
 TEST(CodegenExpressions, OperandsByStorageClass) {
     EXPECT_EQ(StatementLines("byte b at $0BC8; shortint s; float f; int t[2]; int *p;", "b = s + f + t + p;"),
-              (std::vector<std::string>{"PushV $1000000,2", "ADD", "PushV $1000004,8", "ADD",
+              (std::vector<std::string>{"PushV $1000000,2", "PushV $1000004,8", "ADD",
                                         "PushC $100000C", "ADD", "PushV $1000014,4", "ADD", "WriteV $0BC8,1"}));
 }
 
