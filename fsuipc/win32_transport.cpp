@@ -1,6 +1,8 @@
 #include "fsuipc/win32_transport.h"
 
 #include <windows.h>
+// <windows.h> renames AddAtom to AddAtomA; the transport's method keeps its name.
+#undef AddAtom
 
 #include <cstdint>
 #include <limits>

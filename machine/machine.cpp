@@ -1,4 +1,7 @@
 #include "machine/machine.h"
+#ifdef _WIN32
+#include "machine/win32_sound_player.h"
+#endif
 
 #include "machine/decoded.h"
 
@@ -7,7 +10,11 @@ namespace vorn {
 Machine::Machine(IpcLink& link, const bool& debugMode, SoundPlayer* player)
     : link_(link), debugMode_(debugMode), player_(player) {
     if (player_ == nullptr) {
+#ifdef _WIN32
+        defaultPlayer_ = std::make_unique<Win32SoundPlayer>();
+#else
         defaultPlayer_ = std::make_unique<DefaultSoundPlayer>();
+#endif
         player_ = defaultPlayer_.get();
     }
     pc_.fill(-1);
