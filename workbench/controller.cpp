@@ -82,7 +82,7 @@ void WorkbenchController::SetConnected(bool on) {
             // Nothing may run from an image the loader refused.
             const std::string why = machine_.LoadError();
             SetConnected(false);
-            view_.ShowError("The code image could not be loaded" + (why.empty() ? "." : ": " + why));
+            view_.ShowError(why.empty() ? "The code image could not be loaded." : why);
             return;
         }
         startMessages_.clear();
