@@ -1,0 +1,11 @@
+# Tests of the compiler front end: lexer_*, parser_*. Included from this
+# folder's CMakeLists.txt.
+foreach(t
+    lexer_tokens_test
+    lexer_interning_test
+    lexer_comments_and_lines_test
+    lexer_keyword_table_test
+    parser_grammar_test
+    parser_diagnostics_test)
+  vorn_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS vorn_compiler)
+endforeach()
