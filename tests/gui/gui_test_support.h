@@ -1,0 +1,99 @@
+#pragma once
+// Shared pieces of the window tests: a real TForm1 over a real (unconnected)
+// FSUIPC link and machine, and a driver for the modal boxes and dialogs the
+// commands open, so a test can answer them the way a user would.
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "fsuipc/ipc_link.h"
+#include "fsuipc/platform_transport.h"
+#include "machine/debug_mode.h"
+#include "machine/machine.h"
+#include "workbench/controller.h"
+#include "workbench/gui/form_main.h"
+
+namespace vorn::test {
+
+struct FormFixture {
+    FormFixture() { DebugMode = false; }
+    std::unique_ptr<IpcTransport> transport = MakePlatformTransport();
+    IpcLink link{*transport};
+    Machine machine{link, DebugMode};
+    TForm1 form{link, machine};
+};
+
+// Answers the modal windows that open from now on, one step per window, in
+// order. A modal window beyond the steps is rejected and counted.
+class ModalScript : public QObject {
+public:
+    using Step = std::function<void(QWidget*)>;
+
+    explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+        connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
+        poll_.start(10);
+    }
+
+    int Handled() const { return handled_; }
+    int Unexpected() const { return unexpected_; }
+
+private:
+    void Poll() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w == nullptr || !w->isVisible() || w == last_.data()) return;
+        last_ = w;
+        if (handled_ < static_cast<int>(steps_.size())) {
+            steps_[handled_++](w);
+            return;
+        }
+        ++unexpected_;
+        if (auto* dialog = qobject_cast<QDialog*>(w)) dialog->reject();
+    }
+
+    std::vector<Step> steps_;
+    QTimer poll_;
+    QPointer<QWidget> last_;
+    int handled_ = 0;
+    int unexpected_ = 0;
+};
+
+// Steps for the usual answers.
+inline ModalScript::Step Answer(QMessageBox::StandardButton button, QString* textSeen = nullptr) {
+    return [button, textSeen](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box == nullptr) {
+            qobject_cast<QDialog*>(w)->reject();
+            return;
+        }
+        if (textSeen) *textSeen = box->text();
+        box->button(button)->click();
+    };
+}
+
+inline ModalScript::Step ChooseFile(const QString& path) {
+    return [path](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        if (dialog == nullptr) {
+            qobject_cast<QDialog*>(w)->reject();
+            return;
+        }
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own checks
+    };
+}
+
+inline ModalScript::Step CancelDialog(QString* nameSeen = nullptr) {
+    return [nameSeen](QWidget* w) {
+        if (nameSeen) *nameSeen = w->objectName();
+        qobject_cast<QDialog*>(w)->reject();
+    };
+}
+
+}  // namespace vorn::test
