@@ -1,0 +1,58 @@
+// vornc tokens FILE: prints the lexer's tokens of FILE (as written, not
+// expanded), one "LINE TOKEN TEXT" line each.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "compiler/script_lexer.h"
+#include "compiler/tokens.h"
+#include "preprocessor/memory_stream.h"
+
+namespace vorn::cli {
+
+namespace {
+
+constexpr const char* kUsage = "tokens FILE";
+
+int RunTokens(const std::vector<std::string>& args) {
+    if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
+        std::fprintf(stderr, "usage: vornc %s\n", kUsage);
+        return kExitUsage;
+    }
+    const std::string& file = args[0];
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "vornc tokens: cannot open '%s'\n", file.c_str());
+        return kExitUsage;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        std::fprintf(stderr, "vornc tokens: cannot read '%s'\n", file.c_str());
+        return kExitUsage;
+    }
+
+    MemoryStream source;
+    source.Write(text);
+    TScriptLexer lexer(source);
+    int problems = 0;
+    lexer.SetDiagnosticSink([&](const std::string& message) {
+        std::fprintf(stderr, "vornc tokens: %d: %s\n", lexer.LineNumber(), message.c_str());
+        ++problems;
+    });
+    for (int token = lexer.NextToken(); token != kTokEnd; token = lexer.NextToken()) {
+        std::printf("%d %d ", lexer.LineNumber(), token);
+        const std::string& t = lexer.TokenText();
+        std::fwrite(t.data(), 1, t.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    return problems == 0 ? kExitOk : kExitProgramErrors;
+}
+
+const CommandRegistration kRegistration({"tokens", kUsage, RunTokens});
+
+}  // namespace
+
+}  // namespace vorn::cli
