@@ -60,13 +60,18 @@ void FaultTransport::DeleteAtom(std::uint16_t atom) {
 
 BlockHandle FaultTransport::CreateBlock(const char* name, std::uint32_t size) {
     injected_ = false;
-    if (failCreate_) {
+    const bool existing = failCreate_ && createError_ == kErrorAlreadyExists;
+    if (failCreate_ && !existing) {
         injected_ = true;
         injectedError_ = createError_;
         return 0;
     }
     const BlockHandle block = inner_.CreateBlock(name, size);
     if (block != 0) ++openBlocks_;
+    if (existing) {
+        injected_ = true;
+        injectedError_ = kErrorAlreadyExists;
+    }
     return block;
 }
 

@@ -20,6 +20,8 @@ public:
     void HideServer(bool hidden) { hideServer_ = hidden; }
     void FailRegister(bool fail) { failRegister_ = fail; }
     void FailAtom(bool fail) { failAtom_ = fail; }
+    // errorCode 183 acts as Windows does for an existing name: the block is
+    // created (a handle returned) but LastError() reports 183.
     void FailCreate(bool fail, std::uint32_t errorCode = 0);
     void FailMap(bool fail) { failMap_ = fail; }
     // Runs after every delivered send with the block the server just
@@ -33,6 +35,8 @@ public:
     int OpenAtoms() const { return openAtoms_; }
     int OpenBlocks() const { return openBlocks_; }
     int MappedViews() const { return mappedViews_; }
+    // The view most recently mapped and not yet unmapped (nullptr if none).
+    std::uint8_t* LastView() const { return lastView_; }
 
     ServerHandle FindServer(const char* className) override;
     std::uint32_t RegisterMessage(const char* name) override;

@@ -1,0 +1,90 @@
+// The Ipc* functions over the program's one link.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "fsuipc/ipc.h"
+#include "fsuipc/request_block.h"
+#include "sim/inprocess_transport.h"
+#include "sim/sim_server.h"
+
+namespace vorn {
+namespace {
+
+class ProgramLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetProgramTransport(std::make_unique<InProcessTransport>(server, "FS98MAIN", clock)); }
+    void TearDown() override { SetProgramTransport(nullptr); }
+
+    SimServer server;
+    class NoWait : public IpcClock {
+    public:
+        void Sleep(std::uint32_t) override {}
+    } clock;
+};
+
+TEST_F(ProgramLinkTest, FreeFunctionsDriveTheOneLink) {
+    IpcResult result = -1;
+    ASSERT_TRUE(IpcOpen(0, result));
+    EXPECT_TRUE(ProgramLink().IsOpen());
+    EXPECT_FALSE(IpcOpen(0, result));
+    EXPECT_EQ(result, kIpcAlreadyOpen);
+
+    EXPECT_TRUE(IpcWriteLong(4242, 0x0570));
+    EXPECT_EQ(IpcReadLong(0x0570), 4242);
+    EXPECT_TRUE(IpcWriteByte(0xFF, 0x0C48));
+    EXPECT_EQ(IpcReadByte(0x0C48), 255);
+
+    const std::uint8_t out[3] = {1, 2, 3};
+    EXPECT_EQ(IpcWriteBlock(out, 0x0600, 3), kIpcOk);
+    std::uint8_t in[3] = {};
+    EXPECT_EQ(IpcReadBlock(in, 0x0600, 3), kIpcOk);
+    EXPECT_EQ(in[2], 3);
+
+    std::uint8_t count[4] = {};
+    EXPECT_TRUE(IpcQueueRead(kOffsetHotKeyCount, 4, count, result));
+    const std::uint8_t entry[4] = {71, 2, 0, 0};
+    EXPECT_TRUE(IpcQueueWrite(kOffsetHotKeyTable, 4, entry, result));
+    EXPECT_TRUE(IpcExchange(result));
+    EXPECT_EQ(LoadU32(count), 56u);
+    EXPECT_EQ(server.RegisteredKeys().size(), 1u);
+
+    IpcClose();
+    EXPECT_FALSE(ProgramLink().IsOpen());
+    EXPECT_EQ(IpcReadByte(0x0C48), -1);
+    EXPECT_FALSE(IpcExchange(result));
+    EXPECT_EQ(result, kIpcNotOpen);
+}
+
+TEST_F(ProgramLinkTest, ReplacingTheTransportClosesTheLink) {
+    IpcResult result = -1;
+    ASSERT_TRUE(IpcOpen(0, result));
+    SimServer other;
+    SetProgramTransport(std::make_unique<InProcessTransport>(other, "UIPCMAIN", clock));
+    EXPECT_FALSE(ProgramLink().IsOpen());
+    ASSERT_TRUE(IpcOpen(0, result));
+    EXPECT_TRUE(IpcWriteLong(99, 0x0570));
+    std::uint8_t bytes[4];
+    other.Peek(0x0570, bytes, 4);
+    EXPECT_EQ(LoadU32(bytes), 99u) << "the new transport's server got the write";
+    server.Peek(0x0570, bytes, 4);
+    EXPECT_EQ(LoadU32(bytes), 0u);
+}
+
+TEST(IpcNameTest, DefaultAndEnvironment) {
+    ::unsetenv("VORN_IPC_NAME");
+    EXPECT_EQ(IpcName(), "VorerOro:IPC");
+    ::setenv("VORN_IPC_NAME", "", 1);
+    EXPECT_EQ(IpcName(), "VorerOro:IPC") << "empty counts as unset";
+    ::setenv("VORN_IPC_NAME", "Test:Link", 1);
+    EXPECT_EQ(IpcName(), "Test:Link");
+    ::unsetenv("VORN_IPC_NAME");
+}
+
+TEST(IpcResultTextTest, EveryCodeHasText) {
+    for (int code = 0; code <= 15; ++code) EXPECT_STRNE(IpcResultText(code), "unknown result") << code;
+    EXPECT_STREQ(IpcResultText(16), "unknown result");
+}
+
+}  // namespace
+}  // namespace vorn
