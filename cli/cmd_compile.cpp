@@ -2,7 +2,6 @@
 // prints the listing, and writes the code image when the compile succeeds.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,6 +34,18 @@ void PrintListing(const MemoryStream& listing) {
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
+// Reads the whole file into the stream, a block at a time.
+bool ReadFile(const std::string& path, MemoryStream& out) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::vector<char> block(1 << 16);
+    std::size_t n = 0;
+    while ((n = std::fread(block.data(), 1, block.size(), f)) > 0) out.Write(block.data(), n);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
 int RunCompile(const std::vector<std::string>& args) {
     bool showListing = false;
     std::string imagePath;
@@ -56,19 +67,11 @@ int RunCompile(const std::vector<std::string>& args) {
     }
     if (file.empty()) return UsageError("no FILE given");
 
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "vornc compile: cannot open '%s'\n", file.c_str());
-        return kExitUsage;
-    }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    MemoryStream source, expanded, listing, image;
+    if (!ReadFile(file, source)) {
         std::fprintf(stderr, "vornc compile: cannot read '%s'\n", file.c_str());
         return kExitUsage;
     }
-
-    MemoryStream source, expanded, listing, image;
-    source.Write(text);
     bool ok = false;
     try {
         Expand(source, expanded);

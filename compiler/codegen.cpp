@@ -1,10 +1,16 @@
 #include "compiler/codegen.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "machine/ins_set.h"
 
 namespace vorn {
 
-std::string CodeGenerator::Text(std::int32_t index) const { return context_ ? context_->NameText(index) : std::string(); }
+const std::string& CodeGenerator::Text(std::int32_t index) const {
+    static const std::string kNone;
+    return context_ ? context_->NameText(index) : kNone;
+}
 
 void CodeGenerator::Report(const std::string& message) {
     if (context_) context_->ReportError(message);
@@ -14,11 +20,13 @@ void CodeGenerator::ListLine(const std::string& text) {
     if (ShowListing && context_) context_->WriteListingLine(text);
 }
 
-void CodeGenerator::EmitWord(std::int32_t value) {
-    const std::uint32_t v = static_cast<std::uint32_t>(value);
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                                   static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-    CodeStream.Write(bytes, 4);
+void CodeGenerator::EmitWord(std::int32_t value) { CodeStream.push_back(value); }
+
+void CodeGenerator::ReserveFor(std::size_t sourceBytes) {
+    // Ordinary programs give under one code word per source byte. Only the
+    // pages written are ever touched, so generous room costs nothing, and
+    // the code is never copied while it grows.
+    CodeStream.reserve(std::min<std::size_t>(sourceBytes + 64, std::size_t{1} << 24));
 }
 
 void CodeGenerator::EmitOp(std::int32_t code) {
@@ -54,7 +62,7 @@ std::int32_t CodeGenerator::Allocate(std::size_t count, const void* bytes) {
     return address;
 }
 
-CodeImage CodeGenerator::BuildImage() const {
+CodeImage CodeGenerator::TakeImage() {
     CodeImage image{};
     image.dataEnd = DataPtr + 4;
     for (std::int32_t i = 0; i < KeyCount; ++i) {
@@ -62,12 +70,8 @@ CodeImage CodeGenerator::BuildImage() const {
         image.keys.push_back({row.position / 4, row.key, row.modifier, row.paramAddress});
     }
     for (std::int32_t i = 0; i < LabelCount; ++i) image.labels.push_back(LabelTable[static_cast<std::size_t>(i)] / 4);
-    const auto code = CodeStream.Bytes();
-    for (std::size_t i = 0; i + 3 < code.size(); i += 4) {
-        const std::uint32_t w = static_cast<std::uint32_t>(code[i]) | static_cast<std::uint32_t>(code[i + 1]) << 8 |
-                                static_cast<std::uint32_t>(code[i + 2]) << 16 | static_cast<std::uint32_t>(code[i + 3]) << 24;
-        image.code.push_back(static_cast<std::int32_t>(w));
-    }
+    image.code = std::move(CodeStream);
+    CodeStream.clear();
     const auto data = DataStream.Bytes();
     image.data.assign(data.begin(), data.end());
     return image;

@@ -28,8 +28,11 @@ public:
     // Runs the action of a grammar rule (1..102); other numbers do nothing.
     void Act(int rule, ActionContext& context);
 
-    // The image of everything generated so far (only meaningful without errors).
-    CodeImage BuildImage() const;
+    // The image of everything generated (only meaningful without errors);
+    // the code moves into it.
+    CodeImage TakeImage();
+    // Makes room for the code of a source of this many bytes up front.
+    void ReserveFor(std::size_t sourceBytes);
 
     // --- symbols and storage ---
     void AddVbl(std::int32_t type, std::int32_t name, TStorageClass storage, std::int32_t location);
@@ -47,7 +50,8 @@ public:
     void ListLine(const std::string& text);
     std::int32_t NewLabel();
     void DefineLabel(std::int32_t label);
-    std::int32_t CodePosition() const { return static_cast<std::int32_t>(CodeStream.Size()); }
+    // Code positions count bytes, four per word.
+    std::int32_t CodePosition() const { return static_cast<std::int32_t>(CodeStream.size() * 4); }
 
     // --- expressions and statements ---
     void Operand(std::int32_t token);
@@ -81,7 +85,7 @@ public:
     TIntStack MarkStack;
     std::int32_t DataPtr = kDataBase;
     std::int32_t FrameOffset = kFrameBase;
-    MemoryStream CodeStream;
+    std::vector<std::int32_t> CodeStream;
     MemoryStream DataStream;
     std::int32_t LabelCount = 0;
     std::vector<std::int32_t> LabelTable = std::vector<std::int32_t>(100, 0);
@@ -92,7 +96,7 @@ public:
     std::int32_t KeyCount = 0;
 
 private:
-    std::string Text(std::int32_t index) const;
+    const std::string& Text(std::int32_t index) const;
     void Report(const std::string& message);
     // Takes room in the data segment (zero bytes, or the given ones) and
     // returns its address; room that would pass the segment's end is refused.

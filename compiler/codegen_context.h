@@ -13,7 +13,7 @@ public:
     virtual std::int32_t StackValue(int depthBelowTop) const = 0;
     virtual void SetValue(std::int32_t value) = 0;
     // The name table's text for an index; empty for an index it does not hold.
-    virtual std::string NameText(std::int32_t index) const = 0;
+    virtual const std::string& NameText(std::int32_t index) const = 0;
     // A counted diagnostic, written whatever the listing switch says.
     virtual void ReportError(const std::string& message) = 0;
     virtual void WriteListingLine(const std::string& text) = 0;

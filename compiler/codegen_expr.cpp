@@ -29,14 +29,14 @@ bool CodeGenerator::IsRoutineMisuse(std::int32_t index, std::int32_t name) {
 
 // Rules 84 and 89.
 void CodeGenerator::Operand(std::int32_t token) {
-    const std::string text = Text(token);
+    const std::string& text = Text(token);
     const std::int32_t i = Symbols.FindVbl(token);
     if (i < 0) {
         if (IsIntLiteral(text)) {
             const std::int32_t value = IntLiteralValue(text);
             EmitWord(kOpPushC);
             EmitWord(value);
-            ListLine("PushC " + text);
+            if (ShowListing) ListLine("PushC " + text);
         } else {
             Report("Undefined variable " + text);
         }
@@ -48,26 +48,26 @@ void CodeGenerator::Operand(std::int32_t token) {
         case TStorageClass::Array:
             EmitWord(kOpPushC);
             EmitWord(e.Location);
-            ListLine(Printf("PushC $%.04X", Hex(e.Location)));
+            if (ShowListing) ListLine(Printf("PushC $%.04X", Hex(e.Location)));
             break;
         case TStorageClass::Pointer:
             EmitWord(kOpPushV);
             EmitWord(e.Location);
             EmitWord(4);
-            ListLine(Printf("PushV $%.04X,%d", Hex(e.Location), 4));
+            if (ShowListing) ListLine(Printf("PushV $%.04X,%d", Hex(e.Location), 4));
             break;
         default:
             EmitWord(kOpPushV);
             EmitWord(e.Location);
             EmitWord(TypeSize(e.VType));
-            ListLine(Printf("PushV $%.04X,%d", Hex(e.Location), TypeSize(e.VType)));
+            if (ShowListing) ListLine(Printf("PushV $%.04X,%d", Hex(e.Location), TypeSize(e.VType)));
             break;
     }
 }
 
 // Rule 85. from_chars reads the point as the decimal point in every locale.
 void CodeGenerator::FloatConstant(std::int32_t token) {
-    const std::string text = Text(token);
+    const std::string& text = Text(token);
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (ec != std::errc() || end != text.data() + text.size())
@@ -80,27 +80,27 @@ void CodeGenerator::FloatConstant(std::int32_t token) {
     EmitWord(kOpPushV);
     EmitWord(address);
     EmitWord(8);
-    ListLine(Printf("PushV $%.04X,8 // Floating point", Hex(address)));
+    if (ShowListing) ListLine(Printf("PushV $%.04X,8 // Floating point", Hex(address)));
 }
 
 // Rule 86: the character between the quotes.
 void CodeGenerator::CharConstant(std::int32_t token) {
-    const std::string text = Text(token);
+    const std::string& text = Text(token);
     const std::int32_t value = text.size() >= 2 ? static_cast<unsigned char>(text[1]) : 0;
     EmitWord(kOpPushC);
     EmitWord(value);
-    ListLine(Printf("PushC $%X", Hex(value)));
+    if (ShowListing) ListLine(Printf("PushC $%X", Hex(value)));
 }
 
 // Rule 91: the letters between the quotes, zero-terminated, in the data
 // segment; the value is their address.
 std::int32_t CodeGenerator::StringConstant(std::int32_t token) {
-    const std::string text = Text(token);
+    const std::string& text = Text(token);
     std::string content = text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string();
     const std::int32_t address = Allocate(content.size() + 1, content.c_str());
     EmitWord(kOpPushC);
     EmitWord(address);
-    ListLine("PushC " + content + Printf("; // loc=%X", Hex(address)));
+    if (ShowListing) ListLine("PushC " + content + Printf("; // loc=%X", Hex(address)));
     return address;
 }
 
@@ -117,7 +117,7 @@ void CodeGenerator::StoreTo(std::int32_t name) {
     EmitWord(kOpWriteV);
     EmitWord(e.Location);
     EmitWord(size);
-    ListLine(Printf("WriteV $%.04X,%d", Hex(e.Location), size));
+    if (ShowListing) ListLine(Printf("WriteV $%.04X,%d", Hex(e.Location), size));
 }
 
 // Rule 94, after the index code. An undeclared name is reported where the
@@ -131,18 +131,18 @@ void CodeGenerator::ElementAddress(std::int32_t name) {
     if (size != 1) {
         EmitWord(kOpPushC);
         EmitWord(size);
-        ListLine(Printf("PushC %d", size));
+        if (ShowListing) ListLine(Printf("PushC %d", size));
         EmitOp(kOpMUL);
     }
     if (static_cast<TStorageClass>(e.Storage) == TStorageClass::Pointer) {
         EmitWord(kOpPushV);
         EmitWord(e.Location);
         EmitWord(4);
-        ListLine(Printf("PushV %X,4", Hex(e.Location)));
+        if (ShowListing) ListLine(Printf("PushV %X,4", Hex(e.Location)));
     } else {
         EmitWord(kOpPushC);
         EmitWord(e.Location);
-        ListLine(Printf("PushC %X", Hex(e.Location)));
+        if (ShowListing) ListLine(Printf("PushC %X", Hex(e.Location)));
     }
     EmitOp(kOpADD);
 }
@@ -158,7 +158,7 @@ void CodeGenerator::ElementLoad(std::int32_t name) {
     const int size = TypeSize(Symbols.Entry(i).VType);
     EmitWord(kOpLDI);
     EmitWord(size);
-    ListLine(Printf("LDI %d", size));
+    if (ShowListing) ListLine(Printf("LDI %d", size));
 }
 
 // Rule 46, after the value code.
@@ -172,7 +172,7 @@ void CodeGenerator::ElementStore(std::int32_t name) {
     const int size = TypeSize(Symbols.Entry(i).VType);
     EmitWord(kOpSTI);
     EmitWord(size);
-    ListLine(Printf("STI %d", size));
+    if (ShowListing) ListLine(Printf("STI %d", size));
 }
 
 }  // namespace vorn

@@ -21,14 +21,14 @@ void CodeGenerator::FalseTest() {
     MarkStack.Push(label);
     EmitWord(kOpIFF);
     EmitWord(label);
-    ListLine(Line("Iffalse goto L%d", label));
+    if (ShowListing) ListLine(Line("Iffalse goto L%d", label));
 }
 
 // Rule 53.
 void CodeGenerator::EndIf() {
     const std::int32_t label = MarkStack.Pop();
     DefineLabel(label);
-    ListLine(Line("L%d: //EndIf", label));
+    if (ShowListing) ListLine(Line("L%d: //EndIf", label));
 }
 
 // Rule 54: GOTO Le, then the false branch starts.
@@ -38,16 +38,16 @@ void CodeGenerator::Else() {
     MarkStack.Push(endLabel);
     EmitWord(kOpGOTO);
     EmitWord(endLabel);
-    ListLine(Line("goto L%d // Endif", endLabel));
+    if (ShowListing) ListLine(Line("goto L%d // Endif", endLabel));
     DefineLabel(falseLabel);
-    ListLine(Line("L%d: //Else", falseLabel));
+    if (ShowListing) ListLine(Line("L%d: //Else", falseLabel));
 }
 
 // Rule 55.
 void CodeGenerator::EndElse() {
     const std::int32_t label = MarkStack.Pop();
     DefineLabel(label);
-    ListLine(Line("L%d: //EndElse", label));
+    if (ShowListing) ListLine(Line("L%d: //EndElse", label));
 }
 
 // Rule 40, before the condition's code.
@@ -55,7 +55,7 @@ void CodeGenerator::WhileTop() {
     const std::int32_t label = NewLabel();
     MarkStack.Push(label);
     DefineLabel(label);
-    ListLine(Line("L%d: // While", label));
+    if (ShowListing) ListLine(Line("L%d: // While", label));
 }
 
 // Rule 42.
@@ -65,8 +65,8 @@ void CodeGenerator::WhileEnd() {
     EmitWord(kOpGOTO);
     EmitWord(topLabel);
     DefineLabel(exitLabel);
-    ListLine(Line("EndWhile.  Go back to L%d", topLabel));
-    ListLine(Line("L%d: // End while jumps to here", exitLabel));
+    if (ShowListing) ListLine(Line("EndWhile.  Go back to L%d", topLabel));
+    if (ShowListing) ListLine(Line("L%d: // End while jumps to here", exitLabel));
 }
 
 }  // namespace vorn

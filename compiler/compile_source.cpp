@@ -17,10 +17,11 @@ public:
     explicit ParserContext(TScriptParser& parser) : parser_(parser) {}
     std::int32_t StackValue(int depthBelowTop) const override { return parser_.StackValue(depthBelowTop); }
     void SetValue(std::int32_t value) override { parser_.ValueRegister() = value; }
-    std::string NameText(std::int32_t index) const override {
+    const std::string& NameText(std::int32_t index) const override {
+        static const std::string kNone;
         const auto& names = parser_.Lexer().NameTable();
         return index >= 0 && static_cast<std::size_t>(index) < names.size() ? names[static_cast<std::size_t>(index)]
-                                                                           : std::string();
+                                                                           : kNone;
     }
     void ReportError(const std::string& message) override { parser_.ReportError(message); }
     void WriteListingLine(const std::string& text) override { parser_.WriteListingLine(text); }
@@ -59,6 +60,7 @@ bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& im
     image.Clear();
 
     CodeGenerator generator(showListing);
+    generator.ReserveFor(source.Size());
     TScriptParser parser(source);
     GeneratorActions actions(generator);
     parser.SetActions(&actions);
@@ -67,7 +69,7 @@ bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& im
 
     const bool ok = parser.ErrorCount() == 0;
     if (ok) {
-        const std::vector<std::uint8_t> bytes = WriteCodeImage(generator.BuildImage());
+        const std::vector<std::uint8_t> bytes = WriteCodeImage(generator.TakeImage());
         image.Write(bytes.data(), bytes.size());
     }
     const auto lines = parser.ListingStream().Bytes();

@@ -23,7 +23,7 @@ void CodeGenerator::BeginRoutine(std::int32_t type, std::int32_t name) {
 
 void CodeGenerator::BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t charToken,
                                     std::optional<std::int32_t> paramToken) {
-    const std::string keyText = Text(keyCodeToken);
+    const std::string& keyText = Text(keyCodeToken);
     std::int32_t modifier = 0;
     if (!keyText.empty() && std::isdigit(static_cast<unsigned char>(keyText[0]))) {
         modifier = IntLiteralValue(keyText);
@@ -35,7 +35,7 @@ void CodeGenerator::BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t char
         else
             Report("Integer or keyword 'Control' required");
     }
-    const std::string charText = Text(charToken);
+    const std::string& charText = Text(charToken);
     std::int32_t key = charText.size() >= 2 ? static_cast<unsigned char>(charText[1]) : 0;
     if (key >= 'a' && key <= 'z') key -= 'a' - 'A';
 
@@ -55,7 +55,7 @@ void CodeGenerator::BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t char
 void CodeGenerator::ProcedureEnd() {
     EmitWord(kOpPushC);
     EmitWord(0);
-    ListLine("PushC 0;        // Function return result");
+    if (ShowListing) ListLine("PushC 0;        // Function return result");
     EmitOp(kOpRET);
     EndScope();
 }
@@ -71,7 +71,7 @@ void CodeGenerator::Return(bool bare) {
     if (bare) {
         EmitWord(kOpPushC);
         EmitWord(0);
-        ListLine("PushC 0");
+        if (ShowListing) ListLine("PushC 0");
     }
     EmitOp(kOpRET);
 }
@@ -89,7 +89,7 @@ void CodeGenerator::EmitCall(std::int32_t name) {
         const std::int32_t label = Symbols.Entry(i).Location;
         EmitWord(kOpCALL);
         EmitWord(label);
-        ListLine("Call " + Text(name) + " at label L" + std::to_string(label));
+        if (ShowListing) ListLine("Call " + Text(name) + " at label L" + std::to_string(label));
     }
     EmitOp(kOpRFP);
 }
@@ -107,7 +107,7 @@ void CodeGenerator::EmitStartSeq(std::int32_t name) {
         const std::int32_t label = Symbols.Entry(i).Location;
         EmitWord(kOpSSQ);
         EmitWord(label);
-        ListLine("StartSeq " + Text(name) + " at label L" + std::to_string(label));
+        if (ShowListing) ListLine("StartSeq " + Text(name) + " at label L" + std::to_string(label));
     }
     EmitOp(kOpRFP);
     EmitOp(kOpTDY);

@@ -20,7 +20,7 @@ void CodeGenerator::AddVbl(std::int32_t type, std::int32_t name, TStorageClass s
     for (std::size_t i = 0, n = Symbols.ScopeMatches(name).size(); i < n; ++i)
         Report(Format("Identifier %s redeclared", Text(name)));
     Symbols.Append({type, name, location, static_cast<std::uint8_t>(storage)});
-    ListLine(AddVblLine(type, Text(name), storage, location));
+    if (ShowListing) ListLine(AddVblLine(type, Text(name), storage, location));
 }
 
 void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_t atToken) {
@@ -40,7 +40,7 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
 
 void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int32_t sizeToken, std::int32_t atToken) {
     if (sizeToken == -1) {
-        ListLine(Format("Pointer %s", Text(name)));
+        if (ShowListing) ListLine(Format("Pointer %s", Text(name)));
         if (static_cast<std::size_t>(kDataLimit - DataPtr) < 4) {
             Allocate(4);
             return;
@@ -53,7 +53,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
     const std::int64_t bytes = count * TypeSize(type);
     char line[160];
     std::snprintf(line, sizeof line, "%lld", static_cast<long long>(bytes));
-    ListLine(Format("Array %s size ", Text(name)) + line);
+    if (ShowListing) ListLine(Format("Array %s size ", Text(name)) + line);
     if (count < 1) {
         Report(Format("Array %s needs a size of at least 1", Text(name)));
         return;
@@ -67,7 +67,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
         Allocate(static_cast<std::size_t>(bytes));
         return;
     }
-    const std::string at = Text(atToken);
+    const std::string& at = Text(atToken);
     if (!IsIntLiteral(at)) {
         Report("Integer needed after 'AT'");
         return;
@@ -107,7 +107,7 @@ void CodeGenerator::EndScope() {
     Symbols.ScopeStart = 0;
     char line[48];
     std::snprintf(line, sizeof line, "Reset VBLPtr to %d", Symbols.VBLPtr);
-    ListLine(line);
+    if (ShowListing) ListLine(line);
 }
 
 }  // namespace vorn
