@@ -11,3 +11,12 @@ foreach(t
     compile_failures_and_examples_test)
   vorn_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS vorn_compiler vorn_preprocessor)
 endforeach()
+
+# vornc compile through the real executable, when this build has it.
+if(NOT WIN32 AND TARGET vornc)
+  vorn_test(compile_command_line_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/compile_command_line_test.cpp
+    PROPERTIES TIMEOUT 120)
+  target_compile_definitions(compile_command_line_test PRIVATE VORN_VORNC_PATH="$<TARGET_FILE:vornc>")
+  add_dependencies(compile_command_line_test vornc)
+endif()
