@@ -83,7 +83,9 @@ std::string PosixSocketPath(std::string_view className, std::string& error) {
 
 std::string PosixShmName(std::string_view blockName) {
     if (blockName.empty() || blockName.size() > kPosixMaxName) return {};
-    return "/" + Sanitized(blockName);
+    std::string name(1, '/');
+    name.append(Sanitized(blockName));
+    return name;
 }
 
 std::uint32_t PosixMessageNumber(std::string_view name) {
