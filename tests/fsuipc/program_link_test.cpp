@@ -71,6 +71,7 @@ TEST_F(ProgramLinkTest, ReplacingTheTransportClosesTheLink) {
     EXPECT_EQ(LoadU32(bytes), 0u);
 }
 
+#ifndef _WIN32
 TEST(IpcNameTest, DefaultAndEnvironment) {
     ::unsetenv("VORN_IPC_NAME");
     EXPECT_EQ(IpcName(), "VorerOro:IPC");
@@ -80,6 +81,7 @@ TEST(IpcNameTest, DefaultAndEnvironment) {
     EXPECT_EQ(IpcName(), "Test:Link");
     ::unsetenv("VORN_IPC_NAME");
 }
+#endif
 
 TEST(IpcResultTextTest, EveryCodeHasText) {
     for (int code = 0; code <= 15; ++code) EXPECT_STRNE(IpcResultText(code), "unknown result") << code;
