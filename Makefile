@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN   = -G Ninja
 CTEST       = ctest --output-on-failure -j $(JOBS) --timeout 300
 
-.PHONY: all bootstrap build run test test-main test-asan workbench bench clean
+.PHONY: all bootstrap build run test test-main test-asan test-fuzz workbench bench clean
 
 all: build
 
@@ -19,7 +19,7 @@ build: bootstrap
 run: build
 	@scripts/demo $(BUILD)
 
-test: bootstrap test-main test-asan
+test: bootstrap test-main test-asan test-fuzz
 
 test-main: build
 	cd $(BUILD) && $(CTEST)
@@ -28,6 +28,17 @@ test-asan: bootstrap
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
+
+# The machine's fuzz target: clang + libFuzzer with ASan/UBSan, about 60 s
+# from a few generated seed images.
+FUZZ_SECONDS ?= 60
+test-fuzz: bootstrap
+	cmake --preset fuzz
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds
+	mkdir -p build-fuzz/corpus-machine
+	build-fuzz/fuzz/fuzz_machine_seeds build-fuzz/corpus-machine
+	build-fuzz/fuzz/fuzz_machine -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 \
+	  -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus-machine
 
 workbench: build
 	@scripts/workbench $(BUILD)
