@@ -17,15 +17,16 @@ namespace vorn::testing {
 namespace {
 
 TEST(CompileFailures, UnconvertibleLiteralAbortsWithNothingWritten) {
-    const char* programs[] = {
+    const std::string programs[] = {
         "int x; key(Control, 'a') { x = 2147483648; }",
         "int x at $100000000;",
         "int t[99999999999];",
         "key(4294967296, 'a') { }",
         "int x; key(Control, 'a') { x = 1; } int y at 0x123456789;",
+        "float f; key(Control, 'a') { f = 1" + std::string(400, '0') + ".5; }",
     };
-    for (const char* program : programs) {
-        SCOPED_TRACE(program);
+    for (const std::string& program : programs) {
+        SCOPED_TRACE(program.substr(0, 60));
         MemoryStream source, listing, image;
         source.Write(program);
         listing.Write("stale");
