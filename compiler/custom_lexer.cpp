@@ -11,20 +11,26 @@ TCustomLexer::TCustomLexer(MemoryStream& input) {
 
 bool TCustomLexer::ReadNextLine() {
     if (inputDone_) return false;
-    if (!reader_.ReadLine(scratch_)) {
-        inputDone_ = true;
-        return false;
+    if (start_ >= line_.size()) {
+        // Nothing of the current line is pending: read straight into it.
+        cursor_ = marker_ = start_ = 0;
+        if (!reader_.ReadLine(line_)) {
+            inputDone_ = true;
+            return false;
+        }
+    } else {
+        // Keep an unfinished match (from start_ on); everything before it is done.
+        if (!reader_.ReadLine(scratch_)) {
+            inputDone_ = true;
+            return false;
+        }
+        line_.erase(0, start_);
+        cursor_ -= std::min(cursor_, start_);
+        marker_ -= std::min(marker_, start_);
+        start_ = 0;
+        line_.append(scratch_);
     }
     ++lineNumber_;
-    // Keep an unfinished match (from start_ on); everything before it is done.
-    const std::size_t keep = std::min(start_, line_.size());
-    if (keep > 0) {
-        line_.erase(0, keep);
-        cursor_ -= std::min(cursor_, keep);
-        marker_ -= std::min(marker_, keep);
-        start_ = 0;
-    }
-    line_.append(scratch_);
     line_.push_back('\n');
     return true;
 }

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "preprocessor/memory_stream.h"
@@ -125,10 +124,14 @@ private:
     bool SkipBlockComment();    // false when the input ends inside the comment
     std::int32_t InternToken(); // interns TokenText and makes it TokenValue
 
+    void GrowIndex();
+
     std::int32_t tokenValue_ = 0;
     std::vector<std::string> names_;
-    std::unordered_map<std::string, std::int32_t> index_;
-    std::string key_;
+    // Open-addressing index over names_: slot -> name index or -1. Hashes are
+    // of the folded text (ASCII lower case for identifiers and numbers).
+    std::vector<std::int32_t> slots_;
+    std::vector<std::uint32_t> hashes_;   // per name
 };
 
 }  // namespace vorn

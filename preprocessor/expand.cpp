@@ -108,6 +108,8 @@ void Expand(MemoryStream& input, MemoryStream& output) {
     std::vector<DefineEntry> defines;
     input.Rewind();
     output.Clear();
+    // Written lines end in CR LF, a little longer than most inputs' LF.
+    output.Reserve(input.Size() + input.Size() / 16 + 64);
     TextStreamAdapter reader;
     TextStreamAdapter writer;
     reader.AssignStream(&input);

@@ -23,6 +23,9 @@ public:
     std::size_t Read(void* bytes, std::size_t count);
 
     void Clear() { bytes_.clear(); position_ = 0; }
+    // Makes room for size bytes in all, so that writing up to there does
+    // not reallocate. Content and position are unchanged.
+    void Reserve(std::size_t size) { bytes_.reserve(size); }
     void Rewind() { position_ = 0; }
     // Moves the position; a position past the end is clamped to the end.
     void Seek(std::size_t position) { position_ = position < bytes_.size() ? position : bytes_.size(); }

@@ -74,18 +74,25 @@ bool TextStreamAdapter::ReadLine(std::string& line) {
     if (Eof()) return false;
     for (;;) {
         if (bufferPos_ >= bufferEnd_ && !Fill()) return true;  // last line without a line end
-        // Copy runs of ordinary bytes at once; CR and LF need a look.
         const std::uint8_t* begin = buffer_ + bufferPos_;
-        const std::uint8_t* end = buffer_ + bufferEnd_;
-        const std::uint8_t* p = begin;
-        while (p != end && *p != kLf && *p != kCr) ++p;
-        line.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(p - begin));
-        bufferPos_ += static_cast<std::size_t>(p - begin);
-        if (p == end) continue;
-        ++bufferPos_;
-        if (*p == kLf) return true;
+        const std::size_t avail = bufferEnd_ - bufferPos_;
+        const auto* lf = static_cast<const std::uint8_t*>(std::memchr(begin, kLf, avail));
+        const std::size_t span = lf != nullptr ? static_cast<std::size_t>(lf - begin) : avail;
         // A CR is never part of a line: before LF it belongs to the line end,
         // anywhere else it is dropped.
+        const std::uint8_t* p = begin;
+        const std::uint8_t* stop = begin + span;
+        while (p != stop) {
+            const auto* cr = static_cast<const std::uint8_t*>(std::memchr(p, kCr, static_cast<std::size_t>(stop - p)));
+            const std::uint8_t* end = cr != nullptr ? cr : stop;
+            line.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+            p = cr != nullptr ? cr + 1 : stop;
+        }
+        bufferPos_ += span;
+        if (lf != nullptr) {
+            ++bufferPos_;
+            return true;
+        }
     }
 }
 
