@@ -27,6 +27,12 @@ void CodeGenerator::BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t char
     std::int32_t modifier = 0;
     if (!keyText.empty() && std::isdigit(static_cast<unsigned char>(keyText[0]))) {
         modifier = IntLiteralValue(keyText);
+        // The hot key's modifier is one byte; a larger number would register
+        // some other key.
+        if (modifier < 0 || modifier > 255) {
+            Report("Modifier must be 0 to 255");
+            modifier = 0;
+        }
     } else {
         std::string lower;
         for (char c : keyText) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

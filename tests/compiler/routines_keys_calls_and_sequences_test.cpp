@@ -19,13 +19,16 @@ TEST(KeyRoutines, KeyAndModifier) {
         {"key(0x10, 'a')", 65, 16, true},   {"key(16, 'A')", 65, 16, true},
         {"key(control, 'a')", 65, 2, true}, {"key(CONTROL, 'z')", 90, 2, true},
         {"key(0, '1')", 49, 0, true},       {"key($10, 'a')", 65, 0, false},
-        {"key(Shift, 'a')", 65, 0, false},
+        {"key(Shift, 'a')", 65, 0, false},  {"key(255, 'a')", 65, 255, true},
+        {"key(256, 'a')", 65, 0, false},    {"key(0xFFFFFFFF, 'a')", 65, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.head);
         const Compiled r = Compile(std::string(c.head) + " { }");
         EXPECT_EQ(r.ok, c.ok) << r.listingText;
-        EXPECT_EQ(HasDiagnostic(r, "Integer or keyword 'Control' required"), !c.ok);
+        EXPECT_EQ(HasDiagnostic(r, "Integer or keyword 'Control' required") ||
+                      HasDiagnostic(r, "Modifier must be 0 to 255"),
+                  !c.ok);
         if (!c.ok) continue;
         const ImageParts p = Split(r);
         ASSERT_EQ(p.keys.size(), 1u);
