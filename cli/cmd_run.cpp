@@ -196,7 +196,7 @@ private:
                     Serve(*input, next);
                 }
             }
-            if (quit_ || gInterrupted || (inputEnded_ && !counted)) break;
+            if (gInterrupted) break;
 
             for (; pressIndex < presses_.size() && presses_[pressIndex].tick == tick; ++pressIndex) {
                 const ScheduledPress& press = presses_[pressIndex];
@@ -211,6 +211,9 @@ private:
                 Complain("the link to the simulator was lost at tick " + std::to_string(tick));
                 return kExitConnectFailed;
             }
+            // The commands that came with "quit" or the end of input have had
+            // this tick to take effect.
+            if (quit_ || (inputEnded_ && !counted)) break;
         }
         return kExitOk;
     }

@@ -1,0 +1,91 @@
+// vornc run's exit statuses, through the real executable: 0 clean run,
+// 1 compile errors, 2 usage or file errors, 3 a command ended by an error,
+// 4 no server to connect to.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cli/vornc_process.h"
+#include "tests/fsuipc/private_runtime_dir.h"
+
+namespace vorn::test {
+namespace {
+
+const char* const kGood = "int presses;\nkey(Control, 'G') {\n   presses = presses + 1;\n}\n";
+
+struct StatusCase {
+    const char* name;
+    const char* program;             // written to FILE; nullptr = no file
+    std::vector<std::string> args;   // "FILE" stands for the program's path
+    int status;
+    const char* message;             // part of standard error
+};
+
+std::ostream& operator<<(std::ostream& os, const StatusCase& c) { return os << c.name; }
+
+class RunExitStatus : public ::testing::TestWithParam<StatusCase> {
+protected:
+    // Servers of other tests stay out of sight.
+    testing::PrivateRuntimeDir runtime_;
+};
+
+TEST_P(RunExitStatus, MatchesTheOutcome) {
+    const StatusCase& c = GetParam();
+    TempProgram program(c.program ? c.program : "");
+    std::vector<std::string> args = {"run"};
+    for (const auto& a : c.args) args.push_back(a == "FILE" ? program.Path() : a);
+    const ProcessResult r = RunVornc(args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << "stderr: " << r.err;
+    if (c.status != 0) {
+        EXPECT_EQ(r.out, "") << "nothing on standard output";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RunExitStatus,
+    ::testing::Values(
+        StatusCase{"Clean", kGood, {"FILE", "--fast", "--ticks", "3"}, 0, ""},
+        StatusCase{"CleanWithZeroTicks", kGood, {"FILE", "--ticks=0"}, 0, ""},
+        StatusCase{"CompileErrors", "int a;\nint b\nint c;\n", {"FILE", "--fast", "--ticks", "1"}, 1,
+                   ": 3: syntax error at or before int"},
+        StatusCase{"UndefinedVariable", "key(Control, 'G') {\n   x = 1;\n}\n", {"FILE", "--fast"}, 1,
+                   "Undeclared identifier x"},
+        StatusCase{"BlankDefineEndsCompile", "#define  \nint a;\n", {"FILE", "--fast", "--ticks", "1"}, 3,
+                   "Search string cannot be blank"},
+        StatusCase{"NoFile", nullptr, {}, 2, "no FILE given"},
+        StatusCase{"MissingFile", nullptr, {"/nonexistent/folder/x.vrn"}, 2, "cannot read /nonexistent/folder/x.vrn"},
+        StatusCase{"TwoFiles", kGood, {"FILE", "FILE"}, 2, "only one FILE"},
+        StatusCase{"UnknownOption", kGood, {"FILE", "--bogus"}, 2, "unknown option --bogus"},
+        StatusCase{"TicksAndSeconds", kGood, {"FILE", "--ticks", "3", "--seconds", "1"}, 2, "not both"},
+        StatusCase{"NegativeTicks", kGood, {"FILE", "--ticks", "-1"}, 2, "--ticks -1"},
+        StatusCase{"TicksNotANumber", kGood, {"FILE", "--ticks", "lots"}, 2, "--ticks lots"},
+        StatusCase{"TicksMissing", kGood, {"FILE", "--ticks"}, 2, "--ticks needs a value"},
+        StatusCase{"SecondsNegative", kGood, {"FILE", "--seconds", "-2"}, 2, "--seconds -2"},
+        StatusCase{"PressWithoutTick", kGood, {"FILE", "--press", "Ctrl+G"}, 2, "KEY@TICK"},
+        StatusCase{"PressAtTickZero", kGood, {"FILE", "--press", "Ctrl+G@0"}, 2, "KEY@TICK"},
+        StatusCase{"PressBadKey", kGood, {"FILE", "--press", "Hyper+Space+X@2"}, 2, "KEY must look like"},
+        StatusCase{"PressAfterLastTick", kGood, {"FILE", "--ticks", "3", "--press", "Ctrl+G@4"}, 2,
+                   "comes after the last tick (3)"},
+        StatusCase{"PokeBadSize", kGood, {"FILE", "--poke", "0x0570:3=1"}, 2, "size must be 1, 2, 4 or 8"},
+        StatusCase{"PokePastTheEnd", kGood, {"FILE", "--poke", "0xFFFF:2=1"}, 2, "runs past offset 0xFFFF"},
+        StatusCase{"PokeOffsetTooBig", kGood, {"FILE", "--poke", "0x10000:1=1"}, 2, "offset must be"},
+        StatusCase{"PokeValueTooBig", kGood, {"FILE", "--poke", "0x0570:1=300"}, 2, "does not fit in 1 byte"},
+        StatusCase{"PokeFloatNotANumber", kGood, {"FILE", "--poke", "0x0570:8=fast"}, 2, "size 8 takes a number"},
+        StatusCase{"PokeMalformed", kGood, {"FILE", "--poke", "0x0570=4"}, 2, "OFFSET:SIZE=VALUE"},
+        StatusCase{"ServerWithPress", kGood, {"FILE", "--server", "--press", "Ctrl+G@1"}, 2,
+                   "act on the built-in simulator"},
+        StatusCase{"NoServerRunning", kGood, {"FILE", "--server", "--fast", "--ticks", "1"}, 4, "cannot connect"}),
+    [](const ::testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
+
+TEST(VorncExitStatus, TopLevelUsage) {
+    EXPECT_EQ(RunVornc({}).status, 2);
+    EXPECT_EQ(RunVornc({"frobnicate"}).status, 2);
+    const ProcessResult help = RunVornc({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.err.find("vornc run FILE"), std::string::npos) << help.err;
+}
+
+}  // namespace
+}  // namespace vorn::test

@@ -1,0 +1,186 @@
+#pragma once
+// Runs the real vornc (or any program) as a child process: arguments,
+// standard input, working folder and extra environment in; exit status,
+// standard output and standard error out.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace vorn::test {
+
+struct ProcessResult {
+    int status = -1;  // exit status; -1 when it had to be killed
+    std::string out;
+    std::string err;
+
+    // The lines of out (or err), without their line ends.
+    static std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        std::string line;
+        while (std::getline(in, line)) lines.push_back(line);
+        return lines;
+    }
+    std::vector<std::string> OutLines() const { return Lines(out); }
+    std::vector<std::string> ErrLines() const { return Lines(err); }
+};
+
+struct ProcessOptions {
+    std::string input;        // written to its standard input, which then ends
+    bool keepInputOpen = false;  // stdin stays open (never ends) while it runs
+    std::string folder;       // working folder; empty = ours
+    std::vector<std::pair<std::string, std::string>> environment;
+    int timeoutMs = 60000;
+};
+
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Starts the program; Finish waits for it and collects what it wrote.
+class ChildProcess {
+public:
+    ChildProcess(const std::string& program, const std::vector<std::string>& args, const ProcessOptions& options = {})
+        : options_(options) {
+        char outName[] = "/tmp/vornc-out-XXXXXX";
+        char errName[] = "/tmp/vornc-err-XXXXXX";
+        const int outFd = ::mkstemp(outName);
+        const int errFd = ::mkstemp(errName);
+        outPath_ = outName;
+        errPath_ = errName;
+        int input[2] = {-1, -1};
+        if (outFd < 0 || errFd < 0 || ::pipe(input) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(input[0], 0);
+            ::dup2(outFd, 1);
+            ::dup2(errFd, 2);
+            ::close(input[0]);
+            ::close(input[1]);
+            if (!options.folder.empty() && ::chdir(options.folder.c_str()) != 0) ::_exit(126);
+            for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(program.c_str()));
+            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(input[0]);
+        ::close(outFd);
+        ::close(errFd);
+        input_ = input[1];
+        ::signal(SIGPIPE, SIG_IGN);
+        if (!options.input.empty()) {
+            [[maybe_unused]] ssize_t n = ::write(input_, options.input.data(), options.input.size());
+        }
+        if (!options.keepInputOpen) CloseInput();
+    }
+
+    ~ChildProcess() {
+        if (pid_ > 0 && !finished_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        CloseInput();
+        std::remove(outPath_.c_str());
+        std::remove(errPath_.c_str());
+    }
+
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    void CloseInput() {
+        if (input_ >= 0) ::close(input_);
+        input_ = -1;
+    }
+    void Signal(int signal) {
+        if (pid_ > 0 && !finished_) ::kill(pid_, signal);
+    }
+
+    ProcessResult Finish() {
+        ProcessResult result;
+        if (pid_ <= 0) return result;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.timeoutMs);
+        int status = 0;
+        while (true) {
+            const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == pid_) break;
+            if (std::chrono::steady_clock::now() > deadline) {
+                ::kill(pid_, SIGKILL);
+                ::waitpid(pid_, &status, 0);
+                status = -1;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        finished_ = true;
+        CloseInput();
+        if (status != -1 && WIFEXITED(status)) result.status = WEXITSTATUS(status);
+        result.out = ReadWholeFile(outPath_);
+        result.err = ReadWholeFile(errPath_);
+        return result;
+    }
+
+private:
+    ProcessOptions options_;
+    pid_t pid_ = -1;
+    int input_ = -1;
+    bool finished_ = false;
+    std::string outPath_, errPath_;
+};
+
+inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                                const ProcessOptions& options = {}) {
+    ChildProcess child(program, args, options);
+    return child.Finish();
+}
+
+inline ProcessResult RunVornc(const std::vector<std::string>& args, const ProcessOptions& options = {}) {
+    return RunProcess(VORN_VORNC_PATH, args, options);
+}
+
+// A program file in a fresh temporary folder, removed with the object.
+class TempProgram {
+public:
+    explicit TempProgram(const std::string& text, const std::string& name = "program.vrn") {
+        char pattern[] = "/tmp/vornc-test-XXXXXX";
+        if (::mkdtemp(pattern) != nullptr) folder_ = pattern;
+        path_ = folder_ + "/" + name;
+        Write(name, text);
+    }
+    ~TempProgram() {
+        std::error_code ignored;
+        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+    }
+    TempProgram(const TempProgram&) = delete;
+    TempProgram& operator=(const TempProgram&) = delete;
+
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream out(folder_ + "/" + name, std::ios::binary);
+        out << text;
+    }
+    const std::string& Path() const { return path_; }
+    const std::string& Folder() const { return folder_; }
+
+private:
+    std::string folder_;
+    std::string path_;
+};
+
+}  // namespace vorn::test
