@@ -72,6 +72,7 @@ public:
     std::span<const std::int32_t> Code() const { return code_; }
     std::span<const std::int32_t> Labels() const { return labels_; }
     int KeyRoutineCount() const { return static_cast<int>(keyEntry_.size()); }
+    std::int32_t KeyEntryPoint(int k) const { return keyEntry_.at(static_cast<std::size_t>(k)); }
 
     // Find free process slot: the first of 56..100 whose PC is negative, with
     // its stack pointer, frame base and wait count reset; -1 when none is free.
