@@ -25,6 +25,7 @@ constexpr double kTurnRateDegPerSec = 3.0;        // a standard-rate turn
 constexpr double kVerticalAccelFpmPerSec = 1000.0;
 constexpr double kDefaultClimbFpm = 700.0;
 constexpr double kAccelKtPerSec = 2.0;
+constexpr double kTakeOffAccelKtPerSec = 5.0;  // full power on the runway
 constexpr double kDecelKtPerSec = 3.0;
 constexpr double kLiftOffKt = 70.0;
 constexpr double kMaxAirspeedKt = 250.0;
@@ -136,7 +137,8 @@ void AircraftModel::Advance() {
         targetKt = 60.0 + throttle / 16384.0 * 140.0;
     }
     targetKt = std::clamp(targetKt, 0.0, kMaxAirspeedKt);
-    const double rate = targetKt > state_.airspeedKt ? kAccelKtPerSec : kDecelKtPerSec;
+    const double accel = state_.onGround ? kTakeOffAccelKtPerSec : kAccelKtPerSec;
+    const double rate = targetKt > state_.airspeedKt ? accel : kDecelKtPerSec;
     state_.airspeedKt = MoveToward(state_.airspeedKt, targetKt, rate * dt);
 
     // Vertical speed: the altitude hold climbs or descends to its altitude at
@@ -161,7 +163,8 @@ void AircraftModel::Advance() {
 }
 
 void AircraftModel::Write() {
-    const auto clock = static_cast<long>(state_.clockSeconds);
+    // The steps add tenths that a double does not hold exactly.
+    const auto clock = static_cast<long>(std::floor(state_.clockSeconds + 1e-6));
     PokeValue(server_, kHour, 1, static_cast<std::uint64_t>(clock / 3600 % 24));
     PokeValue(server_, kMinute, 1, static_cast<std::uint64_t>(clock / 60 % 60));
     PokeValue(server_, kSecond, 1, static_cast<std::uint64_t>(clock % 60));

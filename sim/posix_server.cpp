@@ -153,6 +153,11 @@ void PosixServer::StopOnSignals() {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+void PosixServer::SetTicker(std::uint32_t periodMs, std::function<void()> tick) {
+    tickPeriodMs_ = tick ? periodMs : 0;
+    tick_ = std::move(tick);
+}
+
 void PosixServer::Accept(int listenFd) {
     for (;;) {
         const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -216,9 +221,23 @@ bool PosixServer::ServeRequest(Connection& c) {
 }
 
 void PosixServer::Serve(int inputFd, int outputFd, const CommandHandler& handler, bool quitOnEndOfInput) {
+    using Clock = std::chrono::steady_clock;
     std::string line;
     bool inputOpen = inputFd >= 0;
+    auto nextTick = Clock::now() + std::chrono::milliseconds(tickPeriodMs_);
     while (!stop_.load()) {
+        int timeoutMs = -1;
+        if (tickPeriodMs_ != 0) {
+            auto now = Clock::now();
+            if (now >= nextTick) {
+                tick_();
+                nextTick += std::chrono::milliseconds(tickPeriodMs_);
+                if (nextTick < now) nextTick = now + std::chrono::milliseconds(tickPeriodMs_);  // fell behind
+            }
+            timeoutMs = int(std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - now).count()) + 1;
+            if (timeoutMs < 0) timeoutMs = 0;
+        }
+
         std::vector<pollfd> fds;
         fds.push_back({wakeRead_, POLLIN, 0});
         const std::size_t inputIndex = fds.size();
@@ -228,7 +247,7 @@ void PosixServer::Serve(int inputFd, int outputFd, const CommandHandler& handler
         const std::size_t connectionIndex = fds.size();
         for (auto& c : connections_) fds.push_back({c->fd, POLLIN, 0});
 
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        if (::poll(fds.data(), fds.size(), timeoutMs) < 0) {
             if (errno == EINTR) continue;
             break;
         }

@@ -4,6 +4,7 @@
 // input descriptor. Single-threaded; every client connection is served in
 // turn, each with its own block.
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +36,10 @@ public:
     // without commands. Answers are written to outputFd, one line each.
     void Serve(int inputFd, int outputFd, const CommandHandler& handler, bool quitOnEndOfInput);
 
+    // Runs `tick` every periodMs while serving (between requests), e.g. to
+    // move an aircraft model. periodMs 0 or an empty tick turns it off.
+    void SetTicker(std::uint32_t periodMs, std::function<void()> tick);
+
     // Safe from a signal handler and from another thread.
     void Stop();
 
@@ -56,6 +61,8 @@ private:
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     std::atomic<bool> stop_{false};
+    std::uint32_t tickPeriodMs_ = 0;
+    std::function<void()> tick_;
 };
 
 }  // namespace vorn
