@@ -23,6 +23,7 @@ namespace vorn {
 namespace {
 
 constexpr std::size_t kMaxLineLength = 4096;
+constexpr std::size_t kMaxConnections = 64;
 
 PosixServer* signalTarget = nullptr;
 
@@ -162,6 +163,10 @@ void PosixServer::Accept(int listenFd) {
     for (;;) {
         const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) return;
+        if (connections_.size() >= kMaxConnections) {
+            ::close(fd);  // refused: the client sees the connection drop
+            continue;
+        }
         auto c = std::make_unique<Connection>();
         c->fd = fd;
         connections_.push_back(std::move(c));
