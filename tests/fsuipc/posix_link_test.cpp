@@ -221,6 +221,25 @@ TEST_F(PosixLink, ServerCrashMidExchangeFailsWithinTheRetries) {
     EXPECT_EQ(link.ReadByte(0x0C48), -1) << "still gone";
 }
 
+TEST_F(PosixLink, FrozenServerTimesOutAndIsUsableWhenItThaws) {
+    StartSim();
+    IpcLink link(counted);
+    IpcResult result = -1;
+    ASSERT_TRUE(link.Open(0, result));
+    EXPECT_EQ(sim.Command("set 0x0570:4=5"), "0x0570:4=5 (0x00000005)");
+    sim.Signal(SIGSTOP);
+    link.SetSendTimeout(30);
+    std::uint8_t bytes[4] = {};
+    EXPECT_EQ(link.ReadBlock(bytes, 0x0570, 4), kIpcTimeout);
+    sim.Signal(SIGCONT);
+    // The thawed server answers the ten requests it was sent; those answers
+    // are stale and must not be taken for the next exchange's.
+    link.SetSendTimeout(2000);
+    EXPECT_EQ(link.WriteBlock("\x09\0\0\0", 0x0570, 4), kIpcOk);
+    EXPECT_EQ(link.ReadLong(0x0570), 9);
+    EXPECT_EQ(sim.Command("get 0x0570:4"), "0x0570:4=9 (0x00000009)");
+}
+
 TEST_F(PosixLink, RestartedServerIsReachedAgain) {
     StartSim();
     IpcLink link(counted);
