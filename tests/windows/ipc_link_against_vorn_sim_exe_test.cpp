@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#undef AddAtom  // keep the transport's method name
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for tests that run vorn-sim.exe beside them under Wine.
 #include <windows.h>
+#undef AddAtom  // keep the transport's method name
 
 #include <chrono>
 #include <cstdlib>
