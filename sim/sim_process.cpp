@@ -26,10 +26,14 @@ int MillisecondsLeft(Clock::time_point deadline) {
 
 SimProcess::~SimProcess() {
     if (pid_ > 0 && status_ < 0) {
+        // End of input stops it; one serving in the background needs SIGTERM.
         CloseInput();
-        if (Wait(2000) < 0) {
-            Signal(SIGKILL);
-            Wait(2000);
+        if (Wait(500) < 0) {
+            Signal(SIGTERM);
+            if (Wait(2000) < 0) {
+                Signal(SIGKILL);
+                Wait(2000);
+            }
         }
     }
     if (input_ >= 0) ::close(input_);

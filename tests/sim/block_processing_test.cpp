@@ -1,6 +1,7 @@
 // How the simulated server carries out a request block.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 
