@@ -57,8 +57,9 @@ int Usage(const std::string& message) {
     return 2;
 }
 
-// With --model the serving loop, which is single-threaded and owns the
-// server, reads one pipe fed by two threads: a 100 ms clock and (unless in
+#ifdef _WIN32
+// With --model on Windows the serving loop, which is single-threaded and
+// owns the server, reads one pipe fed by two threads: a 100 ms clock and (unless in
 // the background) standard input, whole lines only. The clock's line and
 // the end of input are marker lines the command handler recognises.
 constexpr std::string_view kClockLine = "\x01";
@@ -96,6 +97,8 @@ int StartModelFeed(bool readStdin) {
     }
     return fds[0];
 }
+
+#endif
 
 }  // namespace
 
@@ -179,6 +182,12 @@ int main(int argc, char** argv) {
     };
     if (model) {
         vorn::AircraftModel aircraft(server);
+#ifndef _WIN32
+        // The aircraft moves every 100 ms on the serving loop's own thread,
+        // between requests, so it never races a client's block.
+        serving.SetTicker(100, [&aircraft] { aircraft.Advance(); });
+        serving.Serve(background ? -1 : STDIN_FILENO, STDOUT_FILENO, handler, !background);
+#else
         const int feed = StartModelFeed(!background);
         if (feed < 0) {
             std::fprintf(stderr, "vorn-sim: cannot start the model's clock\n");
@@ -196,6 +205,7 @@ int main(int argc, char** argv) {
             return handler(line, quit);
         };
         serving.Serve(feed, STDOUT_FILENO, modelHandler, !background);
+#endif
         return 0;
     }
     serving.Serve(background ? -1 : STDIN_FILENO, STDOUT_FILENO, handler, !background);

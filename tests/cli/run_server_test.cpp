@@ -72,3 +72,37 @@ TEST_F(RunServer, ServerThatGoesAwayEndsTheRun) {
 
 }  // namespace
 }  // namespace vorn::test
+
+namespace vorn::test {
+namespace {
+
+TEST(RunServerModel, TheModelMovesTheServersOffsets) {
+    testing::PrivateRuntimeDir runtime;
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start(VORN_SIM_PATH, {"--model"}, error)) << error;
+    TempProgram program(
+        "int feet at 0x3324;\n"
+        "char text[40];\n"
+        "key(Control, 'G') {\n"
+        "   sprintf(text, \"%d\", feet)\n"
+        "   printstr(text)\n"
+        "}\n");
+    ProcessOptions options;
+    options.timeoutMs = 30000;
+    ChildProcess run(VORN_VORNC_PATH, {"run", program.Path(), "--server", "--seconds", "3"}, options);
+    for (int i = 0; i < 200 && sim.Command("keys").find("Ctrl+G") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_NE(sim.Command("press Ctrl+G").find("1 hot key flagged"), std::string::npos);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_NE(sim.Command("press Ctrl+G").find("1 hot key flagged"), std::string::npos);
+    const ProcessResult r = run.Finish();
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto lines = r.OutLines();
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_GT(std::stoi(lines[1]), std::stoi(lines[0])) << "the aircraft climbs between the presses";
+}
+
+}  // namespace
+}  // namespace vorn::test
