@@ -70,8 +70,14 @@ void CodeGenerator::FloatConstant(std::int32_t token) {
     const std::string& text = Text(token);
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (ec != std::errc() || end != text.data() + text.size())
+    const bool whole = end == text.data() + text.size();
+    // A value too small for a double is 0; one too large cannot be converted.
+    const bool underflow = ec == std::errc::result_out_of_range && text.find_first_not_of('0') == text.find('.');
+    if (underflow && whole) {
+        value = 0.0;
+    } else if (ec != std::errc() || !whole) {
         throw Error("'" + text + "' is not a valid floating point value");
+    }
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     std::uint8_t bytes[8];

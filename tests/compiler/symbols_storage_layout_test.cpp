@@ -65,6 +65,14 @@ TEST(StorageLayout, FloatConstantsTakeFreshEightBytesEach) {
     EXPECT_EQ(value, 1.5);
 }
 
+TEST(StorageLayout, FloatConstantTooSmallForADoubleIsZero) {
+    const Compiled c = Compile("float f; key(Control, 'a') { f = 0." + std::string(400, '0') + "1; }");
+    ASSERT_TRUE(c.ok) << c.listingText;
+    double value = 1;
+    std::memcpy(&value, Split(c).data.data() + 8, 8);
+    EXPECT_EQ(value, 0.0);
+}
+
 TEST(StorageLayout, FloatConstantIgnoresTheUserLocale) {
     // A comma locale must not change how "2.25" reads.
     const char* chosen = std::setlocale(LC_ALL, "de_DE.UTF-8");
