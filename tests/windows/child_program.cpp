@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+
 namespace vorn::test {
 
 namespace {
@@ -37,27 +39,35 @@ bool ChildProgram::Start(const std::string& program, const std::vector<std::stri
         return false;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                             nullptr);
+    HANDLE childInput = nullptr, inputWriter = nullptr;
+    if (!CreatePipe(&childInput, &inputWriter, &inherit, 0)) {
+        error = "CreatePipe failed";
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return false;
+    }
+    SetHandleInformation(inputWriter, HANDLE_FLAG_INHERIT, 0);
 
     std::string commandLine = Quote(program);
     for (const std::string& a : arguments) commandLine += " " + Quote(a);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nul;
+    startup.hStdInput = childInput;
     startup.hStdOutput = writeEnd;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
     const BOOL started =
         CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    if (!started) error = "cannot start " + program + " (error " + std::to_string(GetLastError()) + ")";
     CloseHandle(writeEnd);
-    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    CloseHandle(childInput);
     if (!started) {
-        error = "cannot start " + program + " (error " + std::to_string(GetLastError()) + ")";
         CloseHandle(readEnd);
+        CloseHandle(inputWriter);
         return false;
     }
+    inputPipe_ = inputWriter;
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     outputPipe_ = readEnd;
@@ -65,6 +75,7 @@ bool ChildProgram::Start(const std::string& program, const std::vector<std::stri
         char chunk[4096];
         DWORD n = 0;
         while (ReadFile(outputPipe_, chunk, sizeof chunk, &n, nullptr) && n > 0) {
+            std::lock_guard<std::mutex> lock(mutex_);
             for (DWORD i = 0; i < n; ++i)
                 if (chunk[i] != '\r') output_ += chunk[i];
         }
@@ -72,8 +83,26 @@ bool ChildProgram::Start(const std::string& program, const std::vector<std::stri
     return true;
 }
 
+void ChildProgram::CloseInput() {
+    if (inputPipe_ != nullptr) CloseHandle(inputPipe_);
+    inputPipe_ = nullptr;
+}
+
+bool ChildProgram::WaitForOutput(const std::string& text, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (output_.find(text) != std::string::npos) return true;
+        }
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 int ChildProgram::Finish(int timeoutMs) {
     if (process_ == nullptr) return -1;
+    CloseInput();
     int status = -1;
     if (WaitForSingleObject(process_, DWORD(timeoutMs)) == WAIT_OBJECT_0) {
         DWORD code = 0;

@@ -2,6 +2,7 @@
 // Runs a program to its end with its standard output captured (Windows).
 // Output is drained on a thread of its own so the child never blocks on a
 // full pipe while the test drives something else.
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,8 +17,14 @@ public:
     ChildProgram& operator=(const ChildProgram&) = delete;
 
     // False with a message in `error` when the program cannot be started.
-    // Standard input is NUL: the child meets the end of input at once.
+    // Standard input is a pipe that stays open until CloseInput or Finish.
     bool Start(const std::string& program, const std::vector<std::string>& arguments, std::string& error);
+
+    // The child meets the end of its input.
+    void CloseInput();
+
+    // True once the output so far contains `text`; false after timeoutMs.
+    bool WaitForOutput(const std::string& text, int timeoutMs);
 
     // Waits up to timeoutMs for the end; the exit status, or -1 after the
     // time-out (the child is then ended).
@@ -30,7 +37,9 @@ public:
 private:
     void* process_ = nullptr;
     void* outputPipe_ = nullptr;
+    void* inputPipe_ = nullptr;
     std::thread reader_;
+    mutable std::mutex mutex_;  // output_ grows on the reader thread
     std::string output_;
 };
 

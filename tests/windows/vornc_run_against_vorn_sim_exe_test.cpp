@@ -1,0 +1,92 @@
+// `vornc run --server` on Windows: the headless workbench connects to
+// vorn-sim.exe over the Win32 transport, registers the program's hot keys,
+// and runs the key routine when the server presses the key.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#undef AddAtom  // keep the transport's method name
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "sim/sim_process.h"
+#include "tests/windows/child_program.h"
+#include "tests/windows/sim_exe.h"
+#include "tests/windows/wine_path.h"
+
+namespace vorn {
+namespace {
+
+const std::string kSim = test::WindowsPath(VORN_SIM_PATH);
+const std::string kVornc = test::WindowsPath(VORN_VORNC_PATH);
+const std::string kHotKeys = test::WindowsPath(VORN_SOURCE_DIR "/examples/hotkeys.vrn");
+
+// Asks the server until `answer` starts with `prefix`.
+bool WaitForAnswer(SimProcess& sim, const std::string& command, const std::string& prefix, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (sim.Command(command).rfind(prefix, 0) == 0) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+class VorncRunServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+        ASSERT_TRUE(test::WaitForNoWindow("UIPCMAIN"));
+    }
+
+    // Starts vorn-sim.exe, then vornc.exe on the hot-key example, presses
+    // Ctrl+G in the server and expects the routine's line.
+    void PressAndExpect() {
+        SimProcess sim;
+        std::string error;
+        ASSERT_TRUE(sim.Start(kSim, {}, error, 15000)) << error;
+        test::ChildProgram vornc;
+        ASSERT_TRUE(vornc.Start(kVornc, {"run", kHotKeys, "--server"}, error)) << error;
+        ASSERT_TRUE(WaitForAnswer(sim, "keys", "3 hot keys:", 20000)) << "the program registered its keys";
+        EXPECT_EQ(sim.Command("press Ctrl+G"), "pressed Ctrl+G (71,2): 1 hot key flagged");
+        EXPECT_TRUE(vornc.WaitForOutput("Ctrl+G pressed 1 times\n", 20000)) << vornc.Output();
+        // The routine's acknowledgement cleared the flag; a second press runs it again.
+        ASSERT_TRUE(WaitForAnswer(sim, "keys", "3 hot keys: 0x3210 Ctrl+G (71,2) flag 0", 10000));
+        EXPECT_EQ(sim.Command("press Ctrl+G"), "pressed Ctrl+G (71,2): 1 hot key flagged");
+        EXPECT_TRUE(vornc.WaitForOutput("Ctrl+G pressed 2 times\n", 20000)) << vornc.Output();
+        vornc.CloseInput();  // end of input ends the run, which disconnects
+        EXPECT_EQ(vornc.Finish(20000), 0);
+        EXPECT_EQ(vornc.Output(), "Ctrl+G pressed 1 times\nCtrl+G pressed 2 times\n");
+        EXPECT_EQ(sim.Command("keys"), "no hot keys registered") << "disconnect released them";
+        EXPECT_EQ(sim.Command("quit"), "bye");
+        EXPECT_EQ(sim.Wait(), 0);
+    }
+};
+
+TEST_F(VorncRunServer, HotKeyPressedInTheServerRunsTheRoutine) { PressAndExpect(); }
+
+TEST_F(VorncRunServer, IpcNameIsSharedByBothSides) {
+    test::ScopedEnvironment name("VORN_IPC_NAME", "VornTest:Run");
+    PressAndExpect();
+}
+
+TEST_F(VorncRunServer, DifferentIpcNamesDoNotConnect) {
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start(kSim, {}, error, 15000)) << error;
+    test::ScopedEnvironment name("VORN_IPC_NAME", "VornTest:Elsewhere");
+    test::ChildProgram vornc;
+    ASSERT_TRUE(vornc.Start(kVornc, {"run", kHotKeys, "--server", "--ticks", "5"}, error)) << error;
+    EXPECT_EQ(vornc.Finish(60000), 4) << "no simulator answered";
+    EXPECT_EQ(sim.Command("keys"), "no hot keys registered");
+}
+
+TEST_F(VorncRunServer, NoServerDoesNotConnect) {
+    test::ChildProgram vornc;
+    std::string error;
+    ASSERT_TRUE(vornc.Start(kVornc, {"run", kHotKeys, "--server", "--ticks", "5"}, error)) << error;
+    EXPECT_EQ(vornc.Finish(30000), 4);
+}
+
+}  // namespace
+}  // namespace vorn
