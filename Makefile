@@ -1,11 +1,12 @@
 # The commands a newcomer runs. Each one installs what it needs first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WINDOWS_BUILD ?= build-windows
 JOBS       ?= $(shell nproc)
 CMAKE_GEN   = -G Ninja
 CTEST       = ctest --output-on-failure -j $(JOBS) --timeout 300
 
-.PHONY: all bootstrap build run test test-main test-asan test-fuzz workbench bench clean
+.PHONY: all bootstrap build run test test-main test-asan test-fuzz windows test-windows workbench bench clean
 
 all: build
 
@@ -19,7 +20,7 @@ build: bootstrap
 run: build
 	@scripts/demo $(BUILD)
 
-test: bootstrap test-main test-asan test-fuzz
+test: bootstrap test-main test-asan test-fuzz test-windows
 
 test-main: build
 	cd $(BUILD) && $(CTEST)
@@ -40,6 +41,16 @@ test-fuzz: bootstrap
 	build-fuzz/fuzz/fuzz_machine -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 \
 	  -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus-machine
 
+# vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, no extra DLLs),
+# and their tests under Wine.
+windows: bootstrap
+	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+test-windows: windows
+	JOBS=$(JOBS) scripts/wine-test $(WINDOWS_BUILD)
+
 workbench: build
 	@scripts/workbench $(BUILD)
 
@@ -49,4 +60,4 @@ bench: bootstrap
 	@scripts/bench build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz build-windows
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz $(WINDOWS_BUILD)
