@@ -4,7 +4,10 @@
 // commands open, so a test can answer them the way a user would.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -48,6 +51,14 @@ private:
     void Poll() {
         QWidget* w = QApplication::activeModalWidget();
         if (w == nullptr || !w->isVisible() || w == last_.data()) return;
+        // Act only once the window has settled in its own event loop: an
+        // answer given while it is still being shown would be lost.
+        if (w != candidate_.data()) {
+            candidate_ = w;
+            seen_.start();
+            return;
+        }
+        if (seen_.elapsed() < 50) return;
         last_ = w;
         if (handled_ < static_cast<int>(steps_.size())) {
             steps_[handled_++](w);
@@ -60,6 +71,8 @@ private:
     std::vector<Step> steps_;
     QTimer poll_;
     QPointer<QWidget> last_;
+    QPointer<QWidget> candidate_;
+    QElapsedTimer seen_;
     int handled_ = 0;
     int unexpected_ = 0;
 };
@@ -80,12 +93,14 @@ inline ModalScript::Step Answer(QMessageBox::StandardButton button, QString* tex
 inline ModalScript::Step ChooseFile(const QString& path) {
     return [path](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (dialog == nullptr) {
+        auto* name = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (name == nullptr) {
             qobject_cast<QDialog*>(w)->reject();
             return;
         }
-        dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own checks
+        // What a user does: type the full path into the name field and press Enter.
+        name->setText(path);
+        QTest::keyClick(name, Qt::Key_Return);
     };
 }
 
