@@ -6,6 +6,7 @@ foreach(t
     lexer_comments_and_lines_test
     lexer_keyword_table_test
     parser_grammar_test
-    parser_diagnostics_test)
+    parser_diagnostics_test
+    parser_random_input_test)
   vorn_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS vorn_compiler)
 endforeach()
