@@ -357,6 +357,59 @@ arg_list
 static_assert(YYNRULES == vorn::kRuleCount + 1, "the actions are keyed by 102 rule numbers");
 static_assert(YYNSTATES == 215, "the resolved tables have 214 states plus the accept state");
 
+// The grammar's token numbers are the lexer's (tokens.h).
+static_assert(VT_YYEOF == vorn::kTokEnd && VT_VORN_YYerror == vorn::kTokError);
+static_assert(VT_BYTE == vorn::kTokByte);
+static_assert(VT_SHORTINT == vorn::kTokShortint);
+static_assert(VT_AT == vorn::kTokAt);
+static_assert(VT_IF == vorn::kTokIf);
+static_assert(VT_INT == vorn::kTokInt);
+static_assert(VT_CHAR == vorn::kTokChar);
+static_assert(VT_WHILE == vorn::kTokWhile);
+static_assert(VT_KEY == vorn::kTokKey);
+static_assert(VT_RETURN == vorn::kTokReturn);
+static_assert(VT_ELSE == vorn::kTokElse);
+static_assert(VT_WRITEBLOCK == vorn::kTokWriteblock);
+static_assert(VT_READBLOCK == vorn::kTokReadblock);
+static_assert(VT_PRINTSTR == vorn::kTokPrintstr);
+static_assert(VT_SPRINTF == vorn::kTokSprintf);
+static_assert(VT_WAIT == vorn::kTokWait);
+static_assert(VT_PLAY == vorn::kTokPlay);
+static_assert(VT_FLOAT == vorn::kTokFloat);
+static_assert(VT_SEQUENCE == vorn::kTokSequence);
+static_assert(VT_STARTSEQ == vorn::kTokStartseq);
+static_assert(VT_IDENT == vorn::kTokIdent);
+static_assert(VT_ASSIGN == vorn::kTokAssign);
+static_assert(VT_COMMA == vorn::kTokComma);
+static_assert(VT_DOT == vorn::kTokDot);
+static_assert(VT_EQ == vorn::kTokEq);
+static_assert(VT_GE == vorn::kTokGe);
+static_assert(VT_GT == vorn::kTokGt);
+static_assert(VT_LBRACKET == vorn::kTokLBracket);
+static_assert(VT_LBRACE == vorn::kTokLBrace);
+static_assert(VT_RBRACE == vorn::kTokRBrace);
+static_assert(VT_LE == vorn::kTokLe);
+static_assert(VT_LPAREN == vorn::kTokLParen);
+static_assert(VT_LT == vorn::kTokLt);
+static_assert(VT_MINUS == vorn::kTokMinus);
+static_assert(VT_NE == vorn::kTokNe);
+static_assert(VT_PLUS == vorn::kTokPlus);
+static_assert(VT_RBRACKET == vorn::kTokRBracket);
+static_assert(VT_CHARLIT == vorn::kTokCharLit);
+static_assert(VT_STRLIT == vorn::kTokStrLit);
+static_assert(VT_NUMBER == vorn::kTokNumber);
+static_assert(VT_FLOATLIT == vorn::kTokFloatLit);
+static_assert(VT_RPAREN == vorn::kTokRParen);
+static_assert(VT_SEMI == vorn::kTokSemicolon);
+static_assert(VT_SLASH == vorn::kTokSlash);
+static_assert(VT_STAR == vorn::kTokStar);
+static_assert(VT_OROR == vorn::kTokOrOr);
+static_assert(VT_ANDAND == vorn::kTokAndAnd);
+static_assert(VT_PERCENT == vorn::kTokPercent);
+static_assert(VT_BANG == vorn::kTokBang);
+static_assert(VT_BAR == vorn::kTokBar);
+static_assert(VT_AMP == vorn::kTokAmp);
+
 namespace vorn {
 
 int RuleLength(int rule) {
