@@ -1,5 +1,6 @@
 // PRF formatting, PRS output and PLAY's report of a missing sound file.
 #include <clocale>
+#include <cstdlib>
 
 #include "tests/machine/machine_test_util.h"
 
@@ -120,23 +121,35 @@ TEST_F(Sprintf, TextIsCutAtTheEndOfTheDataSegment) {
     EXPECT_EQ(machine.DataSegment()[14], 0);
 }
 
-TEST_F(Sprintf, DecimalSeparatorFollowsTheLocale) {
-    const char* locales[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "C.UTF-8"};
-    std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    const char* found = nullptr;
-    for (const char* name : locales) {
-        if (std::setlocale(LC_NUMERIC, name) != nullptr && std::localeconv()->decimal_point[0] == ',') {
-            found = name;
-            break;
+// Builds a German locale (decimal comma) into the build tree with localedef,
+// so the test does not depend on the locales the machine happens to have.
+const char* GermanLocale() {
+    static std::string name;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        const std::string dir = std::string(VORN_BINARY_DIR) + "/tests/machine/locales";
+        const std::string command = "mkdir -p '" + dir + "' && localedef -i de_DE -f UTF-8 '" + dir +
+                                    "/de_DE.UTF-8' >/dev/null 2>&1";
+        if (std::system(command.c_str()) == 0) {
+            setenv("LOCPATH", dir.c_str(), 1);
+            name = "de_DE.UTF-8";
         }
     }
-    if (found == nullptr) {
-        std::setlocale(LC_NUMERIC, saved.c_str());
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
-    }
-    const std::string text = Format("%f", [](Asm& a, Layout& l) { a.Ins(kOpPushV, {l.AddDouble(1.5), 8}); });
+    return name.empty() ? nullptr : name.c_str();
+}
+
+TEST_F(Sprintf, DecimalSeparatorFollowsTheLocale) {
+    const char* german = GermanLocale();
+    if (german == nullptr) GTEST_SKIP() << "localedef could not build de_DE (Debian package locales)";
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, german), nullptr);
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    const std::string text = Format("%f|%f", [](Asm& a, Layout& l) {
+        a.Ins(kOpPushV, {l.AddDouble(1.5), 8}).Ins(kOpPushV, {l.AddDouble(-12345678.0), 8});
+    });
     std::setlocale(LC_NUMERIC, saved.c_str());
-    EXPECT_EQ(text, "1,50");
+    EXPECT_EQ(text, "1,50|-1,234568E+07");
 }
 
 TEST_F(TextOutput, PrsSendsTheTextAndTracesIt) {
