@@ -10,3 +10,11 @@ foreach(t
     parser_random_input_test)
   vorn_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp LIBS vorn_compiler)
 endforeach()
+
+# The command-line faces of the expander and the lexer, when vornc is built.
+if(TARGET vornc)
+  vorn_test(expand_and_tokens_commands_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/expand_and_tokens_commands_test.cpp)
+  target_compile_definitions(expand_and_tokens_commands_test PRIVATE VORNC_PATH="$<TARGET_FILE:vornc>")
+  add_dependencies(expand_and_tokens_commands_test vornc)
+endif()
