@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>

@@ -1,0 +1,184 @@
+// Find and Search Again: the column rules, case folding, no wrapping, the
+// not-found message, and the find dialog's options.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+
+#include "gui_test_support.h"
+#include "workbench/gui/text_search.h"
+
+using namespace vorn;
+using namespace vorn::test;
+
+class FindTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<FormFixture> f;
+
+    QPlainTextEdit* Editor() { return f->form.findChild<QPlainTextEdit*>("JVHLEditor1"); }
+    QDialog* Dialog() { return f->form.findChild<QDialog*>("FindDialog1"); }
+
+    void SetFind(const QString& text, bool matchCase) {
+        Dialog()->findChild<QLineEdit*>("FindWhat")->setText(text);
+        Dialog()->findChild<QCheckBox*>("MatchCase")->setChecked(matchCase);
+    }
+    void ClickFindNext() { Dialog()->findChild<QPushButton*>("FindNext")->click(); }
+    void PutCaret(int line, int column) {
+        QTextCursor c(Editor()->document()->findBlockByNumber(line));
+        c.setPosition(c.position() + column);
+        Editor()->setTextCursor(c);
+    }
+    // (line, start, end) of the selection, caret at end.
+    QString Selection() {
+        const QTextCursor c = Editor()->textCursor();
+        return QString("%1:%2-%3").arg(c.blockNumber()).arg(c.selectionStart() - c.block().position()).arg(c.positionInBlock());
+    }
+
+private slots:
+    void init() {
+        f = std::make_unique<FormFixture>();
+        f->form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
+    }
+    void cleanup() { f.reset(); }
+
+    void searchRules_data() {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("expected");  // "line:column" or the not-found message
+        const QStringList code{"int Alpha;", "alpha = 1;", "ALPHA = 2;"};
+        QTest::newRow("capitals find mixed case") << code << "ALPHA" << 0 << false << 0 << "0:4";
+        QTest::newRow("match case skips other cases") << code << "ALPHA" << 0 << true << 0 << "2:0";
+        QTest::newRow("match case exact") << code << "alpha" << 0 << true << 0 << "1:0";
+        QTest::newRow("start column counts") << QStringList{"abab"} << "ab" << 1 << false << 0 << "0:2";
+        QTest::newRow("later lines from column 0") << QStringList{"ab", "xab"} << "ab" << 1 << false << 0 << "1:1";
+        QTest::newRow("caret beyond line end") << QStringList{"ab", "ab"} << "a" << 9 << false << 0 << "1:0";
+        QTest::newRow("never wraps") << code << "int" << 0 << false << 1 << "int not found";
+        QTest::newRow("not found in lower case") << code << "ZZZ" << 0 << false << 0 << "zzz not found";
+        QTest::newRow("not found as typed") << code << "ZZZ" << 0 << true << 0 << "ZZZ not found";
+        QTest::newRow("empty search text") << code << "" << 0 << false << 0 << " not found";
+        QTest::newRow("empty text") << QStringList{} << "x" << 0 << false << 0 << "x not found";
+    }
+    void searchRules() {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, text);
+        QFETCH(int, col);
+        QFETCH(bool, matchCase);
+        QFETCH(int, row);
+        QFETCH(QString, expected);
+        const SearchResult r = Search(lines, text, col, matchCase, row);
+        QCOMPARE(r.found ? QString("%1:%2").arg(r.line).arg(r.column) : NotFoundMessage(r), expected);
+    }
+
+    void dialogOffersOnlyMatchCaseAndStaysOpen() {
+        f->form.Find1Click();
+        QVERIFY(Dialog()->isVisible());
+        QVERIFY(!Dialog()->isModal());
+        QVERIFY(!Dialog()->findChild<QGroupBox*>("Direction")->isEnabled());
+        QVERIFY(!Dialog()->findChild<QCheckBox*>("WholeWord")->isEnabled());
+        QVERIFY(Dialog()->findChild<QCheckBox*>("MatchCase")->isEnabled());
+        Editor()->setPlainText("one two");
+        SetFind("two", false);
+        ClickFindNext();
+        QVERIFY(Dialog()->isVisible());
+        QCOMPARE(Selection(), QString("0:4-7"));
+    }
+
+    void capitalsFindAWordInMixedCase() {
+        Editor()->setPlainText("int x;\nWhile (x) { }");
+        PutCaret(0, 0);
+        f->form.Find1Click();
+        SetFind("WHILE", false);
+        ClickFindNext();
+        QCOMPARE(Selection(), QString("1:0-5"));
+        QCOMPARE(Editor()->textCursor().selectedText(), QString("While"));
+    }
+
+    void findingAgainFromTheDialogContinuesAfterTheMatch() {
+        Editor()->setPlainText("abab ab");
+        PutCaret(0, 0);
+        f->form.Find1Click();
+        SetFind("ab", true);
+        ClickFindNext();
+        QCOMPARE(Selection(), QString("0:0-2"));
+        ClickFindNext();
+        QCOMPARE(Selection(), QString("0:2-4"));
+        ClickFindNext();
+        QCOMPARE(Selection(), QString("0:5-7"));
+    }
+
+    void searchAgainSkipsAnAdjacentOccurrence() {
+        Editor()->setPlainText("ababxab");
+        PutCaret(0, 0);
+        f->form.Find1Click();
+        SetFind("ab", true);
+        ClickFindNext();
+        QCOMPARE(Selection(), QString("0:0-2"));
+        f->form.findChild<QAction*>("SearchAgain1")->trigger();
+        QCOMPARE(Selection(), QString("0:5-7"));
+    }
+
+    void f3WorksWithTheDialogClosed() {
+        Editor()->setPlainText("x y x");
+        f->form.Find1Click();
+        SetFind("x", true);
+        Dialog()->close();
+        PutCaret(0, 0);
+        f->form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f->form));
+        Editor()->setFocus();
+        QTest::keyClick(Editor(), Qt::Key_F3);  // starts at column 1
+        QCOMPARE(Selection(), QString("0:4-5"));
+    }
+
+    void notFoundShowsThePlainMessageAndLeavesTheCaret() {
+        Editor()->setPlainText("alpha\nbeta");
+        PutCaret(1, 2);
+        f->form.Find1Click();
+        SetFind("ALPHA", false);
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::Warning;
+        int buttons = 0;
+        ModalScript script({[&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            text = box->text();
+            icon = box->icon();
+            buttons = box->buttons().size();
+            box->button(QMessageBox::Ok)->click();
+        }});
+        ClickFindNext();
+        QCOMPARE(script.Handled(), 1);
+        QCOMPARE(text, QString("alpha not found"));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QCOMPARE(buttons, 1);
+        QCOMPARE(Selection(), QString("1:2-2"));
+    }
+
+    void emptySearchTextReportsNotFound() {
+        Editor()->setPlainText("anything");
+        QString text;
+        ModalScript script({Answer(QMessageBox::Ok, &text)});
+        f->form.SearchAgain1Click();  // the dialog was never shown: its text is empty
+        QCOMPARE(script.Handled(), 1);
+        QCOMPARE(text, QString(" not found"));
+    }
+
+    void dialogKeepsItsSettingsBetweenShows() {
+        f->form.Find1Click();
+        SetFind("keep", true);
+        Dialog()->close();
+        f->form.Find1Click();
+        QCOMPARE(Dialog()->findChild<QLineEdit*>("FindWhat")->text(), QString("keep"));
+        QVERIFY(Dialog()->findChild<QCheckBox*>("MatchCase")->isChecked());
+    }
+};
+
+QTEST_MAIN(FindTest)
+#include "find_test.moc"
