@@ -31,7 +31,7 @@ void CodeGenerator::ReserveFor(std::size_t sourceBytes) {
 
 void CodeGenerator::EmitOp(std::int32_t code) {
     EmitWord(code);
-    ListLine(MnemonicOf(code));
+    if (ShowListing) ListLine(MnemonicOf(code));
 }
 
 std::int32_t CodeGenerator::NewLabel() {
