@@ -39,6 +39,9 @@ struct LineCase {
     int endLine;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
 class LexerLines : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(LexerLines, ReportsTheLineOfEachToken) {

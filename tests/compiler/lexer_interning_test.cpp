@@ -32,6 +32,9 @@ struct InternCase {
     std::vector<std::string> names;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const InternCase& c, std::ostream* os) { *os << c.name; }
+
 class LexerInterning : public ::testing::TestWithParam<InternCase> {};
 
 TEST_P(LexerInterning, InternsAsExpected) {

@@ -19,6 +19,9 @@ struct LexCase {
     std::vector<Tok> tokens;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LexCase& c, std::ostream* os) { *os << c.name; }
+
 class LexerTokens : public ::testing::TestWithParam<LexCase> {};
 
 TEST_P(LexerTokens, ScansAsExpected) { EXPECT_EQ(LexAll(GetParam().source), GetParam().tokens); }
@@ -130,6 +133,9 @@ struct LongCase {
     std::string text;
     int token;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LongCase& c, std::ostream* os) { *os << c.name; }
 
 class LexerLongTokens : public ::testing::TestWithParam<LongCase> {};
 

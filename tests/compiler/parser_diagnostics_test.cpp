@@ -30,6 +30,9 @@ struct DiagCase {
     std::string listing;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const DiagCase& c, std::ostream* os) { *os << c.name; }
+
 class ParserDiagnostics : public ::testing::TestWithParam<DiagCase> {};
 
 TEST_P(ParserDiagnostics, WritesTheExpectedLines) {

@@ -24,6 +24,9 @@ struct AcceptCase {
     const char* source;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const AcceptCase& c, std::ostream* os) { *os << c.name; }
+
 class ParserAccepts : public ::testing::TestWithParam<AcceptCase> {};
 
 TEST_P(ParserAccepts, WithoutDiagnostics) {
@@ -87,6 +90,9 @@ struct OrderCase {
     const char* expression;
     std::vector<int> order;   // operator and operand rules, in reduction order
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const OrderCase& c, std::ostream* os) { *os << c.name; }
 
 class ParserPrecedence : public ::testing::TestWithParam<OrderCase> {};
 

@@ -32,6 +32,9 @@ struct ExpandCase {
     std::string expanded;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ExpandCase& c, std::ostream* os) { *os << c.name; }
+
 class ExpandDefines : public ::testing::TestWithParam<ExpandCase> {};
 
 TEST_P(ExpandDefines, ExpandsAsExpected) { EXPECT_EQ(ExpandText(GetParam().source), GetParam().expanded); }
@@ -76,6 +79,13 @@ struct DefineCase {
     const char* name;
     const char* value;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const DefineCase& c, std::ostream* os) {
+    *os << '[';
+    for (const char* p = c.line; *p != '\0'; ++p) *os << (*p == '\t' ? std::string("\\t") : std::string(1, *p));
+    *os << ']';
+}
 
 class ParseDefineCases : public ::testing::TestWithParam<DefineCase> {};
 

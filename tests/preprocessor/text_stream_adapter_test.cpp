@@ -32,6 +32,9 @@ struct LineCase {
     std::vector<std::string> lines;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
 class ReaderLineRules : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(ReaderLineRules, SplitsLinesByTheLineRules) {
