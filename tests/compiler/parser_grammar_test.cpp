@@ -6,6 +6,7 @@
 
 #include "compiler/script_parser.h"
 #include "compiler/tokens.h"
+#include "preprocessor/error.h"
 #include "frontend_test_util.h"
 
 namespace vorn {
@@ -218,6 +219,21 @@ TEST(ParserDriver, ReadsTheLookaheadOnlyWhenNeeded) {
     EXPECT_EQ(actions.reductions[1].line, 1);
     EXPECT_EQ(actions.reductions[2].rule, 3);
     EXPECT_EQ(actions.reductions[2].line, 1);
+}
+
+TEST(ParserDriver, AnErrorThrownByAnActionEndsTheParseCleanly) {
+    RecordingActions actions;
+    actions.onReduce = [](int rule, TScriptParser&) {
+        if (rule == 84) throw Error("literal out of range");
+    };
+    MemoryStream source;
+    source.Write("f() { x = 99999999999; }");
+    TScriptParser parser(source);
+    parser.SetActions(&actions);
+    EXPECT_THROW(parser.Parse(), Error);
+    // The action's view of the stack is gone with the parse.
+    EXPECT_EQ(parser.StackValue(0), 0);
+    parser.ValueRegister() = 5;   // harmless outside an action
 }
 
 TEST(ParserDriver, WorksWithoutActions) {
