@@ -7,6 +7,7 @@
 #undef AddAtom  // keep the transport's method name
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -86,6 +87,44 @@ TEST_F(VorncRunServer, NoServerDoesNotConnect) {
     std::string error;
     ASSERT_TRUE(vornc.Start(kVornc, {"run", kHotKeys, "--server", "--ticks", "5"}, error)) << error;
     EXPECT_EQ(vornc.Finish(30000), 4);
+}
+
+// PLAY through PlaySoundA in the machine of vornc.exe: a missing file is
+// reported on the output, an existing one starts and the routine goes on.
+TEST(VorncRunPlay, MissingSoundIsNotFoundAndAnExistingOneStarts) {
+    char dir[MAX_PATH];
+    const DWORD n = GetTempPathA(MAX_PATH, dir);
+    ASSERT_GT(n, 0u);
+    const std::string folder(dir, n);
+    const std::string program = folder + "vorn_play_test.vrn";
+    const std::string wave = folder + "vorn_play_tone.wav";
+    std::FILE* f = std::fopen(program.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("key(Control, 'G') {\r\n"
+               "   play(\"vorn_no_such_sound.wav\")\r\n"
+               "   play(\"vorn_play_tone.wav\")\r\n"
+               "   printstr(\"after play\")\r\n"
+               "}\r\n",
+               f);
+    std::fclose(f);
+    // A short valid WAV file of silence (8 kHz, 8-bit mono, 800 samples).
+    f = std::fopen(wave.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const unsigned char header[44] = {'R', 'I', 'F', 'F', 36 + 32, 3, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                                      16, 0, 0, 0, 1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0,
+                                      'd', 'a', 't', 'a', 32, 3, 0, 0};
+    std::fwrite(header, 1, sizeof header, f);
+    for (int i = 0; i < 800; ++i) std::fputc(128, f);
+    std::fclose(f);
+
+    test::ChildProgram vornc;
+    std::string error;
+    ASSERT_TRUE(vornc.Start(kVornc, {"run", program, "--fast", "--ticks", "3", "--press", "Ctrl+G@1"}, error))
+        << error;
+    EXPECT_EQ(vornc.Finish(30000), 0);
+    EXPECT_EQ(vornc.Output(), "vorn_no_such_sound.wav not found\nafter play\n");
+    DeleteFileA(program.c_str());
+    DeleteFileA(wave.c_str());
 }
 
 }  // namespace
