@@ -64,10 +64,6 @@ protected:
     void BeginMatch() { start_ = cursor_; }
     // Makes the current match the token text.
     void TakeMatch() { tokenText_.assign(line_, start_, cursor_ - start_); }
-    // True when the position is past the last line's end (a 0 from Peek there
-    // is the end of input, not a NUL byte of the text).
-    bool PastEnd(std::size_t position) const { return position >= line_.size(); }
-    std::size_t MatchStart() const { return start_; }
     // Forgets the rest of the current line.
     void DiscardLine() { cursor_ = marker_ = start_ = line_.size(); }
     void ClearTokenText() { tokenText_.clear(); }
