@@ -2,6 +2,7 @@
 // how failures and errors end it.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,8 @@ struct ErrorCase {
     const char* message;  // part of the error box's text
 };
 
+std::ostream& operator<<(std::ostream& os, const ErrorCase& c) { return os << c.name; }
+
 class CompileErrors : public WorkbenchFixture, public ::testing::WithParamInterface<ErrorCase> {};
 
 TEST_P(CompileErrors, EndTheCommandAtThatStep) {
@@ -129,6 +132,8 @@ struct RunningCase {
     std::vector<std::string> lines;
     bool compiles;
 };
+
+std::ostream& operator<<(std::ostream& os, const RunningCase& c) { return os << c.name; }
 
 class CompileWhileRunning : public WorkbenchFixture, public ::testing::WithParamInterface<RunningCase> {};
 

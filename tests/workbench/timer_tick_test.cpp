@@ -2,6 +2,7 @@
 // is lost between two ticks.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ struct LostLinkCase {
     const char* name;
     void (*breakLink)(FaultTransport&);
 };
+
+std::ostream& operator<<(std::ostream& os, const LostLinkCase& c) { return os << c.name; }
 
 class LostLink : public WorkbenchFixture, public ::testing::WithParamInterface<LostLinkCase> {};
 
