@@ -1,6 +1,7 @@
 // vornc compile [--listing] [--image OUT] FILE: expands and compiles FILE,
 // prints the listing, and writes the code image when the compile succeeds.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -34,8 +35,14 @@ void PrintListing(const MemoryStream& listing) {
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
+// Larger sources are refused rather than exhausting memory.
+constexpr std::uintmax_t kMaxSourceBytes = 256u << 20;
+
 // Reads the whole file into the stream, a block at a time.
 bool ReadFile(const std::string& path, MemoryStream& out) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec) out.Reserve(static_cast<std::size_t>(size));
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
     std::vector<char> block(1 << 16);
@@ -67,6 +74,11 @@ int RunCompile(const std::vector<std::string>& args) {
     }
     if (file.empty()) return UsageError("no FILE given");
 
+    std::error_code sizeError;
+    if (std::filesystem::file_size(file, sizeError) > kMaxSourceBytes && !sizeError) {
+        std::fprintf(stderr, "vornc compile: '%s' is too large (more than 256 MB)\n", file.c_str());
+        return kExitUsage;
+    }
     MemoryStream source, expanded, listing, image;
     if (!ReadFile(file, source)) {
         std::fprintf(stderr, "vornc compile: cannot read '%s'\n", file.c_str());
