@@ -52,7 +52,7 @@ test-windows: windows
 	JOBS=$(JOBS) scripts/wine-test $(WINDOWS_BUILD)
 
 workbench: build
-	@scripts/workbench $(BUILD)
+	@scripts/workbench $(BUILD) $(EXAMPLE)
 
 bench: bootstrap
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVORN_BUILD_BENCH=ON -DVORN_BUILD_TESTS=OFF

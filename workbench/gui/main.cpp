@@ -2,6 +2,7 @@
 //   vorn [FILE]                     open FILE in the editor at start
 //   vorn --screenshots DIR FILE     see screenshot_tour.h
 #include <QApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 
@@ -24,7 +25,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "usage: vorn --screenshots DIR FILE\n");
             return 2;
         }
-        screenshotDir = args.at(1);
+        // Absolute now: opening the file moves into the file's folder.
+        screenshotDir = QFileInfo(args.at(1)).absoluteFilePath();
         args = args.mid(2);
     }
     if (args.size() > 1 || (!args.isEmpty() && args.first().startsWith(QLatin1Char('-')))) {

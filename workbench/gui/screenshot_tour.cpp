@@ -50,6 +50,8 @@ int ScreenshotTour::Run() {
     Pause(200);
     ok &= Save(QStringLiteral("workbench-source.png"), &form_);
 
+    // With the listing switched on the Compiler page has something to show.
+    if (!form_.Controller().ShowCompilerOutput()) form_.DisplayCompilerOutput1Click();
     form_.TBCompileClick();
     form_.SelectPage(kPageCompiler);
     Pause(200);
