@@ -482,6 +482,11 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
     fault:
         Fault(at, fault_);
         pc = -1;
+        // A key routine starts again in this slot at its next press: give it
+        // an empty stack, not the one that broke.
+        sp_ = 0;
+        frameBase_ = 0;
+        frameMark_ = 0;
     end_run:
         if constexpr (Debug) {
             if (trace_) trace_(line_);

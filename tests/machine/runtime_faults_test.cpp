@@ -129,6 +129,26 @@ TEST_F(RuntimeFaults, OtherProcessesGoOn) {
     EXPECT_EQ(output.size(), 1u);
 }
 
+TEST_F(RuntimeFaults, FaultedKeyRoutineStartsAgainWithAnEmptyStack) {
+    // Recurses until the stack is full; a restart must fail the same way,
+    // not at its first push onto the stack the fault left behind.
+    Asm a;
+    const int f = a.NewLabel();
+    a.Ins(kOpPushC, {1}).Ins(kOpWriteV, {kDataBase, 4});
+    a.Mark(f).Ins(kOpSTP).Ins(kOpCALL, {f});
+    ASSERT_TRUE(LoadImage(MakeImage(a, IntBytes(0), {{0, 65, 0, -1}})));
+    machine.Start();
+    for (int press = 0; press < 2; ++press) {
+        output.clear();
+        server.Press(65, 0);
+        Tick();
+        EXPECT_EQ(output, (std::vector<std::string>{"Runtime error in process 0 at PC 5: stack overflow"})) << press;
+        EXPECT_EQ(machine.StackPointer(0), 0);
+        EXPECT_EQ(machine.FrameBase(0), 0);
+        EXPECT_EQ(machine.FrameMark(0), 0);
+    }
+}
+
 TEST_F(RuntimeFaults, FloatDivisionByZeroIsNoFault) {
     Asm a;
     a.Ins(kOpPushV, {kDataBase, 8}).Ins(kOpPushC, {0}).Ins(kOpDIV).Ins(kOpHLT);
