@@ -193,6 +193,11 @@ private:
                 // A tick that ran long is not made up for; the timer would not either.
                 if (Clock::now() > next + period) next = Clock::now() + period;
                 while (!quit_ && !gInterrupted && !(inputEnded_ && !counted) && Clock::now() < next) {
+                    if (inputEnded_) {
+                        // Nothing more can arrive: just wait for the tick.
+                        std::this_thread::sleep_until(next);
+                        break;
+                    }
                     Serve(*input, next);
                 }
             }
@@ -225,7 +230,12 @@ private:
             if (quit_) break;
             std::string answer;
             if (options_.server) {
-                answer = "commands act on the built-in simulator; give them to the server";
+                if (line == "quit") {
+                    quit_ = true;
+                    answer = "bye";
+                } else {
+                    answer = "commands act on the built-in simulator; give them to the server";
+                }
             } else {
                 answer = ExecuteSimCommand(sim_, line, quit_);
             }

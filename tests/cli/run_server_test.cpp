@@ -56,6 +56,18 @@ TEST_F(RunServer, ReadsOffsetsAndRunsKeyRoutinesPressedOnTheServer) {
     EXPECT_EQ(sim_.Command("keys"), "no hot keys registered") << "withdrawn at disconnect";
 }
 
+TEST_F(RunServer, QuitOnStandardInputEndsTheRun) {
+    TempProgram program(kAltitudeProgram);
+    ProcessOptions options;
+    options.input = "keys\nquit\n";
+    options.keepInputOpen = true;
+    options.timeoutMs = 30000;
+    const ProcessResult r = RunVornc({"run", program.Path(), "--server"}, options);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("commands act on the built-in simulator"), std::string::npos) << r.err;
+    EXPECT_EQ(sim_.Command("keys"), "no hot keys registered");
+}
+
 TEST_F(RunServer, ServerThatGoesAwayEndsTheRun) {
     TempProgram program(kAltitudeProgram);
     ProcessOptions options;
