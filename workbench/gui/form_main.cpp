@@ -299,7 +299,6 @@ void TForm1::SetConnectCaption(const std::string& caption) { MNConnect->setText(
 void TForm1::SetRunHint(const std::string& hint) { TBRun->setToolTip(FromLocal(hint)); }
 
 void TForm1::SetRunPicture(int index) {
-    runPicture_ = index;
     TBRun->setIcon(pictures_.value(index));
     TBRun->setProperty("imageIndex", index);
 }

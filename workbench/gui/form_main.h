@@ -118,7 +118,6 @@ private:
     TextEncoding fileEncoding_ = TextEncoding::System;
     bool loading_ = false;  // a file is being put into the editor
     int compilePicture_ = 11;
-    int runPicture_ = 10;
     QList<QIcon> pictures_;
 
     QToolBar* ToolBar1 = nullptr;

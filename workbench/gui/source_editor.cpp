@@ -1,5 +1,7 @@
 #include "workbench/gui/source_editor.h"
 
+#include <algorithm>
+
 #include <QPainter>
 #include <QTextBlock>
 

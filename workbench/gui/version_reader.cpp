@@ -4,6 +4,8 @@
 
 namespace vorn {
 
+// On Windows the values come from the program file's version resource; that
+// reader lives in version_reader_win32.cpp.
 #ifndef _WIN32
 VersionInfo ReadVersionInfo() {
     VersionInfo info;
