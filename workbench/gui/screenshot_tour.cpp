@@ -85,6 +85,11 @@ int ScreenshotTour::Run() {
         }
     }
     ok &= Save(QStringLiteral("workbench-output.png"), &form_);
+    const QString text = output->toPlainText();
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        std::printf("output: %s\n", qPrintable(line));
+    }
+    std::fflush(stdout);
 
     // The about box is modal: photograph it from inside its own event loop.
     QTimer::singleShot(500, &form_, [this, &ok] {

@@ -3,7 +3,8 @@
 // file loaded it saves the Source page, compiles and saves the Compiler page,
 // connects (a simulator must be running), prints "connected" on stdout so
 // that whoever drives the simulator can press a hot key, waits for the
-// program's output and saves the Program Output page, then the about box.
+// program's output and saves the Program Output page (printing its lines as
+// "output: ..."), then the about box.
 #include <QString>
 
 class QWidget;
