@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "machine/ins_set.h"
+#include "preprocessor/memory_stream.h"
 
 namespace vorn {
 
@@ -27,6 +28,7 @@ void CodeGenerator::ReserveFor(std::size_t sourceBytes) {
     // pages written are ever touched, so generous room costs nothing, and
     // the code is never copied while it grows.
     CodeStream.reserve(std::min<std::size_t>(sourceBytes + 64, std::size_t{1} << 24));
+    AdviseHugePages(CodeStream.data(), CodeStream.capacity() * sizeof(std::int32_t));
 }
 
 void CodeGenerator::EmitOp(std::int32_t code) {

@@ -69,8 +69,8 @@ bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& im
 
     const bool ok = parser.ErrorCount() == 0;
     if (ok) {
-        const std::vector<std::uint8_t> bytes = WriteCodeImage(generator.TakeImage());
-        image.Write(bytes.data(), bytes.size());
+        // The image is the largest buffer of a compile: it moves, never copies.
+        image.Adopt(WriteCodeImage(generator.TakeImage()));
     }
     const auto lines = parser.ListingStream().Bytes();
     listing.Write(lines.data(), lines.size());

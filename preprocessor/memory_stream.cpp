@@ -1,14 +1,44 @@
 #include "preprocessor/memory_stream.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace vorn {
 
+// Only whole huge pages inside the buffer are advised, so nothing outside
+// it is affected; a refused hint is harmless.
+void AdviseHugePages(const void* p, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t begin = (start + kHuge - 1) & ~(kHuge - 1);
+    const std::uintptr_t end = (start + bytes) & ~(kHuge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)bytes;
+#endif
+}
+
+void MemoryStream::Reserve(std::size_t size) {
+    bytes_.reserve(size);
+    AdviseHugePages(bytes_.data(), bytes_.capacity());
+}
+
 void MemoryStream::Write(const void* bytes, std::size_t count) {
     if (count == 0) return;
-    if (position_ + count > bytes_.size()) bytes_.resize(position_ + count);
-    std::memcpy(bytes_.data() + position_, bytes, count);
+    if (position_ > bytes_.size()) bytes_.resize(position_);
+    // Bytes under the position are overwritten; the rest is appended in one
+    // go, so large writes never zero-fill memory only to copy over it.
+    const auto* src = static_cast<const std::uint8_t*>(bytes);
+    const std::size_t overwrite = std::min(count, bytes_.size() - position_);
+    if (overwrite > 0) std::memcpy(bytes_.data() + position_, src, overwrite);
+    if (overwrite < count) bytes_.insert(bytes_.end(), src + overwrite, src + count);
     position_ += count;
 }
 

@@ -7,9 +7,15 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vorn {
+
+// Asks for huge pages for the whole huge pages inside a large buffer that is
+// about to be written front to back; first touching memory page by page is
+// the main cost of filling it. Only a hint: does nothing where unsupported.
+void AdviseHugePages(const void* p, std::size_t bytes);
 
 class MemoryStream {
 public:
@@ -23,9 +29,15 @@ public:
     std::size_t Read(void* bytes, std::size_t count);
 
     void Clear() { bytes_.clear(); position_ = 0; }
+    // Makes bytes the whole content, without copying them; the position
+    // goes to the end, as if they had been written.
+    void Adopt(std::vector<std::uint8_t>&& bytes) {
+        bytes_ = std::move(bytes);
+        position_ = bytes_.size();
+    }
     // Makes room for size bytes in all, so that writing up to there does
     // not reallocate. Content and position are unchanged.
-    void Reserve(std::size_t size) { bytes_.reserve(size); }
+    void Reserve(std::size_t size);
     void Rewind() { position_ = 0; }
     // Moves the position; a position past the end is clamped to the end.
     void Seek(std::size_t position) { position_ = position < bytes_.size() ? position : bytes_.size(); }
