@@ -27,7 +27,8 @@ void CodeGenerator::ReserveFor(std::size_t sourceBytes) {
     // Ordinary programs give under one code word per source byte. Only the
     // pages written are ever touched, so generous room costs nothing, and
     // the code is never copied while it grows.
-    CodeStream.reserve(std::min<std::size_t>(sourceBytes + 64, std::size_t{1} << 24));
+    const std::size_t words = std::min<std::size_t>(sourceBytes + 64, std::size_t{1} << 24);
+    CodeStream.reserve(HugePageCapacity(words * sizeof(std::int32_t)) / sizeof(std::int32_t));
     AdviseHugePages(CodeStream.data(), CodeStream.capacity() * sizeof(std::int32_t));
 }
 
