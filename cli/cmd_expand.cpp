@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/text_io.h"
 #include "preprocessor/error.h"
 #include "preprocessor/expand.h"
 #include "preprocessor/memory_stream.h"
@@ -23,14 +24,9 @@ int RunExpand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     const std::string& file = args[0];
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "vornc expand: cannot open '%s'\n", file.c_str());
-        return kExitUsage;
-    }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        std::fprintf(stderr, "vornc expand: cannot read '%s'\n", file.c_str());
+    std::string text, error;
+    if (!ReadWholeFile(file, text, error)) {
+        std::fprintf(stderr, "vornc expand: %s\n", error.c_str());
         return kExitUsage;
     }
 
@@ -43,14 +39,7 @@ int RunExpand(const std::vector<std::string>& args) {
         return kExitCommandError;
     }
     // The expanded lines end in CR LF; stdout gets plain text lines.
-    std::string out = expanded.Text();
-    std::string plain;
-    plain.reserve(out.size());
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (out[i] == '\r' && i + 1 < out.size() && out[i + 1] == '\n') continue;
-        plain += out[i];
-    }
-    std::fwrite(plain.data(), 1, plain.size(), stdout);
+    WritePlainLines(expanded.Text(), stdout);
     return kExitOk;
 }
 

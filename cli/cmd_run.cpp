@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/text_io.h"
 #include "cli/run_options.h"
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/platform_transport.h"
@@ -91,36 +92,10 @@ struct ScheduledPress {
     std::int64_t tick = 0;
 };
 
-// The file's lines as the editor would hold them: split at LF, a CR before
-// the LF dropped, no empty line after a final line end.
-bool ReadEditorLines(const std::string& path, std::vector<std::string>& lines) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return false;
-    const std::string all = text.str();
-    std::size_t start = 0;
-    while (start < all.size()) {
-        std::size_t end = all.find('\n', start);
-        if (end == std::string::npos) end = all.size();
-        std::string line = all.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return true;
-}
-
+// The listing's lines end in CR LF; stderr gets plain lines.
 void PrintText(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i];
-    }
-    std::fwrite(out.data(), 1, out.size(), stderr);
-    if (!out.empty() && out.back() != '\n') std::fputc('\n', stderr);
+    WritePlainLines(text, stderr);
+    if (!text.empty() && text.back() != '\n') std::fputc('\n', stderr);
 }
 
 // Shows what the error box would have shown; true when there was anything.
@@ -279,11 +254,12 @@ int RunCommand(const std::vector<std::string>& args) {
     std::stable_sort(presses.begin(), presses.end(),
                      [](const ScheduledPress& a, const ScheduledPress& b) { return a.tick < b.tick; });
 
-    std::vector<std::string> lines;
-    if (!ReadEditorLines(options.file, lines)) {
-        Complain("cannot read " + options.file + ": " + std::strerror(errno));
+    std::string text, readError;
+    if (!ReadWholeFile(options.file, text, readError)) {
+        Complain(readError);
         return kExitUsage;
     }
+    const std::vector<std::string> lines = SplitEditorLines(text);
     // As when the workbench opens a file: its folder becomes the current
     // directory, so include files are found next to it.
     const std::filesystem::path folder = std::filesystem::path(options.file).parent_path();

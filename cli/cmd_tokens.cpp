@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/text_io.h"
 #include "compiler/script_lexer.h"
 #include "compiler/tokens.h"
 #include "preprocessor/memory_stream.h"
@@ -23,14 +24,9 @@ int RunTokens(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     const std::string& file = args[0];
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "vornc tokens: cannot open '%s'\n", file.c_str());
-        return kExitUsage;
-    }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        std::fprintf(stderr, "vornc tokens: cannot read '%s'\n", file.c_str());
+    std::string text, error;
+    if (!ReadWholeFile(file, text, error)) {
+        std::fprintf(stderr, "vornc tokens: %s\n", error.c_str());
         return kExitUsage;
     }
 

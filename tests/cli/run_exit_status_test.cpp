@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"BlankDefineEndsCompile", "#define  \nint a;\n", {"FILE", "--fast", "--ticks", "1"}, 3,
                    "Search string cannot be blank"},
         StatusCase{"NoFile", nullptr, {}, 2, "no FILE given"},
-        StatusCase{"MissingFile", nullptr, {"/nonexistent/folder/x.vrn"}, 2, "cannot read /nonexistent/folder/x.vrn"},
+        StatusCase{"MissingFile", nullptr, {"/nonexistent/folder/x.vrn"}, 2, "cannot open '/nonexistent/folder/x.vrn'"},
         StatusCase{"TwoFiles", kGood, {"FILE", "FILE"}, 2, "only one FILE"},
         StatusCase{"UnknownOption", kGood, {"FILE", "--bogus"}, 2, "unknown option --bogus"},
         StatusCase{"TicksAndSeconds", kGood, {"FILE", "--ticks", "3", "--seconds", "1"}, 2, "not both"},
