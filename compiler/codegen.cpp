@@ -1,5 +1,7 @@
 #include "compiler/codegen.h"
 
+#include "support/huge_pages.h"
+
 #include <algorithm>
 #include <utility>
 

@@ -1,54 +1,13 @@
 #include "machine/code_image.h"
 
+#include "support/huge_pages.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstdio>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 namespace vorn {
 namespace {
-
-// The image is megabytes written once, front to back, and first touching a
-// page costs far more than writing it; huge pages make that several times
-// cheaper. A refused hint is harmless. (The same helpers as the memory
-// stream's: the machine does not depend on the preprocessor.)
-void AdviseHugePages(const void* p, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(p);
-    // A buffer that starts or ends within a small page of a huge page
-    // boundary (the rest of that small page being the allocator's) still
-    // gets the huge page there.
-    constexpr std::uintptr_t kSmall = 4096;
-    const std::uintptr_t down = start & ~(kHuge - 1);
-    const std::uintptr_t begin = start - down < kSmall ? down : down + kHuge;
-    const std::uintptr_t up = (start + bytes + kSmall) & ~(kHuge - 1);
-    const std::uintptr_t end = up > start + bytes ? up : (start + bytes) & ~(kHuge - 1);
-    if (end <= begin) return;
-    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    // The allocator has already touched the small page holding its header,
-    // which alone would keep that first huge page out; collapse it into one
-    // now (MADV_COLLAPSE, which older C library headers do not name).
-    constexpr int kCollapse = 25;
-    if (begin == down) madvise(reinterpret_cast<void*>(begin), kHuge, kCollapse);
-#else
-    (void)p;
-    (void)bytes;
-#endif
-}
-
-std::size_t HugePageCapacity(std::size_t bytes) {
-    // Just under whole huge pages, so the allocator's own mapping of the
-    // buffer (header included) is a whole number of them and the system
-    // places it on a huge page boundary.
-    constexpr std::size_t kHuge = std::size_t{2} << 20;
-    constexpr std::size_t kSlack = 64;
-    if (bytes < kHuge / 2 || bytes > SIZE_MAX - 2 * kHuge) return bytes;
-    return (bytes + kSlack + kHuge - 1) / kHuge * kHuge - kSlack;
-}
 
 void PutWord(std::vector<std::uint8_t>& out, std::int32_t word) {
     const auto u = static_cast<std::uint32_t>(word);

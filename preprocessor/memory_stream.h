@@ -12,14 +12,6 @@
 
 namespace vorn {
 
-// Asks for huge pages for the whole huge pages inside a large buffer that is
-// about to be written front to back; first touching memory page by page is
-// the main cost of filling it. Only a hint: does nothing where unsupported.
-void AdviseHugePages(const void* p, std::size_t bytes);
-// A capacity of at least bytes that lets a large buffer start on a huge page
-// boundary; small sizes are returned unchanged.
-std::size_t HugePageCapacity(std::size_t bytes);
-
 class MemoryStream {
 public:
     // Stores the bytes at the position, growing the stream as needed, and
