@@ -1,5 +1,7 @@
 #include "fsuipc/posix_transport.h"
 
+#include "fsuipc/atom_table.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
@@ -76,25 +78,14 @@ public:
             lastError_ = EINVAL;
             return 0;
         }
-        for (auto& [atom, entry] : atoms_) {
-            if (entry.name == name) {
-                ++entry.references;
-                return atom;
-            }
-        }
-        for (std::uint32_t atom = 0xC000; atom <= 0xFFFF; ++atom) {
-            if (atoms_.count(std::uint16_t(atom)) == 0) {
-                atoms_[std::uint16_t(atom)] = Atom{name, 1};
-                return std::uint16_t(atom);
-            }
-        }
+        const std::uint16_t atom = atoms_.Add(name);
+        if (atom != 0) return atom;
         lastError_ = ENOSPC;
         return 0;
     }
 
     void DeleteAtom(std::uint16_t atom) override {
-        auto it = atoms_.find(atom);
-        if (it != atoms_.end() && --it->second.references <= 0) atoms_.erase(it);
+        atoms_.Delete(atom);
     }
 
     BlockHandle CreateBlock(const char* name, std::uint32_t size) override {
@@ -158,9 +149,9 @@ public:
               std::uint32_t& answer) override {
         lastError_ = 0;
         if (server == 0 || server > servers_.size()) return Fail(EBADF);
-        auto atomIt = atoms_.find(atom);
-        if (atomIt == atoms_.end()) return Fail(EINVAL);
-        const std::string& blockName = atomIt->second.name;
+        const std::string* atomName = atoms_.Find(atom);
+        if (atomName == nullptr) return Fail(EINVAL);
+        const std::string& blockName = *atomName;
         const std::string shmName = PosixShmName(blockName);
         std::uint64_t nonce = 0;
         for (auto& [handle, block] : blocks_)
@@ -238,10 +229,6 @@ private:
         std::uint32_t size;
         std::uint64_t nonce;
     };
-    struct Atom {
-        std::string name;
-        int references;
-    };
 
     bool Fail(int code) {
         lastError_ = code != 0 ? std::uint32_t(code) : std::uint32_t(EIO);
@@ -272,7 +259,7 @@ private:
 
     std::uint32_t lastError_ = 0;
     std::vector<Server> servers_;
-    std::map<std::uint16_t, Atom> atoms_;
+    AtomTable atoms_;
     std::map<BlockHandle, Block> blocks_;
     BlockHandle nextBlock_ = 1;
     std::map<std::uint8_t*, std::size_t> views_;

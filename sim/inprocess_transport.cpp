@@ -32,26 +32,10 @@ std::uint32_t InProcessTransport::CurrentProcessId() { return kProcessId; }
 
 std::uint16_t InProcessTransport::AddAtom(const char* name) {
     lastError_ = 0;
-    if (name == nullptr || name[0] == '\0') return 0;
-    for (auto& [atom, entry] : atoms_) {
-        if (entry.name == name) {
-            ++entry.references;
-            return atom;
-        }
-    }
-    for (std::uint32_t atom = 0xC000; atom <= 0xFFFF; ++atom) {
-        if (atoms_.count(std::uint16_t(atom)) == 0) {
-            atoms_[std::uint16_t(atom)] = Atom{name, 1};
-            return std::uint16_t(atom);
-        }
-    }
-    return 0;
+    return name == nullptr ? 0 : atoms_.Add(name);
 }
 
-void InProcessTransport::DeleteAtom(std::uint16_t atom) {
-    auto it = atoms_.find(atom);
-    if (it != atoms_.end() && --it->second.references <= 0) atoms_.erase(it);
-}
+void InProcessTransport::DeleteAtom(std::uint16_t atom) { atoms_.Delete(atom); }
 
 BlockHandle InProcessTransport::CreateBlock(const char* name, std::uint32_t size) {
     lastError_ = 0;
@@ -116,11 +100,11 @@ bool InProcessTransport::Send(ServerHandle server, std::uint32_t message, std::u
         answer = 0;  // not our message: the server ignores it
         return true;
     }
-    auto atomIt = atoms_.find(atom);
+    const std::string* atomName = atoms_.Find(atom);
     Block* target = nullptr;
-    if (atomIt != atoms_.end())
+    if (atomName != nullptr)
         for (auto& [handle, block] : blocks_)
-            if (!block->closed && block->name == atomIt->second.name) target = block.get();
+            if (!block->closed && block->name == *atomName) target = block.get();
     if (target == nullptr) {
         answer = 0;
         return true;

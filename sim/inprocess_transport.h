@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fsuipc/atom_table.h"
 #include "fsuipc/transport.h"
 #include "sim/sim_server.h"
 
@@ -40,10 +41,6 @@ private:
         int views = 0;
         bool closed = false;  // closed while still mapped
     };
-    struct Atom {
-        std::string name;
-        int references = 0;
-    };
 
     SimServer& server_;
     std::string className_;
@@ -51,7 +48,7 @@ private:
     std::uint32_t lastError_ = 0;
     std::map<BlockHandle, std::unique_ptr<Block>> blocks_;
     BlockHandle nextBlock_ = 1;
-    std::map<std::uint16_t, Atom> atoms_;
+    AtomTable atoms_;
 };
 
 }  // namespace vorn
