@@ -19,16 +19,8 @@ namespace {
 constexpr const char* kUsage = "tokens FILE";
 
 int RunTokens(const std::vector<std::string>& args) {
-    if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
-        std::fprintf(stderr, "usage: vornc %s\n", kUsage);
-        return kExitUsage;
-    }
-    const std::string& file = args[0];
-    std::string text, error;
-    if (!ReadWholeFile(file, text, error)) {
-        std::fprintf(stderr, "vornc tokens: %s\n", error.c_str());
-        return kExitUsage;
-    }
+    std::string text;
+    if (const int status = ReadFileArgument("tokens", kUsage, args, text); status != kExitOk) return status;
 
     MemoryStream source;
     source.Write(text);

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/command.h"
+
 namespace vorn::cli {
 
 bool ReadWholeFile(const std::string& path, std::string& text, std::string& error) {
@@ -29,6 +31,20 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& erro
     }
     std::fclose(f);
     return ok;
+}
+
+int ReadFileArgument(const char* command, const char* usage, const std::vector<std::string>& args,
+                     std::string& text) {
+    if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
+        std::fprintf(stderr, "usage: vornc %s\n", usage);
+        return kExitUsage;
+    }
+    std::string error;
+    if (!ReadWholeFile(args[0], text, error)) {
+        std::fprintf(stderr, "vornc %s: %s\n", command, error.c_str());
+        return kExitUsage;
+    }
+    return kExitOk;
 }
 
 std::vector<std::string> SplitEditorLines(const std::string& text) {

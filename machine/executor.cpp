@@ -26,18 +26,9 @@ void Append(std::string& line, const char* fmt, Args... args) {
     line += buf;
 }
 
-bool Compare(std::int32_t op, double a, double b) {
-    switch (op) {
-    case kOpGT: return a > b;
-    case kOpGE: return a >= b;
-    case kOpLT: return a < b;
-    case kOpLE: return a <= b;
-    case kOpEQ: return a == b;
-    default: return a != b;
-    }
-}
-
-bool CompareInt(std::int32_t op, std::int32_t a, std::int32_t b) {
+// One comparison for both kinds: ints compare as ints, anything else as doubles.
+template <typename T>
+bool Compare(std::int32_t op, T a, T b) {
     switch (op) {
     case kOpGT: return a > b;
     case kOpGE: return a >= b;
@@ -198,7 +189,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
             VORN_NEED_POP(2);
             const Value b = PopValue();
             const Value a = PopValue();
-            const bool r = (a.tag && b.tag) ? CompareInt(d.op, a.i, b.i) : Compare(d.op, AsDouble(a), AsDouble(b));
+            const bool r = (a.tag && b.tag) ? Compare<std::int32_t>(d.op, a.i, b.i) : Compare<double>(d.op, AsDouble(a), AsDouble(b));
             PushInt(r ? 1 : 0);
             pc += 1;
             break;
@@ -424,7 +415,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
             {
                 std::int32_t x;
                 std::memcpy(&x, data + d.c, 4);
-                const std::int32_t r = CompareInt(d.sub, x, d.a) ? 1 : 0;
+                const std::int32_t r = Compare<std::int32_t>(d.sub, x, d.a) ? 1 : 0;
                 // Leave the slots as PushV, PushC, compare and IFF would.
                 ints_[sp_] = r;
                 tags_[sp_] = 1;
