@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "cli/run_options.h"
+#include "sim/sim_commands.h"
 
 namespace vorn::cli {
 
@@ -82,52 +83,14 @@ bool Matches(const std::string& arg, const std::string& name) {
 bool ParsePoke(const std::string& text, RunPoke& poke, std::string& error) {
     poke = RunPoke{};
     poke.text = text;
-    const std::size_t colon = text.find(':');
-    const std::size_t equals = text.find('=');
-    if (colon == std::string::npos || equals == std::string::npos || equals < colon) {
-        error = "--poke " + text + ": expected OFFSET:SIZE=VALUE";
+    OffsetValue value;
+    if (!ParseOffsetValue(text, value, error)) {
+        error = "--poke " + text + ": " + error;
         return false;
     }
-    std::int64_t offset = 0, size = 0;
-    if (!ParseInteger(text.substr(0, colon), offset) || offset < 0 || offset > 0xFFFF) {
-        error = "--poke " + text + ": the offset must be 0 .. 0xFFFF";
-        return false;
-    }
-    if (!ParseInteger(text.substr(colon + 1, equals - colon - 1), size) ||
-        (size != 1 && size != 2 && size != 4 && size != 8)) {
-        error = "--poke " + text + ": the size must be 1, 2, 4 or 8";
-        return false;
-    }
-    if (offset + size > 0x10000) {
-        error = "--poke " + text + ": the value runs past offset 0xFFFF";
-        return false;
-    }
-    poke.offset = static_cast<std::uint16_t>(offset);
-    poke.size = static_cast<int>(size);
-    const std::string valueText = text.substr(equals + 1);
-    std::uint64_t bits = 0;
-    if (size == 8) {
-        double value = 0;
-        if (!ParseDouble(valueText, value)) {
-            error = "--poke " + text + ": size 8 takes a number such as 1.5";
-            return false;
-        }
-        static_assert(sizeof(double) == 8);
-        std::uint8_t raw[8];
-        std::memcpy(raw, &value, 8);
-        for (int k = 7; k >= 0; --k) bits = (bits << 8) | raw[k];
-    } else {
-        std::int64_t value = 0;
-        const std::int64_t low = -(std::int64_t{1} << (8 * size - 1));
-        const std::int64_t high = (std::int64_t{1} << (8 * size)) - 1;
-        if (!ParseInteger(valueText, value) || value < low || value > high) {
-            error = "--poke " + text + ": the value does not fit in " + std::to_string(size) + " byte" +
-                    (size == 1 ? "" : "s");
-            return false;
-        }
-        bits = static_cast<std::uint64_t>(value);
-    }
-    for (int k = 0; k < poke.size; ++k) poke.bytes[k] = static_cast<std::uint8_t>(bits >> (8 * k));
+    poke.offset = value.offset;
+    poke.size = static_cast<int>(value.size);
+    std::memcpy(poke.bytes, value.bytes, sizeof poke.bytes);
     return true;
 }
 

@@ -17,12 +17,12 @@
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/posix_channel.h"
 #include "fsuipc/request_block.h"
+#include "sim/sim_commands.h"
 
 namespace vorn {
 
 namespace {
 
-constexpr std::size_t kMaxLineLength = 4096;
 constexpr std::size_t kMaxConnections = 64;
 
 PosixServer* signalTarget = nullptr;
@@ -53,27 +53,67 @@ bool MakeSocketAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
+struct Request {
+    std::uint32_t sequence = 0;
+    std::uint32_t message = 0;
+    std::uint64_t nonce = 0;
+    std::string name;
+};
+
 }  // namespace
 
-// One client connection with its block mapped across requests.
+// One client connection. Its block stays open across requests, but is never
+// mapped: the client may resize or rewrite it at any moment, so every request
+// works on a private copy read through the descriptor.
 struct PosixServer::Connection {
     int fd = -1;
-    std::vector<std::uint8_t> input;
+    std::vector<std::uint8_t> input;  // at most the start of one request
+    Request newest;
+    bool pending = false;  // `newest` is still to be answered
     std::string blockName;
     std::uint64_t nonce = 0;
-    std::uint8_t* view = nullptr;
+    int blockFd = -1;
 
-    void Unmap() {
-        if (view != nullptr) ::munmap(view, kBlockSize);
-        view = nullptr;
+    void CloseBlock() {
+        if (blockFd >= 0) ::close(blockFd);
+        blockFd = -1;
         blockName.clear();
         nonce = 0;
     }
     ~Connection() {
-        Unmap();
+        CloseBlock();
         if (fd >= 0) ::close(fd);
     }
 };
+
+namespace {
+
+// Takes every complete request off the front of the connection's input and
+// keeps the newest: a client that timed out has given up on the older ones.
+// False on garbage (the connection is dropped).
+bool TakeRequests(PosixServer::Connection& c) {
+    std::size_t pos = 0;
+    bool ok = true;
+    while (c.input.size() - pos >= kPosixRequestHeader) {
+        const std::uint8_t* h = c.input.data() + pos;
+        const std::uint32_t nameLength = LoadU32(h + 12);
+        if (LoadU32(h) != kPosixRequestMagic || nameLength == 0 || nameLength > kPosixMaxName + 1) {
+            ok = false;
+            break;
+        }
+        if (c.input.size() - pos < kPosixRequestHeader + nameLength) break;  // wait for the rest
+        c.newest.sequence = LoadU32(h + 4);
+        c.newest.message = LoadU32(h + 8);
+        c.newest.nonce = LoadU32(h + 16) | std::uint64_t(LoadU32(h + 20)) << 32;
+        c.newest.name.assign(reinterpret_cast<const char*>(h + kPosixRequestHeader), nameLength);
+        c.pending = true;
+        pos += kPosixRequestHeader + nameLength;
+    }
+    c.input.erase(c.input.begin(), c.input.begin() + std::ptrdiff_t(pos));
+    return ok;
+}
+
+}  // namespace
 
 PosixServer::PosixServer(SimServer& server, std::vector<std::string> classNames)
     : server_(server), classes_(std::move(classNames)) {}
@@ -173,61 +213,74 @@ void PosixServer::Accept(int listenFd) {
     }
 }
 
-// Handles every complete request in the connection's input. False when the
-// connection must be dropped (garbage on the stream).
+// Answers the newest complete request in the connection's input; older
+// ones are dropped unanswered. False when the connection must be dropped
+// (garbage on the stream, or the client no longer takes answers).
 bool PosixServer::ServeRequest(Connection& c) {
+    if (!c.pending) return true;
+    c.pending = false;
+    const Request& request = c.newest;
+
     const SimServerOptions& options = server_.Options();
-    const std::uint32_t expectedMessage = PosixMessageNumber(IpcName());
+    if (options.neverAnswer) return true;
+    if (options.delayMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
+
+    std::uint32_t answer = 0;
+    // Only a client block of this IPC name.
     const std::string expectedPrefix = PosixShmName(IpcName() + ":");
-    while (c.input.size() >= kPosixRequestHeader) {
-        const std::uint8_t* h = c.input.data();
-        if (LoadU32(h) != kPosixRequestMagic) return false;
-        const std::uint32_t nameLength = LoadU32(h + 12);
-        if (nameLength == 0 || nameLength > kPosixMaxName + 1) return false;
-        if (c.input.size() < kPosixRequestHeader + nameLength) return true;  // wait for the rest
-        const std::uint32_t sequence = LoadU32(h + 4);
-        const std::uint32_t message = LoadU32(h + 8);
-        const std::uint64_t nonce = LoadU32(h + 16) | std::uint64_t(LoadU32(h + 20)) << 32;
-        const std::string name(reinterpret_cast<const char*>(h + kPosixRequestHeader), nameLength);
-        c.input.erase(c.input.begin(), c.input.begin() + std::ptrdiff_t(kPosixRequestHeader + nameLength));
-
-        if (options.neverAnswer) continue;
-        if (options.delayMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
-
-        std::uint32_t answer = 0;
-        // Only a client block of this IPC name, and only a whole block.
-        const bool nameOk = message == expectedMessage && name.compare(0, expectedPrefix.size(), expectedPrefix) == 0 &&
-                            name.find('/', 1) == std::string::npos && name.find('\0') == std::string::npos;
-        if (nameOk) {
-            if (c.view == nullptr || c.blockName != name || c.nonce != nonce || nonce == 0) {
-                c.Unmap();
-                const int fd = ::shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
-                if (fd >= 0) {
-                    struct stat st;
-                    if (::fstat(fd, &st) == 0 && st.st_size >= off_t(kBlockSize)) {
-                        void* view = ::mmap(nullptr, kBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-                        if (view != MAP_FAILED) {
-                            c.view = static_cast<std::uint8_t*>(view);
-                            c.blockName = name;
-                            c.nonce = nonce;
-                        }
-                    }
-                    ::close(fd);
-                }
+    const std::string& name = request.name;
+    const bool nameOk = request.message == PosixMessageNumber(IpcName()) &&
+                        name.compare(0, expectedPrefix.size(), expectedPrefix) == 0 &&
+                        name.find('/', 1) == std::string::npos && name.find('\0') == std::string::npos;
+    if (nameOk) {
+        if (c.blockFd < 0 || c.blockName != name || c.nonce != request.nonce || request.nonce == 0) {
+            c.CloseBlock();
+            const int fd = ::shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
+            if (fd >= 0) {
+                c.blockFd = fd;
+                c.blockName = name;
+                c.nonce = request.nonce;
             }
-            if (c.view != nullptr) answer = server_.ProcessBlock(c.view, kBlockSize);
         }
-        std::uint8_t reply[kPosixReplySize];
-        StoreU32(reply, sequence);
-        StoreU32(reply + 4, answer);
-        if (::send(c.fd, reply, sizeof reply, MSG_NOSIGNAL | MSG_DONTWAIT) != ssize_t(sizeof reply)) return false;
+        if (c.blockFd >= 0) answer = ProcessClientBlock(c.blockFd);
     }
-    return true;
+    std::uint8_t reply[kPosixReplySize];
+    StoreU32(reply, request.sequence);
+    StoreU32(reply + 4, answer);
+    return ::send(c.fd, reply, sizeof reply, MSG_NOSIGNAL | MSG_DONTWAIT) == ssize_t(sizeof reply);
+}
+
+// One request on a private copy: the size is checked through the descriptor,
+// the whole block read at once, checked and processed, and the records
+// written back. Whatever the client does to the block meanwhile can only
+// spoil its own answer.
+std::uint32_t PosixServer::ProcessClientBlock(int blockFd) {
+    struct stat st;
+    if (::fstat(blockFd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < off_t(kBlockSize)) return 0;
+    copy_.resize(kBlockSize);
+    std::size_t got = 0;
+    while (got < kBlockSize) {
+        const ssize_t n = ::pread(blockFd, copy_.data() + got, kBlockSize - got, off_t(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return 0;  // cut short under us
+        got += std::size_t(n);
+    }
+    std::size_t used = 0;
+    const std::uint32_t answer = server_.ProcessBlock(copy_.data(), kBlockSize, &used);
+    if (answer != 1) return answer;
+    std::size_t done = 0;
+    while (done < used) {
+        const ssize_t n = ::pwrite(blockFd, copy_.data() + done, used - done, off_t(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return 0;
+        done += std::size_t(n);
+    }
+    return answer;
 }
 
 void PosixServer::Serve(int inputFd, int outputFd, const CommandHandler& handler, bool quitOnEndOfInput) {
     using Clock = std::chrono::steady_clock;
-    std::string line;
+    CommandLineSplitter lines;
     bool inputOpen = inputFd >= 0;
     auto nextTick = Clock::now() + std::chrono::milliseconds(tickPeriodMs_);
     while (!stop_.load()) {
@@ -262,21 +315,17 @@ void PosixServer::Serve(int inputFd, int outputFd, const CommandHandler& handler
             char buffer[1024];
             const ssize_t n = ::read(inputFd, buffer, sizeof buffer);
             if (n > 0) {
-                line.append(buffer, std::size_t(n));
-                std::size_t newline;
                 bool quit = false;
-                while (!quit && (newline = line.find('\n')) != std::string::npos) {
-                    std::string command = line.substr(0, newline);
-                    line.erase(0, newline + 1);
-                    if (!command.empty() && command.back() == '\r') command.pop_back();
-                    const std::string answer = handler ? handler(command, quit) : std::string();
+                for (const CommandLineSplitter::Item& item : lines.Feed(std::string_view(buffer, std::size_t(n)))) {
+                    if (item.tooLong) {
+                        WriteAll(outputFd, "error: line too long\n");
+                        continue;
+                    }
+                    const std::string answer = handler ? handler(item.text, quit) : std::string();
                     if (!answer.empty()) WriteAll(outputFd, answer + "\n");
+                    if (quit) break;
                 }
                 if (quit) break;
-                if (line.size() > kMaxLineLength) {
-                    WriteAll(outputFd, "error: line too long\n");
-                    line.clear();
-                }
             } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
                 inputOpen = false;
                 if (quitOnEndOfInput) break;
@@ -293,14 +342,27 @@ void PosixServer::Serve(int inputFd, int outputFd, const CommandHandler& handler
             Connection& c = *connections_[i];
             const short events = fds[connectionIndex + i].revents;
             if (events == 0) continue;
-            std::uint8_t buffer[4096];
-            const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (n > 0) {
-                c.input.insert(c.input.end(), buffer, buffer + n);
-                if (!ServeRequest(c)) drop[i] = true;
-            } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-                drop[i] = true;
+            // Everything queued is read before anything is served, so that
+            // only the newest request is answered.
+            // A client that never stops sending still yields to the others.
+            bool closed = false;
+            for (int reads = 0; reads < 64; ++reads) {
+                std::uint8_t buffer[4096];
+                const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+                if (n > 0) {
+                    c.input.insert(c.input.end(), buffer, buffer + n);
+                    if (!TakeRequests(c)) {
+                        closed = true;
+                        break;
+                    }
+                    continue;
+                }
+                if (n < 0 && errno == EINTR) continue;
+                // A client that has hung up is given nothing: its requests go unserved.
+                if (n == 0 || errno != EAGAIN) closed = true;
+                break;
             }
+            if (closed || !ServeRequest(c)) drop[i] = true;
         }
         for (std::size_t i = drop.size(); i-- > 0;)
             if (drop[i]) connections_.erase(connections_.begin() + std::ptrdiff_t(i));

@@ -46,10 +46,12 @@ public:
     // Installs SIGINT/SIGTERM handlers that Stop() this server.
     void StopOnSignals();
 
-private:
     struct Connection;
+
+private:
     void Accept(int listenFd);
     bool ServeRequest(Connection& c);
+    std::uint32_t ProcessClientBlock(int blockFd);
     void Close();
 
     SimServer& server_;
@@ -63,6 +65,7 @@ private:
     std::atomic<bool> stop_{false};
     std::uint32_t tickPeriodMs_ = 0;
     std::function<void()> tick_;
+    std::vector<std::uint8_t> copy_;  // the private copy of the block being served
 };
 
 }  // namespace vorn

@@ -1,6 +1,8 @@
 #include "sim/sim_commands.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cmath>
 #include <charconv>
 #include <cinttypes>
 #include <cstdio>
@@ -14,12 +16,6 @@
 namespace vorn {
 
 namespace {
-
-struct Modifier {
-    const char* name;
-    std::uint8_t bit;
-};
-constexpr Modifier kModifiers[] = {{"Shift", 1}, {"Ctrl", 2}, {"Alt", 4}, {"Tab", 16}};
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -62,20 +58,20 @@ bool ParseByte(std::string_view text, std::uint8_t& value) {
 bool ParseLocation(std::string_view text, std::uint16_t& offset, std::uint32_t& size, std::string& error) {
     const std::size_t colon = text.find(':');
     if (colon == std::string_view::npos) {
-        error = "error: expected OFFSET:SIZE, as in 0x0570:4";
+        error = "expected OFFSET:SIZE, as in 0x0570:4";
         return false;
     }
     std::uint64_t o, n;
     if (!ParseUnsigned(text.substr(0, colon), o) || o > 0xFFFF) {
-        error = "error: offset must be 0 to 0xFFFF";
+        error = "the offset must be 0 to 0xFFFF";
         return false;
     }
     if (!ParseUnsigned(text.substr(colon + 1), n) || (n != 1 && n != 2 && n != 4 && n != 8)) {
-        error = "error: size must be 1, 2, 4 or 8";
+        error = "the size must be 1, 2, 4 or 8";
         return false;
     }
     if (o + n > SimServer::kOffsetSpace) {
-        error = "error: the range runs past offset 0xFFFF";
+        error = "the range runs past offset 0xFFFF";
         return false;
     }
     offset = std::uint16_t(o);
@@ -104,47 +100,18 @@ std::string Describe(const SimServer& server, std::uint16_t offset, std::uint32_
 }
 
 std::string Set(SimServer& server, std::string_view args) {
-    const std::size_t equals = args.find('=');
-    if (equals == std::string_view::npos) return "error: expected set OFFSET:SIZE=VALUE";
-    std::uint16_t offset;
-    std::uint32_t size;
+    OffsetValue value;
     std::string error;
-    if (!ParseLocation(Trim(args.substr(0, equals)), offset, size, error)) return error;
-    std::string_view valueText = Trim(args.substr(equals + 1));
-    if (valueText.empty()) return "error: missing value";
-
-    std::uint64_t raw = 0;
-    const bool negative = valueText[0] == '-';
-    std::string_view digits = negative ? valueText.substr(1) : valueText;
-    std::uint64_t magnitude;
-    if (ParseUnsigned(digits, magnitude)) {
-        const unsigned bits = 8 * size;
-        const std::uint64_t unsignedMax = bits == 64 ? std::numeric_limits<std::uint64_t>::max()
-                                                     : (std::uint64_t(1) << bits) - 1;
-        const std::uint64_t negativeMax = std::uint64_t(1) << (bits - 1);
-        if (negative ? magnitude > negativeMax : magnitude > unsignedMax)
-            return "error: value does not fit in size " + std::to_string(size);
-        raw = negative ? ~magnitude + 1 : magnitude;
-    } else if (size == 8) {
-        const std::string copy(valueText);
-        char* end = nullptr;
-        const double d = std::strtod(copy.c_str(), &end);
-        if (end == copy.c_str() || *end != '\0') return "error: bad value '" + copy + "'";
-        std::memcpy(&raw, &d, 8);
-    } else {
-        return "error: bad value '" + std::string(valueText) + "'";
-    }
-    std::uint8_t bytes[8];
-    for (int i = 0; i < 8; ++i) bytes[i] = std::uint8_t(raw >> (8 * i));
-    server.Poke(offset, bytes, size);
-    return Describe(server, offset, size);
+    if (!ParseOffsetValue(args, value, error)) return "error: " + error;
+    server.Poke(value.offset, value.bytes, value.size);
+    return Describe(server, value.offset, value.size);
 }
 
 std::string Get(const SimServer& server, std::string_view args) {
     std::uint16_t offset;
     std::uint32_t size;
     std::string error;
-    if (!ParseLocation(Trim(args), offset, size, error)) return error;
+    if (!ParseLocation(Trim(args), offset, size, error)) return "error: " + error;
     return Describe(server, offset, size);
 }
 
@@ -175,6 +142,84 @@ std::string Keys(const SimServer& server) {
 }
 
 }  // namespace
+
+bool ParseOffsetValue(std::string_view text, OffsetValue& value, std::string& error) {
+    value = OffsetValue{};
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) {
+        error = "expected OFFSET:SIZE=VALUE, as in 0x0570:4=1000";
+        return false;
+    }
+    if (!ParseLocation(Trim(text.substr(0, equals)), value.offset, value.size, error)) return false;
+    const std::string valueText(Trim(text.substr(equals + 1)));
+    if (valueText.empty()) {
+        error = "missing value";
+        return false;
+    }
+    std::uint64_t raw = 0;
+    if (value.size == 8) {
+        // Size 8 is a double, whether written "1000" or "1000.5".
+        const char* begin = valueText.c_str();
+        char* end = nullptr;
+        errno = 0;
+        const double d = std::strtod(begin, &end);
+        if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(d) ||
+            std::isspace(static_cast<unsigned char>(*begin))) {
+            error = "size 8 takes a number such as 1.5, not '" + valueText + "'";
+            return false;
+        }
+        std::memcpy(&raw, &d, 8);
+    } else {
+        const bool negative = valueText[0] == '-';
+        std::uint64_t magnitude;
+        if (!ParseUnsigned(std::string_view(valueText).substr(negative ? 1 : 0), magnitude)) {
+            error = "bad value '" + valueText + "'";
+            return false;
+        }
+        const unsigned bits = 8 * value.size;
+        const std::uint64_t unsignedMax = (std::uint64_t(1) << bits) - 1;
+        const std::uint64_t negativeMax = std::uint64_t(1) << (bits - 1);
+        if (negative ? magnitude > negativeMax : magnitude > unsignedMax) {
+            error = "the value does not fit in " + std::to_string(value.size) + (value.size == 1 ? " byte" : " bytes");
+            return false;
+        }
+        raw = negative ? ~magnitude + 1 : magnitude;
+    }
+    for (int i = 0; i < 8; ++i) value.bytes[i] = std::uint8_t(raw >> (8 * i));
+    return true;
+}
+
+std::vector<CommandLineSplitter::Item> CommandLineSplitter::Feed(std::string_view bytes) {
+    std::vector<Item> items;
+    std::size_t newline;
+    while ((newline = bytes.find('\n')) != std::string_view::npos) {
+        const std::string_view piece = bytes.substr(0, newline);
+        bytes.remove_prefix(newline + 1);
+        if (discarding_) {
+            discarding_ = false;  // the end of a line already reported
+            continue;
+        }
+        if (partial_.size() + piece.size() > kMaxCommandLine) {
+            partial_.clear();
+            items.push_back({true, {}});
+            continue;
+        }
+        std::string line = std::move(partial_);
+        partial_.clear();
+        line.append(piece);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        items.push_back({false, std::move(line)});
+    }
+    if (discarding_) return items;
+    if (partial_.size() + bytes.size() > kMaxCommandLine) {
+        partial_.clear();
+        discarding_ = true;
+        items.push_back({true, {}});
+    } else {
+        partial_.append(bytes);
+    }
+    return items;
+}
 
 bool ParseHotKey(std::string_view text, std::uint8_t& key, std::uint8_t& modifier) {
     text = Trim(text);
@@ -208,7 +253,7 @@ bool ParseHotKey(std::string_view text, std::uint8_t& key, std::uint8_t& modifie
         const std::string_view name = Trim(modifiers.substr(0, plus));
         modifiers.remove_prefix(plus + 1);
         bool known = false;
-        for (const Modifier& mod : kModifiers) {
+        for (const HotKeyModifier& mod : kHotKeyModifiers) {
             if (SameWord(name, mod.name)) {
                 m |= mod.bit;
                 known = true;
@@ -232,18 +277,6 @@ bool ParseHotKey(std::string_view text, std::uint8_t& key, std::uint8_t& modifie
     key = k;
     modifier = m;
     return true;
-}
-
-std::string HotKeyName(std::uint8_t key, std::uint8_t modifier) {
-    std::string name;
-    for (const Modifier& mod : kModifiers) {
-        if (modifier & mod.bit) name += std::string(mod.name) + "+";
-    }
-    if (key > ' ' && key < 0x7F)
-        name += char(key);
-    else
-        name += std::to_string(key);
-    return name;
 }
 
 std::string ExecuteSimCommand(SimServer& server, std::string_view line, bool& quit) {

@@ -7,22 +7,50 @@
 //   help                          list the commands
 //   quit                          stop
 // Every command is answered with exactly one line; a blank line gets "".
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "fsuipc/hot_key_name.h"
 #include "sim/sim_server.h"
 
 namespace vorn {
 
 std::string ExecuteSimCommand(SimServer& server, std::string_view line, bool& quit);
 
+// "0x0570:4=1000" -> offset, size and the little-endian bytes to store: the
+// one reading of an offset assignment, for `set` and for `vornc run --poke`.
+// Offsets 0..0xFFFF (decimal, 0x or $ hexadecimal); sizes 1, 2, 4 (an integer
+// from the signed minimum to the unsigned maximum of that size) and 8 (a
+// finite double, "1000" included). False with a reason in `error`.
+struct OffsetValue {
+    std::uint16_t offset = 0;
+    std::uint32_t size = 0;
+    std::uint8_t bytes[8] = {};
+};
+bool ParseOffsetValue(std::string_view text, OffsetValue& value, std::string& error);
+
+// Cuts a byte stream into command lines (LF or CR LF). A line longer than
+// kMaxCommandLine is discarded whole, however it arrives, and reported once.
+class CommandLineSplitter {
+public:
+    static constexpr std::size_t kMaxCommandLine = 4096;
+    struct Item {
+        bool tooLong = false;  // "error: line too long" is due; text is empty
+        std::string text;
+    };
+    std::vector<Item> Feed(std::string_view bytes);
+
+private:
+    std::string partial_;
+    bool discarding_ = false;
+};
+
 // "Ctrl+G" -> 71, 2. Modifier names Shift (1), Ctrl (2), Alt (4), Tab (16),
 // any letter case, combined with "+"; the key is one character, upper-cased,
 // or a decimal key code. Also the numeric form "71,2". False when malformed.
 bool ParseHotKey(std::string_view text, std::uint8_t& key, std::uint8_t& modifier);
-
-// The readable name of a key: "Ctrl+G", "Shift+Alt+65"...
-std::string HotKeyName(std::uint8_t key, std::uint8_t modifier);
 
 }  // namespace vorn

@@ -28,7 +28,7 @@ void SimServer::SetFixedValues() {
     StoreU32(&memory_[kOffsetHotKeyCount], kHotKeyEntries);
 }
 
-std::uint32_t SimServer::ProcessBlock(std::uint8_t* block, std::size_t size) {
+std::uint32_t SimServer::ProcessBlock(std::uint8_t* block, std::size_t size, std::size_t* used) {
     if (options_.answer != 1) return options_.answer;
     if (block == nullptr) return kMalformedAnswer;
 
@@ -48,6 +48,7 @@ std::uint32_t SimServer::ProcessBlock(std::uint8_t* block, std::size_t size) {
         if (pos + header + length > size) return kMalformedAnswer;
         pos += header + std::size_t(length);
     }
+    const std::size_t end = pos + 4;
 
     pos = 0;
     for (;;) {
@@ -67,6 +68,7 @@ std::uint32_t SimServer::ProcessBlock(std::uint8_t* block, std::size_t size) {
         }
     }
     ++processed_;
+    if (used != nullptr) *used = end;
     return 1;
 }
 

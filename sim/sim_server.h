@@ -36,8 +36,9 @@ public:
     // (id, size, bounds of the block and of the offset space) before anything
     // is touched; a malformed block gets answer 0 and changes nothing. With
     // an answer other than 1 configured, the block is left alone and that
-    // answer returned.
-    std::uint32_t ProcessBlock(std::uint8_t* block, std::size_t size);
+    // answer returned. With answer 1, `used` (when given) receives the bytes
+    // the records and their terminator take from the block's start.
+    std::uint32_t ProcessBlock(std::uint8_t* block, std::size_t size, std::size_t* used = nullptr);
 
     // Flags every registered hot-key entry with this key and modifier;
     // returns how many were flagged.

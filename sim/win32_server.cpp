@@ -15,12 +15,12 @@
 
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/request_block.h"
+#include "sim/sim_commands.h"
 
 namespace vorn {
 
 namespace {
 
-constexpr std::size_t kMaxLineLength = 4096;
 constexpr char kWindowTitle[] = "vorn-sim";
 
 void WriteAll(int fd, const std::string& text) {
@@ -57,22 +57,16 @@ struct LineQueue {
 };
 
 void ReadLines(int fd, std::shared_ptr<LineQueue> queue) {
-    std::string line;
+    CommandLineSplitter lines;
     char buffer[1024];
     for (;;) {
         const int n = ::_read(fd, buffer, sizeof buffer);
         if (n <= 0) break;
-        line.append(buffer, static_cast<std::size_t>(n));
-        std::size_t newline;
-        while ((newline = line.find('\n')) != std::string::npos) {
-            std::string command = line.substr(0, newline);
-            line.erase(0, newline + 1);
-            if (!command.empty() && command.back() == '\r') command.pop_back();
-            queue->Push(LineQueue::kLine, std::move(command));
-        }
-        if (line.size() > kMaxLineLength) {
-            queue->Push(LineQueue::kTooLong);
-            line.clear();
+        for (CommandLineSplitter::Item& item : lines.Feed(std::string_view(buffer, static_cast<std::size_t>(n)))) {
+            if (item.tooLong)
+                queue->Push(LineQueue::kTooLong);
+            else
+                queue->Push(LineQueue::kLine, std::move(item.text));
         }
     }
     queue->Push(LineQueue::kEnd);
