@@ -30,16 +30,25 @@ test-asan: bootstrap
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
 
-# The machine's fuzz target: clang + libFuzzer with ASan/UBSan, about 60 s
-# from a few generated seed images.
-FUZZ_SECONDS ?= 60
+# Three fuzz targets, clang + libFuzzer with ASan/UBSan, FUZZ_SECONDS (30)
+# each: the machine (code images), the compiler (programs, through the
+# expander and on into the machine) and the simulated server (request
+# blocks). The corpora start from generated images, the examples and test
+# programs, and fuzz/seeds; fuzz/regressions holds every input that ever
+# broke a target and is run first.
+FUZZ_SECONDS ?= 30
+FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
+  -artifact_prefix=build-fuzz/
 test-fuzz: bootstrap
 	cmake --preset fuzz
-	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds
-	mkdir -p build-fuzz/corpus-machine
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds fuzz_compiler fuzz_server
+	mkdir -p build-fuzz/corpus-machine build-fuzz/corpus-compiler build-fuzz/corpus-server
 	build-fuzz/fuzz/fuzz_machine_seeds build-fuzz/corpus-machine
-	build-fuzz/fuzz/fuzz_machine -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 \
-	  -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus-machine
+	cp examples/*.vrn tests/cli/programs/*.vrn fuzz/seeds/compiler/* build-fuzz/corpus-compiler/
+	cp fuzz/seeds/server/* build-fuzz/corpus-server/
+	build-fuzz/fuzz/fuzz_machine $(FUZZ_FLAGS) build-fuzz/corpus-machine
+	build-fuzz/fuzz/fuzz_compiler $(FUZZ_FLAGS) build-fuzz/corpus-compiler fuzz/regressions/compiler
+	build-fuzz/fuzz/fuzz_server $(FUZZ_FLAGS) build-fuzz/corpus-server fuzz/regressions/server
 
 # vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, no extra DLLs),
 # and their tests under Wine.

@@ -1,12 +1,11 @@
 // vornc compile [--listing] [--image OUT] FILE: expands and compiles FILE,
 // prints the listing, and writes the code image when the compile succeeds.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/text_io.h"
 #include "compiler/compile_source.h"
 #include "preprocessor/error.h"
 #include "preprocessor/expand.h"
@@ -21,36 +20,6 @@ constexpr const char* kUsage = "compile [--listing] [--image OUT] FILE";
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "vornc compile: %s\nusage: vornc %s\n", message.c_str(), kUsage);
     return kExitUsage;
-}
-
-// The listing's lines end in CR LF; stdout gets plain text lines.
-void PrintListing(const MemoryStream& listing) {
-    std::string text = listing.Text();
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i];
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-}
-
-// Larger sources are refused rather than exhausting memory.
-constexpr std::uintmax_t kMaxSourceBytes = 256u << 20;
-
-// Reads the whole file into the stream, a block at a time.
-bool ReadFile(const std::string& path, MemoryStream& out) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec) out.Reserve(static_cast<std::size_t>(size));
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    std::vector<char> block(1 << 16);
-    std::size_t n = 0;
-    while ((n = std::fread(block.data(), 1, block.size(), f)) > 0) out.Write(block.data(), n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
 }
 
 int RunCompile(const std::vector<std::string>& args) {
@@ -73,15 +42,17 @@ int RunCompile(const std::vector<std::string>& args) {
         }
     }
     if (file.empty()) return UsageError("no FILE given");
-
-    std::error_code sizeError;
-    if (std::filesystem::file_size(file, sizeError) > kMaxSourceBytes && !sizeError) {
-        std::fprintf(stderr, "vornc compile: '%s' is too large (more than 256 MB)\n", file.c_str());
+    // Checked before anything is written: the image must never replace its source.
+    if (!imagePath.empty() && SameFile(file, imagePath)) {
+        std::fprintf(stderr, "vornc compile: the image '%s' would overwrite the source '%s'\n", imagePath.c_str(),
+                     file.c_str());
         return kExitUsage;
     }
+
     MemoryStream source, expanded, listing, image;
-    if (!ReadFile(file, source)) {
-        std::fprintf(stderr, "vornc compile: cannot read '%s'\n", file.c_str());
+    std::string readError;
+    if (!ReadWholeFile(file, source, readError)) {
+        std::fprintf(stderr, "vornc compile: %s\n", readError.c_str());
         return kExitUsage;
     }
     bool ok = false;
@@ -92,17 +63,14 @@ int RunCompile(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vornc compile: %s\n", error.what());
         return kExitCommandError;
     }
-    PrintListing(listing);
-    std::fflush(stdout);
+    // The listing's lines end in CR LF; stdout gets plain text lines.
+    WritePlainLines(listing.Text(), stdout);
     if (!ok) return kExitProgramErrors;
 
     if (!imagePath.empty()) {
-        std::ofstream out(imagePath, std::ios::binary | std::ios::trunc);
-        const auto bytes = image.Bytes();
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::fprintf(stderr, "vornc compile: cannot write '%s'\n", imagePath.c_str());
+        std::string writeError;
+        if (!WriteFileAtomically(imagePath, image.Bytes(), writeError)) {
+            std::fprintf(stderr, "vornc compile: %s\n", writeError.c_str());
             return kExitUsage;
         }
     }

@@ -177,6 +177,8 @@ private:
                 }
             }
             if (gInterrupted) break;
+            // Output that cannot be written ends the run; the status says so.
+            if (std::ferror(stdout)) break;
 
             for (; pressIndex < presses_.size() && presses_[pressIndex].tick == tick; ++pressIndex) {
                 const ScheduledPress& press = presses_[pressIndex];

@@ -13,6 +13,7 @@ enum ExitStatus : int {
     kExitUsage = 2,           // usage or file errors
     kExitCommandError = 3,    // an error ended the command
     kExitConnectFailed = 4,   // no server to connect to
+    kExitWriteFailed = 6,     // standard output or standard error could not be written
 };
 
 struct Command {

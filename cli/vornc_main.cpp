@@ -1,9 +1,13 @@
 // vornc: the command-line face of Vorn (expand, compile, run headless).
+#include <csignal>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/text_io.h"
 
 namespace vorn::cli {
 
@@ -28,6 +32,11 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+    // A reader that has gone makes the write fail, which is reported, rather
+    // than killing us silently.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     if (argc < 2) return Usage();
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
@@ -36,7 +45,18 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> args(argv + 2, argv + argc);
     for (const auto& c : vorn::cli::Commands()) {
-        if (c.name == name) return c.run(args);
+        if (c.name != name) continue;
+        int status = vorn::cli::kExitCommandError;
+        // Nothing may end a command with an abort: an allocation that fails
+        // (a hostile program, an enormous expansion) ends it with a message.
+        try {
+            status = c.run(args);
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "vornc %s: out of memory\n", name.c_str());
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "vornc %s: %s\n", name.c_str(), e.what());
+        }
+        return vorn::cli::FinishOutput(name, status);
     }
     std::fprintf(stderr, "vornc: unknown command '%s'\n", name.c_str());
     return Usage();

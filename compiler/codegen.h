@@ -76,8 +76,10 @@ public:
     void ProcedureEnd();
     void HaltEnd();
     void Return(bool bare);
-    void EmitCall(std::int32_t name);
-    void EmitStartSeq(std::int32_t name);
+    // `arguments`: how many expressions the call passes; it must match the
+    // routine's parameters, or the callee's frame would overlap its return point.
+    void EmitCall(std::int32_t name, std::int32_t arguments);
+    void EmitStartSeq(std::int32_t name, std::int32_t arguments);
 
     // --- state, per compile ---
     bool ShowListing;
@@ -103,6 +105,11 @@ private:
     std::int32_t Allocate(std::size_t count, const void* bytes = nullptr);
     // The entry for a name used as a variable; reports a routine name.
     bool IsRoutineMisuse(std::int32_t index, std::int32_t name);
+
+    // Parameters of each routine, by its label.
+    std::vector<std::int32_t> paramCounts_;
+    std::int32_t routineLabel_ = -1;  // the routine whose parameters are being declared
+    bool ArgumentsMatch(const char* kind, std::int32_t name, std::int32_t label, std::int32_t arguments);
 
     ActionContext* context_ = nullptr;
     bool dataFullReported_ = false;

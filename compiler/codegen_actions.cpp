@@ -213,19 +213,20 @@ constexpr std::array<Action, 103> kActions = {
     // 95: call_open → (empty)
     [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpSTP); },
     // 96: call → IDENT "(" call_open opt_args ")"
-    [](CodeGenerator& g, ActionContext& c) { g.EmitCall(c.StackValue(4)); },
+    [](CodeGenerator& g, ActionContext& c) { g.EmitCall(c.StackValue(4), c.StackValue(1)); },
     // 97: start_open → (empty)
     [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpSTP); },
     // 98: seq_start_call → IDENT "(" start_open opt_args ")"
-    [](CodeGenerator& g, ActionContext& c) { g.EmitStartSeq(c.StackValue(4)); },
+    [](CodeGenerator& g, ActionContext& c) { g.EmitStartSeq(c.StackValue(4), c.StackValue(1)); },
+    // The argument lists count their expressions for the calls above.
     // 99: opt_args → (empty)
-    nullptr,
+    [](CodeGenerator&, ActionContext& c) { c.SetValue(0); },
     // 100: opt_args → arg_list
-    nullptr,
+    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
     // 101: arg_list → expr
-    nullptr,
+    [](CodeGenerator&, ActionContext& c) { c.SetValue(1); },
     // 102: arg_list → expr "," arg_list
-    nullptr,
+    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0) + 1); },
 };
 
 }  // namespace

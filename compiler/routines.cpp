@@ -19,6 +19,19 @@ void CodeGenerator::BeginRoutine(std::int32_t type, std::int32_t name) {
     AddVbl(type, name, TStorageClass::Proc, label);
     DefineLabel(label);
     OpenRoutineScope();
+    if (label >= 0) {
+        if (paramCounts_.size() <= static_cast<std::size_t>(label)) paramCounts_.resize(static_cast<std::size_t>(label) + 1, 0);
+        routineLabel_ = label;
+    }
+}
+
+bool CodeGenerator::ArgumentsMatch(const char* kind, std::int32_t name, std::int32_t label, std::int32_t arguments) {
+    const std::int32_t params =
+        label >= 0 && static_cast<std::size_t>(label) < paramCounts_.size() ? paramCounts_[static_cast<std::size_t>(label)] : 0;
+    if (params == arguments) return true;
+    Report(std::string(kind) + " " + Text(name) + " takes " + std::to_string(params) +
+           (params == 1 ? " argument, " : " arguments, ") + std::to_string(arguments) + " given");
+    return false;
 }
 
 void CodeGenerator::BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t charToken,
@@ -83,7 +96,7 @@ void CodeGenerator::Return(bool bare) {
 }
 
 // Rule 96, after STP and the arguments.
-void CodeGenerator::EmitCall(std::int32_t name) {
+void CodeGenerator::EmitCall(std::int32_t name, std::int32_t arguments) {
     const std::int32_t i = Symbols.FindVbl(name);
     if (i < 0) {
         Report("Procedure not defined");
@@ -91,6 +104,8 @@ void CodeGenerator::EmitCall(std::int32_t name) {
         Report("Variable " + Text(name) + " called as a procedure");
     } else if (IsSequence(Symbols.Entry(i))) {
         Report("Sequence " + Text(name) + " called as a procedure");
+    } else if (!ArgumentsMatch("Procedure", name, Symbols.Entry(i).Location, arguments)) {
+        // reported; no CALL into a frame that does not fit
     } else {
         const std::int32_t label = Symbols.Entry(i).Location;
         EmitWord(kOpCALL);
@@ -101,7 +116,7 @@ void CodeGenerator::EmitCall(std::int32_t name) {
 }
 
 // Rule 98, after STP and the arguments.
-void CodeGenerator::EmitStartSeq(std::int32_t name) {
+void CodeGenerator::EmitStartSeq(std::int32_t name, std::int32_t arguments) {
     const std::int32_t i = Symbols.FindVbl(name);
     if (i < 0) {
         Report("Sequence not defined");
@@ -109,6 +124,8 @@ void CodeGenerator::EmitStartSeq(std::int32_t name) {
         Report("Variable " + Text(name) + " started as a sequence");
     } else if (!IsSequence(Symbols.Entry(i))) {
         Report("Procedure " + Text(name) + " started as a sequence");
+    } else if (!ArgumentsMatch("Sequence", name, Symbols.Entry(i).Location, arguments)) {
+        // reported
     } else {
         const std::int32_t label = Symbols.Entry(i).Location;
         EmitWord(kOpSSQ);

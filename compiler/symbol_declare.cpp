@@ -80,11 +80,13 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
 }
 
 void CodeGenerator::DeclareParam(std::int32_t type, std::int32_t name) {
+    if (routineLabel_ >= 0) ++paramCounts_[static_cast<std::size_t>(routineLabel_)];
     AddVbl(type, name, TStorageClass::Frame, FrameOffset);
     FrameOffset += 4;  // one slot whatever the type
 }
 
 void CodeGenerator::DeclarePointerParam(std::int32_t type, std::int32_t name) {
+    if (routineLabel_ >= 0) ++paramCounts_[static_cast<std::size_t>(routineLabel_)];
     AddVbl(type, name, TStorageClass::Pointer, FrameOffset);
     FrameOffset += 4;
 }

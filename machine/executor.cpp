@@ -120,6 +120,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
         switch (d.op) {
         case kOpHLT:
             pc = -1;
+            m_.callDepth_[slot_] = 0;
             goto end_run;
 
         case kXPushVData4: {
@@ -281,10 +282,20 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
             if (d.b < 0) VORN_FAULT("jump outside the code");
             PushInt(pc + 2);
             frameBase_ = frameMark_;
+            ++m_.callDepth_[slot_];
             pc = d.b;
             break;
 
         case kOpRET: {
+            if (m_.callDepth_[slot_] <= 0) {
+                // `return` in a key routine or sequence ends it, as its HLT would.
+                sp_ = 0;
+                frameBase_ = 0;
+                frameMark_ = 0;
+                pc = -1;
+                goto end_run;
+            }
+            --m_.callDepth_[slot_];
             if (!CanPop(2)) VORN_FAULT("RET with no return point");
             const Value v = PopValue();
             const std::int32_t r = PopInt();
@@ -360,7 +371,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
             VORN_NEED_POP(1);
             std::string file;
             if (!Text(PopInt(), file)) goto fault;
-            if (!m_.player_->Play(file) && output_) output_(file + " not found");
+            if ((IsSpecialFile(file) || !m_.player_->Play(file)) && output_) output_(file + " not found");
             pc += 1;
             break;
         }
@@ -475,6 +486,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
         pc = -1;
         // A key routine starts again in this slot at its next press: give it
         // an empty stack, not the one that broke.
+        m_.callDepth_[slot_] = 0;
         sp_ = 0;
         frameBase_ = 0;
         frameMark_ = 0;

@@ -27,6 +27,7 @@ bool Machine::Load(std::span<const std::uint8_t> image, const LineSink& trace, c
         sp_[slot] = 0;
         frameBase_[slot] = 0;
         wait_[slot] = 0;
+        callDepth_[slot] = 0;
     }
 
     CodeImage img;

@@ -47,6 +47,7 @@ int Machine::FindFreeProcessSlot() {
             sp_[slot] = 0;
             frameBase_[slot] = 0;
             wait_[slot] = 0;
+            callDepth_[slot] = 0;
             return slot;
         }
     }

@@ -46,7 +46,8 @@ public:
     bool Load(std::span<const std::uint8_t> image, const LineSink& trace,
               const LineSink& output = nullptr);
     // Registers every key routine's hot key. A key that finds none of the 56
-    // entries free gets "No free hot-key slot" on `output` and stays unregistered.
+    // entries free gets "No free hot-key slot for Ctrl+G" (naming its key,
+    // once per key) on `output` and stays unregistered.
     void Start(const LineSink& output = nullptr);
     void Stop();
     void Tick(const LineSink& output, const LineSink& trace);
@@ -107,6 +108,9 @@ private:
     std::array<std::int32_t, kProcessSlots> frameMark_{};
     std::array<std::int32_t, kProcessSlots> wait_{};
     std::array<std::uint8_t, kProcessSlots> registered_{};
+    // CALLs not yet returned from. A RET with none is a `return` at the level
+    // of a key routine or sequence: there is no return point, the process ends.
+    std::array<std::int32_t, kProcessSlots> callDepth_{};
     // The operand stacks' three fields as parallel arrays, so a push of one
     // kind leaves the other field of the slot as it was.
     std::vector<std::int32_t> ints_ = std::vector<std::int32_t>(kProcessSlots * kStackSlots);

@@ -1,5 +1,10 @@
 // Hot-key registration, the tick's two phases, and the run of one process.
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
+
+#include "fsuipc/hot_key_name.h"
 
 #include "fsuipc/ipc_link.h"
 #include "machine/code_image.h"
@@ -18,6 +23,8 @@ void Machine::Start(const LineSink& output) {
     if (!loaded_) return;
     // A second Start would leave the first registrations behind in FSUIPC.
     Stop();
+    // Keys already reported: two routines of one key get one line.
+    std::vector<std::string> unregistered;
     for (std::size_t k = 0; k < keyEntry_.size(); ++k) {
         hotKeySlot_[k] = -1;
         int free = -1;
@@ -30,7 +37,12 @@ void Machine::Start(const LineSink& output) {
             }
         }
         if (free < 0) {
-            if (output) output("No free hot-key slot");
+            const std::string key =
+                HotKeyName(static_cast<std::uint8_t>(keyCode_[k]), static_cast<std::uint8_t>(keyModifier_[k]));
+            if (std::find(unregistered.begin(), unregistered.end(), key) == unregistered.end()) {
+                unregistered.push_back(key);
+                if (output) output("No free hot-key slot for " + key);
+            }
             continue;
         }
         const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keyCode_[k]),
@@ -64,6 +76,7 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
         for (std::size_t k = 0; k < keyEntry_.size(); ++k) {
             if (hotKeySlot_[k] != i) continue;
             pc_[i] = keyEntry_[k];
+            callDepth_[i] = 0;
             char buf[80];
             if (keyParam_[k] != -1) {
                 const std::size_t off = static_cast<std::size_t>(keyParam_[k] - kDataBase);

@@ -14,6 +14,11 @@ public:
     virtual bool Play(const std::string& file) = 0;
 };
 
+// True when the name leads to something that exists but is no regular file
+// (a folder, a pipe, a device; links followed). PLAY hands no such name to a
+// player: opening a pipe or a device could block for ever.
+bool IsSpecialFile(const std::string& file);
+
 // The player used when the application supplies none: it has no audio
 // output, so it only checks that the file can be opened for reading.
 class DefaultSoundPlayer : public SoundPlayer {

@@ -43,7 +43,20 @@ FileKind Classify(const std::string& name) {
     return std::filesystem::is_regular_file(status) ? FileKind::kRegular : FileKind::kOther;
 }
 
-void ReadWholeFile(const std::string& name, MemoryStream& into) {
+[[noreturn]] void TooLarge(std::size_t maxBytes) {
+    const std::size_t mb = std::size_t{1} << 20;
+    throw Error("The expanded text would be larger than " +
+                (maxBytes % mb == 0 ? std::to_string(maxBytes / mb) + " MB" : std::to_string(maxBytes) + " bytes") +
+                " (include files counted)");
+}
+
+// Throws when `adding` more bytes would take the output past the bound.
+void CheckRoom(const MemoryStream& output, std::size_t adding, std::size_t maxBytes) {
+    if (adding > maxBytes || output.Size() > maxBytes - adding) TooLarge(maxBytes);
+}
+
+// Reads at most `room` bytes; a longer file could never fit the output.
+void ReadWholeFile(const std::string& name, MemoryStream& into, std::size_t room, std::size_t maxBytes) {
     std::ifstream file(name, std::ios::binary);
     if (!file.is_open()) {
         throw Error("Cannot read include file \"" + name + "\": " + std::strerror(errno));
@@ -52,9 +65,57 @@ void ReadWholeFile(const std::string& name, MemoryStream& into) {
     while (file) {
         file.read(chunk, sizeof chunk);
         const std::streamsize got = file.gcount();
-        if (got > 0) into.Write(chunk, static_cast<std::size_t>(got));
+        if (got <= 0) continue;
+        if (into.Size() + static_cast<std::size_t>(got) > room) TooLarge(maxBytes);
+        into.Write(chunk, static_cast<std::size_t>(got));
     }
     if (file.bad()) throw Error("Cannot read include file \"" + name + "\": read failed");
+}
+
+void ExpandIncludeWithin(const std::string& line, TextStreamAdapter& writer, const MemoryStream& output,
+                         const ExpandOptions& options) {
+    const auto writeLine = [&](const std::string& text) {
+        CheckRoom(output, text.size() + 2, options.maxBytes);
+        writer.WriteLine(text);
+    };
+    const std::size_t open = line.find('"');
+    if (open == std::string::npos) {
+        writeLine("error - expected file name in quotes:" + line);
+        return;
+    }
+    const std::size_t close = line.find('"', open + 1);
+    if (close == std::string::npos) {
+        writeLine("error - expected closing quote:" + line);
+        return;
+    }
+    const std::string name = line.substr(open + 1, close - open - 1);
+    MemoryStream content;
+    if (options.includes != nullptr) {
+        const auto it = options.includes->find(name);
+        if (it == options.includes->end() || name.empty()) {
+            writeLine("error - file does not exist:" + line);
+            return;
+        }
+        CheckRoom(output, it->second.size(), options.maxBytes);
+        content.Write(it->second);
+    } else {
+        switch (Classify(name)) {
+            case FileKind::kMissing:
+                writeLine("error - file does not exist:" + line);
+                return;
+            case FileKind::kOther:
+                throw Error("Cannot read include file \"" + name + "\": not a regular file");
+            case FileKind::kRegular:
+                break;
+        }
+        ReadWholeFile(name, content, options.maxBytes - std::min(options.maxBytes, output.Size()), options.maxBytes);
+    }
+    TextStreamAdapter reader;
+    reader.AssignStream(&content);
+    reader.Reset();
+    std::string included;
+    while (reader.ReadLine(included)) writeLine(included);
+    reader.Close();
 }
 
 }  // namespace
@@ -74,37 +135,12 @@ DefineEntry ParseDefine(std::string_view line) {
 }
 
 void ExpandInclude(const std::string& line, TextStreamAdapter& writer) {
-    const std::size_t open = line.find('"');
-    if (open == std::string::npos) {
-        writer.WriteLine("error - expected file name in quotes:" + line);
-        return;
-    }
-    const std::size_t close = line.find('"', open + 1);
-    if (close == std::string::npos) {
-        writer.WriteLine("error - expected closing quote:" + line);
-        return;
-    }
-    const std::string name = line.substr(open + 1, close - open - 1);
-    switch (Classify(name)) {
-        case FileKind::kMissing:
-            writer.WriteLine("error - file does not exist:" + line);
-            return;
-        case FileKind::kOther:
-            throw Error("Cannot read include file \"" + name + "\": not a regular file");
-        case FileKind::kRegular:
-            break;
-    }
-    MemoryStream content;
-    ReadWholeFile(name, content);
-    TextStreamAdapter reader;
-    reader.AssignStream(&content);
-    reader.Reset();
-    std::string included;
-    while (reader.ReadLine(included)) writer.WriteLine(included);
-    reader.Close();
+    // Without an output stream to measure, the bound applies to the file alone.
+    static const MemoryStream kEmpty;
+    ExpandIncludeWithin(line, writer, kEmpty, ExpandOptions{});
 }
 
-void Expand(MemoryStream& input, MemoryStream& output) {
+void Expand(MemoryStream& input, MemoryStream& output, const ExpandOptions& options) {
     std::vector<DefineEntry> defines;
     input.Rewind();
     output.Clear();
@@ -120,7 +156,7 @@ void Expand(MemoryStream& input, MemoryStream& output) {
     std::string line;
     while (reader.ReadLine(line)) {
         if (ContainsNoCase(line, "#include")) {
-            ExpandInclude(line, writer);
+            ExpandIncludeWithin(line, writer, output, options);
         } else if (ContainsNoCase(line, "#define ")) {
             defines.push_back(ParseDefine(line));
         } else {
@@ -129,8 +165,11 @@ void Expand(MemoryStream& input, MemoryStream& output) {
             for (const DefineEntry& d : defines) {
                 if (d.name.empty()) throw Error("Search string cannot be blank");
                 const std::size_t at = FindNoCase(line, d.name);
-                if (at != std::string::npos) line.replace(at, d.name.size(), d.value);
+                if (at == std::string::npos) continue;
+                CheckRoom(output, line.size() - d.name.size() + d.value.size() + 2, options.maxBytes);
+                line.replace(at, d.name.size(), d.value);
             }
+            CheckRoom(output, line.size() + 2, options.maxBytes);
             writer.WriteLine(line);
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 // The source expander: "#include" and "#define" lines, one line at a time.
+#include <cstddef>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -8,12 +10,27 @@
 
 namespace vorn {
 
+// The expanded text may not grow past this (the bound of a source file):
+// a few defines repeated on many lines could otherwise ask for gigabytes.
+inline constexpr std::size_t kMaxExpandedBytes = std::size_t{256} << 20;
+
+// Include files held in memory, by name as written in the include line.
+using IncludeFiles = std::map<std::string, std::string>;
+
+struct ExpandOptions {
+    std::size_t maxBytes = kMaxExpandedBytes;  // bound of the output, include files counted
+    // When given, include names are looked up here and nowhere else (a name
+    // it lacks "does not exist"); otherwise in the current directory.
+    const IncludeFiles* includes = nullptr;
+};
+
 // Expands input into output. The input is read from its start; the output is
 // cleared first and left positioned at its end. Include problems become error
-// lines in the output. An include file that exists but cannot be read, and an
+// lines in the output. An include file that exists but cannot be read, an
 // ordinary line met after a define with a blank name ("Search string cannot be
-// blank"), raise vorn::Error and end the expansion.
-void Expand(MemoryStream& input, MemoryStream& output);
+// blank"), and output that would pass options.maxBytes raise vorn::Error and
+// end the expansion.
+void Expand(MemoryStream& input, MemoryStream& output, const ExpandOptions& options = {});
 
 // Handles one include line: writes the named file's lines (verbatim, by the
 // reader's line rules) or one error line to writer. The name is resolved

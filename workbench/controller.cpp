@@ -86,10 +86,8 @@ void WorkbenchController::SetConnected(bool on) {
             return;
         }
         startMessages_.clear();
-        machine_.Start([this](const std::string& line) {
-            startMessages_.push_back(line);
-            ProgramOutputLine(line);
-        });
+        // Shown by ToggleConnection once Program Output has been cleared.
+        machine_.Start([this](const std::string& line) { startMessages_.push_back(line); });
         view_.EnableTimer();
         return;
     }
@@ -109,7 +107,13 @@ void WorkbenchController::TimerTick() {
         SetConnected(false);
         return;
     }
-    machine_.Tick(output_, trace_);
+    try {
+        machine_.Tick(output_, trace_);
+    } catch (const std::exception& e) {
+        // Memory ran out in the middle of a run: the program stops, the window goes on.
+        SetConnected(false);
+        view_.ShowError(std::string("The program was stopped: ") + e.what());
+    }
 }
 
 void WorkbenchController::ToggleDebug() {

@@ -43,6 +43,10 @@ struct ProcessOptions {
     std::string folder;       // working folder; empty = ours
     std::vector<std::pair<std::string, std::string>> environment;
     int timeoutMs = 60000;
+    // Standard output goes here instead ("/dev/full"), or, with
+    // closedStdout, into a pipe nobody reads.
+    std::string stdoutFile;
+    bool closedStdout = false;
 };
 
 inline std::string ReadWholeFile(const std::string& path) {
@@ -65,10 +69,24 @@ public:
         errPath_ = errName;
         int input[2] = {-1, -1};
         if (outFd < 0 || errFd < 0 || ::pipe(input) != 0) return;
+        int deadEnd[2] = {-1, -1};
+        if (options.closedStdout) {
+            if (::pipe(deadEnd) != 0) return;
+            ::close(deadEnd[0]);  // no reader from the start: every write fails
+            deadEnd[0] = -1;
+        }
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(input[0], 0);
-            ::dup2(outFd, 1);
+            if (options.closedStdout) {
+                ::dup2(deadEnd[1], 1);
+            } else if (!options.stdoutFile.empty()) {
+                const int fd = ::open(options.stdoutFile.c_str(), O_WRONLY);
+                if (fd < 0) ::_exit(126);
+                ::dup2(fd, 1);
+            } else {
+                ::dup2(outFd, 1);
+            }
             ::dup2(errFd, 2);
             ::close(input[0]);
             ::close(input[1]);
@@ -82,6 +100,8 @@ public:
             ::_exit(127);
         }
         ::close(input[0]);
+        if (deadEnd[0] >= 0) ::close(deadEnd[0]);
+        if (deadEnd[1] >= 0) ::close(deadEnd[1]);
         ::close(outFd);
         ::close(errFd);
         input_ = input[1];

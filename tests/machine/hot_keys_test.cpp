@@ -90,9 +90,10 @@ TEST_F(HotKeys, NoFreeEntryIsReportedAndEntriesPastTheTableAreNotTouched) {
     for (int i = 0; i < kHotKeyEntries; ++i) PokeInt(Entry(i), 0x100 + i);
     Asm a;
     a.Ins(kOpHLT);
-    ASSERT_TRUE(LoadImage(MakeImage(a, {}, {{0, 65, 0, -1}})));
+    // Two routines of Shift+A and one of Ctrl+G: one line per key, naming it.
+    ASSERT_TRUE(LoadImage(MakeImage(a, {}, {{0, 65, 1, -1}, {0, 65, 1, -1}, {0, 71, 2, -1}})));
     machine.Start(OutputSink());
-    EXPECT_EQ(output, (std::vector<std::string>{"No free hot-key slot"}));
+    EXPECT_EQ(output, (std::vector<std::string>{"No free hot-key slot for Shift+A", "No free hot-key slot for Ctrl+G"}));
     EXPECT_EQ(machine.HotKeySlot(0), -1);
     EXPECT_EQ(PeekInt(0x32F0), 0) << "0x32F0 and beyond are not hot-key entries";
     for (int i = 0; i < kProcessSlots; ++i) EXPECT_FALSE(machine.HotKeyRegistered(i));

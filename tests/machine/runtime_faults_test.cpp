@@ -62,10 +62,20 @@ TEST_F(RuntimeFaults, EachFaultEndsTheProcessWithOneLine) {
         {"int division by zero", [&](Asm& a) { a.Ins(kOpPushC, {1}).Ins(kOpPushC, {0}).Ins(kOpDIV); }, 4,
          "division by zero"},
         {"mod by zero", [&](Asm& a) { a.Ins(kOpPushC, {1}).Ins(kOpPushC, {0}).Ins(kOpMOD); }, 4, "division by zero"},
-        {"RET without a return point", [&](Asm& a) { a.Ins(kOpPushC, {1}).Ins(kOpRET); }, 2,
-         "RET with no return point"},
-        {"RET to nowhere", [&](Asm& a) { a.Ins(kOpPushC, {9999}).Ins(kOpPushC, {1}).Ins(kOpRET); }, 4,
-         "return outside the code"},
+        {"RET without a return point",
+         [&](Asm& a) {
+             // The callee drops its own return point.
+             const int l = a.NewLabel();
+             a.Ins(kOpCALL, {l}).Mark(l).Ins(kOpTDY).Ins(kOpRET);
+         },
+         3, "RET with no return point"},
+        {"RET to nowhere",
+         [&](Asm& a) {
+             // The callee swaps its return point for 9999.
+             const int l = a.NewLabel();
+             a.Ins(kOpCALL, {l}).Mark(l).Ins(kOpTDY).Ins(kOpPushC, {9999}).Ins(kOpPushC, {1}).Ins(kOpRET);
+         },
+         7, "return outside the code"},
         {"GOTO a missing label", [&](Asm& a) { a.Ins(kOpGOTO, {7}); }, 0, "jump outside the code"},
         {"CALL a negative label", [&](Asm& a) { a.Ins(kOpCALL, {-1}); }, 0, "jump outside the code"},
         {"SSQ a missing label", [&](Asm& a) { a.Ins(kOpSSQ, {3}); }, 0, "jump outside the code"},

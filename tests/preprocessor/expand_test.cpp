@@ -117,6 +117,46 @@ TEST(Expand, BlankDefineNameFailsAtTheNextOrdinaryLine) {
     }
 }
 
+// The bound counts every byte written, CR LF included, whichever way the text
+// arrives: a define's value, an ordinary line, an include file's lines.
+TEST(Expand, OutputStopsAtItsBound) {
+    const IncludeFiles files = {{"four.inc", "abcd\n"}};  // "abcd\r\n": 6 bytes
+    struct Row {
+        const char* source;
+        std::size_t exact;  // the expanded size
+    };
+    for (const Row& row : {Row{"#define A 12345\nA\nA\n", 14}, Row{"xyz\n", 5},
+                           Row{"#include \"four.inc\"\n#include \"four.inc\"\n", 12},
+                           Row{"#include \"none.inc\"\n", 49}}) {
+        for (std::size_t bound : {row.exact, row.exact - 1}) {
+            MemoryStream in, out;
+            in.Write(row.source);
+            ExpandOptions options;
+            options.maxBytes = bound;
+            options.includes = &files;
+            try {
+                Expand(in, out, options);
+                EXPECT_EQ(bound, row.exact) << row.source;
+                EXPECT_EQ(out.Size(), row.exact) << row.source;
+            } catch (const Error& e) {
+                EXPECT_EQ(bound, row.exact - 1) << row.source;
+                EXPECT_EQ(std::string(e.what()), "The expanded text would be larger than " + std::to_string(bound) +
+                                                     " bytes (include files counted)");
+            }
+        }
+    }
+}
+
+TEST(Expand, IncludesFromMemoryOnly) {
+    const IncludeFiles files = {{"lib.inc", "int a;"}};
+    MemoryStream in, out;
+    in.Write("#include \"lib.inc\"\n#include \"/etc/hostname\"\n");
+    ExpandOptions options;
+    options.includes = &files;
+    Expand(in, out, options);
+    EXPECT_EQ(out.Text(), "int a;\r\nerror - file does not exist:#include \"/etc/hostname\"\r\n");
+}
+
 TEST(Expand, BlankDefineNameWithoutOrdinaryLinesIsNoError) {
     EXPECT_EQ(ExpandText("#define  \n#define X 1\n#include \"\"\n"), "error - file does not exist:#include \"\"\r\n");
 }

@@ -113,7 +113,7 @@ TEST_F(Connection, HotKeyLeftUnregisteredIsReportedAfterTheClear) {
     CompileProgram(kHotKeyProgram);
     controller.ToggleConnection();
     ASSERT_TRUE(controller.Connected());
-    EXPECT_EQ(view.output, std::vector<std::string>{"No free hot-key slot"});
+    EXPECT_EQ(view.output, std::vector<std::string>{"No free hot-key slot for Ctrl+G"});
 }
 
 }  // namespace

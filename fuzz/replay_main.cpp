@@ -1,0 +1,47 @@
+// Without libFuzzer: runs a fuzz target once over every file named on the
+// command line or found in the folders named there. The tests replay the
+// regression corpus and the seeds this way in every build.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+int RunFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "cannot read %s\n", path.string().c_str());
+        return 1;
+    }
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int failures = 0;
+    std::size_t count = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path path(argv[i]);
+        if (std::filesystem::is_directory(path)) {
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(path)) {
+                if (!entry.is_regular_file()) continue;
+                failures += RunFile(entry.path());
+                ++count;
+            }
+        } else {
+            failures += RunFile(path);
+            ++count;
+        }
+    }
+    std::printf("%zu inputs replayed\n", count);
+    return failures == 0 && count > 0 ? 0 : 1;
+}
