@@ -358,7 +358,13 @@ LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (self == nullptr || msg == WM_NCDESTROY) {
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            if (self != nullptr) self->hwnd_ = nullptr;
+        }
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
     return self->Dispatch(msg, wp, lp);
 }
 
@@ -368,7 +374,7 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         if (find->Flags & FR_DIALOGTERM) {
             findDialog_ = nullptr;
         } else if (find->Flags & FR_FINDNEXT) {
-            RunSearch(0);
+            core_->FindNext();
         }
         return 0;
     }
@@ -424,7 +430,6 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             KillTimer(hwnd_, kTimerId);
             if (findDialog_ != nullptr) DestroyWindow(findDialog_);
-            hwnd_ = nullptr;
             PostQuitMessage(0);
             return 0;
         default:

@@ -136,7 +136,7 @@ std::vector<std::string> RichEditor::Lines() const { return SplitLines(Utf8(Text
 
 void RichEditor::SetLines(const std::vector<std::string>& lines) {
     // A last empty line needs a paragraph mark more to show, as the core says.
-    const std::wstring text = Wide(EditorText(lines, ""));
+    const std::wstring text = Wide(EditorText(lines, "\r"));
     const LRESULT mask = SendMessageW(hwnd_, EM_SETEVENTMASK, 0, 0);
     SETTEXTEX set{ST_DEFAULT, 1200};
     SendMessageW(hwnd_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(text.c_str()));
