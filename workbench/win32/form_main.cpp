@@ -178,7 +178,7 @@ void TForm1::BuildPages() {
     // The label shows where the caret was before a key, and where a click put it.
     editor_->keyPressing = [this] { core_->CaretMoved(); };
     editor_->mousePressed = [this] { core_->CaretMoved(); };
-    panel_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ETCHEDFRAME, 0, 0, 0, 0, hwnd_,
+    panel_ = CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdPanel)), GetModuleHandleW(nullptr),
                              nullptr);
     caretLabel_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, hwnd_,

@@ -1,6 +1,8 @@
 #include "workbench/win32/rich_editor.h"
 
 #include <richedit.h>
+#include <richole.h>
+#include <tom.h>
 
 #include <algorithm>
 
@@ -21,6 +23,45 @@ const wchar_t* RichEditClass() {
     if (LoadLibraryA("msftedit.dll") != nullptr) return L"RICHEDIT50W";
     LoadLibraryA("riched20.dll");
     return L"RichEdit20W";
+}
+
+int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// Courier New; where a system has none (Wine without Windows' fonts), a
+// monospace face of its own, so columns stay aligned.
+const wchar_t* EditorFace(HWND hwnd) {
+    static const wchar_t* const kFaces[] = {L"Courier New", L"Liberation Mono", L"DejaVu Sans Mono", L"Courier"};
+    HDC dc = GetDC(hwnd);
+    const wchar_t* chosen = kFaces[0];
+    for (const wchar_t* face : kFaces) {
+        LOGFONTW lf{};
+        lf.lfCharSet = DEFAULT_CHARSET;
+        wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+        bool found = false;
+        EnumFontFamiliesExW(dc, &lf, &FontFound, reinterpret_cast<LPARAM>(&found), 0);
+        if (found) {
+            chosen = face;
+            break;
+        }
+    }
+    ReleaseDC(hwnd, dc);
+    return chosen;
+}
+
+// The text object model's document, for keeping colour changes out of Undo.
+ITextDocument* TextDocument(HWND richEdit) {
+    // {8CC497C0-A1DF-11CE-8098-00AA0047BE5D}
+    static const GUID kITextDocument = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+    IRichEditOle* ole = nullptr;
+    if (!SendMessageW(richEdit, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) || ole == nullptr)
+        return nullptr;
+    void* document = nullptr;
+    ole->QueryInterface(kITextDocument, &document);
+    ole->Release();
+    return static_cast<ITextDocument*>(document);
 }
 
 }  // namespace
@@ -44,15 +85,18 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_CHARSET;
-    wcscpy(cf.szFaceName, L"Courier New");
+    const wchar_t* face = EditorFace(hwnd_);
+    wcsncpy(cf.szFaceName, face, LF_FACESIZE - 1);
     cf.yHeight = kEditorFontHeight * 15;  // twips: 1440 per inch, 96 pixels per inch
     cf.dwEffects = CFE_AUTOCOLOR;
     cf.bCharSet = DEFAULT_CHARSET;
+    // The default format is what new text (a loaded file, typing) takes.
+    SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
 
     HDC dc = GetDC(hwnd_);
     HFONT font = CreateFontW(-kEditorFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
-                             FIXED_PITCH | FF_MODERN, L"Courier New");
+                             FIXED_PITCH | FF_MODERN, face);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     if (GetTextExtentPoint32W(dc, L"0", 1, &size) && size.cx > 0) charWidth_ = size.cx;
@@ -142,6 +186,8 @@ void RichEditor::SetLines(const std::vector<std::string>& lines) {
     SendMessageW(hwnd_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
     SendMessageW(hwnd_, EM_SETEVENTMASK, 0, mask);
+    SendMessageW(hwnd_, EM_SETSEL, 0, 0);  // a new text is shown from its top
+    SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
     shown_.clear();
     endState_.clear();
     TextChanged();
@@ -211,6 +257,9 @@ void RichEditor::Recolour(const std::vector<std::wstring>& lines, std::size_t fi
     SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved));
     POINT scroll{};
     SendMessageW(hwnd_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    // Colours are not edits: Ctrl+Z must undo the typing, not the painting.
+    ITextDocument* document = TextDocument(hwnd_);
+    if (document != nullptr) document->Undo(tomSuspend, nullptr);
 
     int state = first == 0 ? 0 : endState_[first - 1];
     for (std::size_t i = first; i < lines.size(); ++i) {
@@ -222,6 +271,10 @@ void RichEditor::Recolour(const std::vector<std::wstring>& lines, std::size_t fi
         if (i + 1 >= last && state == before) break;
     }
 
+    if (document != nullptr) {
+        document->Undo(tomResume, nullptr);
+        document->Release();
+    }
     SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
     SendMessageW(hwnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);

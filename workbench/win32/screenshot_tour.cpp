@@ -13,27 +13,28 @@
 namespace vorn::win32 {
 namespace {
 
+// Runs the message loop for `ms` milliseconds.
 void Pause(TForm1& form, int ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < deadline) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (form.PreTranslate(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(ms), nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == timer) break;
+        if (form.PreTranslate(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
     }
+    KillTimer(nullptr, timer);
 }
 
-// The window as it is on the screen, frame included, as a 24-bit BMP.
+// The window as it is drawn, frame included, as a 24-bit BMP. Read from the
+// window's own DC: under Wine the screen's DC does not hold other windows.
 bool Save(const std::string& folder, const char* name, HWND window) {
     const std::string path = folder + "\\" + name;
     RECT r{};
     GetWindowRect(window, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;
-    HDC screen = GetDC(nullptr);
+    HDC screen = GetWindowDC(window);
     HDC dc = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -47,7 +48,7 @@ bool Save(const std::string& folder, const char* name, HWND window) {
     bool ok = bitmap != nullptr;
     if (ok) {
         HGDIOBJ old = SelectObject(dc, bitmap);
-        ok = BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) != FALSE;
+        ok = BitBlt(dc, 0, 0, w, h, screen, 0, 0, SRCCOPY) != FALSE;
         GdiFlush();
         SelectObject(dc, old);
     }
@@ -65,7 +66,7 @@ bool Save(const std::string& folder, const char* name, HWND window) {
     }
     if (bitmap != nullptr) DeleteObject(bitmap);
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(window, screen);
     std::printf(ok ? "saved %s\n" : "cannot write %s\n", path.c_str());
     std::fflush(stdout);
     return ok;
@@ -92,7 +93,7 @@ void CALLBACK PhotographAbout(HWND, UINT, UINT_PTR id, DWORD) {
 int RunScreenshotTour(TForm1& form, const std::string& folder, const std::string& file) {
     CreateDirectoryW(Wide(folder).c_str(), nullptr);
     bool ok = form.OpenFile(file);
-    Pause(form, 800);
+    Pause(form, 1000);
     form.SelectPage(kPageSource);
     Pause(form, 300);
     ok &= Save(folder, "workbench-win32-source.bmp", form.Handle());
