@@ -23,6 +23,7 @@
 #include "tests/windows/wine_path.h"
 #include "workbench/component_table.h"
 #include "workbench/controller.h"
+#include "workbench/source_text.h"
 #include "workbench/win32/form_main.h"
 #include "workbench/win32/text.h"
 
@@ -317,6 +318,38 @@ TEST_F(Win32Window, SavePromptAnswers) {
         }
         if (!c.windowAfter) form_.reset();
     }
+}
+
+// A file too big to open and a save that cannot write change nothing: not
+// the window, not the file.
+TEST_F(Win32Window, FileErrorsLeaveWindowAndFilesAlone) {
+    {
+        TempFile big("vorn_window_big.vrn", std::string(kMaxSourceFileBytes + 1, 'x'));
+        BoxAnswerer ok({IDOK});
+        EXPECT_FALSE(form_->OpenFile(big.path));
+        ASSERT_EQ(ok.Seen().size(), 1u);
+        EXPECT_NE(std::find(ok.Seen()[0].texts.begin(), ok.Seen()[0].texts.end(),
+                            "Cannot open file \"" + big.path + "\". The file is larger than 32 MB."),
+                  ok.Seen()[0].texts.end());
+        EXPECT_EQ(Caption(), "Vorn");
+        EXPECT_EQ(GetWindowTextLengthW(form_->Editor()), 0);
+    }
+    TempFile file("vorn_window_readonly.vrn", "old\r\n");
+    ASSERT_TRUE(form_->OpenFile(file.path));
+    Type("new ");
+    // Nothing can be written beside the file: a folder holds the place.
+    const std::string blocker = file.path + ".vorn-save";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    BoxAnswerer ok({IDOK});
+    Command("Save1");
+    RemoveDirectoryA(blocker.c_str());
+    ASSERT_EQ(ok.Seen().size(), 1u);
+    const std::vector<std::string>& texts = ok.Seen()[0].texts;
+    EXPECT_NE(std::find_if(texts.begin(), texts.end(),
+                           [&](const std::string& t) { return t.rfind("Cannot create file \"" + file.path + "\". ", 0) == 0; }),
+              texts.end());
+    EXPECT_EQ(file.Bytes(), "old\r\n");
+    EXPECT_TRUE(form_->Core().Modified()) << "the text is still to be saved";
 }
 
 // Find from the dialog, Search Again (F3) one column on, and the not-found box.

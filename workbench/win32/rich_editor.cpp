@@ -82,7 +82,7 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     SendMessageW(hwnd_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     SendMessageW(hwnd_, EM_SETEVENTMASK, 0, ENM_CHANGE);
 
-    CHARFORMAT2W cf{};
+    CHARFORMAT2W& cf = face_;
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_CHARSET;
     const wchar_t* face = EditorFace(hwnd_);
@@ -93,6 +93,7 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     // The default format is what new text (a loaded file, typing) takes.
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET;  // what a loaded file's text is given
 
     HDC dc = GetDC(hwnd_);
     HFONT font = CreateFontW(-kEditorFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
@@ -104,7 +105,7 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     DeleteObject(font);
     ReleaseDC(hwnd_, dc);
 
-    PARAFORMAT2 pf{};
+    PARAFORMAT2& pf = tabs_;
     pf.cbSize = sizeof pf;
     pf.dwMask = PFM_TABSTOPS;
     pf.cTabCount = MAX_TAB_STOPS;
@@ -180,17 +181,39 @@ std::vector<std::string> RichEditor::Lines() const { return SplitLines(Utf8(Text
 
 void RichEditor::SetLines(const std::vector<std::string>& lines) {
     // A last empty line needs a paragraph mark more to show, as the core says.
-    const std::wstring text = Wide(EditorText(lines, "\r"));
+    std::vector<std::wstring> wide = SplitText(Wide(EditorText(lines, "\r")));
+    // A whole file goes in coloured, as one RTF stream: painting it span by
+    // span would take seconds for a few thousand lines.
+    struct Feed {
+        std::string rtf;
+        std::size_t at = 0;
+    } feed;
+    feed.rtf = ColouredRtf(wide, endState_);
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&feed);
+    stream.pfnCallback = [](DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) -> DWORD {
+        auto* f = reinterpret_cast<Feed*>(cookie);
+        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), f->rtf.size() - f->at);
+        std::copy_n(f->rtf.data() + f->at, n, buffer);
+        f->at += n;
+        *done = static_cast<LONG>(n);
+        return 0;
+    };
     const LRESULT mask = SendMessageW(hwnd_, EM_SETEVENTMASK, 0, 0);
-    SETTEXTEX set{ST_DEFAULT, 1200};
-    SendMessageW(hwnd_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
-    SendMessageW(hwnd_, EM_SETEVENTMASK, 0, mask);
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    // The stream's font and paragraphs give way to the editor's own.
+    SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&face_));
+    SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+    SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&tabs_));
     SendMessageW(hwnd_, EM_SETSEL, 0, 0);  // a new text is shown from its top
+    SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
     SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
-    shown_.clear();
-    endState_.clear();
-    TextChanged();
+    SendMessageW(hwnd_, EM_SETEVENTMASK, 0, mask);
+    shown_ = std::move(wide);
+    endState_.resize(shown_.size());
 }
 
 int RichEditor::LineStart(int line) const {

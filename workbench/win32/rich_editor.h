@@ -4,6 +4,7 @@
 // spans only on the lines that changed since the last look, so typing in a
 // long file stays quick.
 #include <windows.h>
+#include <richedit.h>
 
 #include <functional>
 #include <string>
@@ -50,6 +51,8 @@ private:
     WNDPROC baseProc_ = nullptr;
     COLORREF background_;
     int charWidth_ = 8;
+    CHARFORMAT2W face_{};  // the editor's font
+    PARAFORMAT2 tabs_{};   // its tab stops
     std::vector<std::wstring> shown_;  // the lines as last coloured
     std::vector<int> endState_;        // per line: the colouring state after it
 };
