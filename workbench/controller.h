@@ -9,6 +9,7 @@
 #include "compiler/program_map.h"
 #include "machine/debug_mode.h"
 #include "preprocessor/memory_stream.h"
+#include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
 #include "workbench/watch_model.h"
 
@@ -16,12 +17,6 @@ namespace vorn {
 
 class IpcLink;
 class Machine;
-
-// Picture indices of the toolbar buttons.
-inline constexpr int kPictureNotCompiled = 11;  // TBCompile
-inline constexpr int kPictureCompiled = 12;     // TBCompile
-inline constexpr int kPictureRunConnected = 9;  // TBRun while connected
-inline constexpr int kPictureRunIdle = 10;      // TBRun while disconnected
 
 // FSUIPC offset read once per tick to prove the link is alive.
 inline constexpr int HeartbeatOffset = 0x0C48;
@@ -52,6 +47,9 @@ public:
     void ToggleDebug();
     void ToggleCompilerOutput();
     void SourceChanged();
+    // The "Reconnect Automatically" switch.
+    void ToggleReconnect() { reconnect_ = !reconnect_; }
+    bool ReconnectEnabled() const { return reconnect_; }
 
     // Names the edited text in source places ("prog.vrn:6"); see
     // LineMap::SetNames for includeFolder. Takes effect at the next compile.
@@ -99,6 +97,7 @@ private:
     std::vector<std::string> startMessages_;
     bool connected_ = false;
     bool showCompilerOutput_ = false;
+    bool reconnect_ = false;
 };
 
 }  // namespace vorn
