@@ -8,6 +8,8 @@
 
 namespace vorn {
 
+inline constexpr const char* kFrameFault = "frame slot out of range";
+
 // One operand stack slot's three fields.
 struct Value {
     std::int32_t i;
