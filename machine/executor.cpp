@@ -97,7 +97,9 @@ void Executor::Fault(std::int32_t pc, const char* what) {
 //
 // With GCC and clang every handler ends in its own indirect jump through a
 // table of label addresses (one branch-predictor entry per handler); other
-// compilers get the same handlers as the cases of one switch.
+// compilers get the same handlers as the cases of one switch. An indirect
+// jump out of a scope runs no destructors: a handler keeps any local that
+// has one in an inner block that closes before VORN_NEXT.
 #if defined(__GNUC__)
 #define VORN_THREADED 1
 #endif
@@ -569,13 +571,15 @@ dispatch:
     VORN_OP(kOpPRS) {
         VORN_NEED_POP(1);
         const std::int32_t address = ints[--sp];
-        std::string text;
-        VORN_SAVE();
-        if (!Text(address, text)) goto fault;
-        if (output_) output_(text);
-        if constexpr (Debug) {
-            line_ += ' ';
-            line_ += text;
+        {
+            std::string text;
+            VORN_SAVE();
+            if (!Text(address, text)) goto fault;
+            if (output_) output_(text);
+            if constexpr (Debug) {
+                line_ += ' ';
+                line_ += text;
+            }
         }
         pc += Words(kOpPRS);
         VORN_NEXT();
@@ -599,10 +603,12 @@ dispatch:
     VORN_OP(kOpPLAY) {
         VORN_NEED_POP(1);
         const std::int32_t address = ints[--sp];
-        std::string file;
-        VORN_SAVE();
-        if (!Text(address, file)) goto fault;
-        if (!m_.player_->Play(file) && output_) output_(file + " not found");
+        {
+            std::string file;
+            VORN_SAVE();
+            if (!Text(address, file)) goto fault;
+            if (!m_.player_->Play(file) && output_) output_(file + " not found");
+        }
         pc += Words(kOpPLAY);
         VORN_NEXT();
     }
