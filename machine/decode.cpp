@@ -114,6 +114,8 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
 
     out.fast.assign(n + 1, DecodedIns{});
     for (std::size_t pc = 0; pc <= n; ++pc) out.fast[pc] = Specialise(out.single[pc], dataSize);
+    const std::vector<DecodedIns> specialised = out.fast;
+    const auto specialisedAt = [&](std::size_t i) -> const DecodedIns& { return specialised[std::min(i, n)]; };
 
     for (std::size_t pc = 0; pc < n; ++pc) {
         DecodedIns& fused = out.fast[pc];
@@ -127,7 +129,7 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
             if (constant.op != kOpPushC) break;
             if (IsCompare(middle.op) && last.op == kOpIFF && last.b >= 0) {
                 fused.op = frame ? kXFusedFrameCompareJump : kXFusedCompareJump;
-                fused.sub = middle.op;
+                fused.sub = CompareMask(middle.op);
                 fused.a = constant.a;
                 fused.b = last.b;
             } else if (!frame && (middle.op == kOpADD || middle.op == kOpSUB) && last.op == kXWriteVData4) {
@@ -147,7 +149,7 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
             const DecodedIns& last = at(pc + kAfterPushCOp);
             if (IsCompare(middle.op) && last.op == kOpIFF && last.b >= 0) {
                 fused.op = kXFusedConstCompareJump;
-                fused.sub = middle.op;
+                fused.sub = CompareMask(middle.op);
                 fused.b = last.b;
             } else if (IsAddSubMul(middle.op)) {
                 fused.op = kXFusedConstArith;
@@ -156,16 +158,51 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
             break;
         }
         case kXPushVData8: {
+            const DecodedIns& second = specialisedAt(pc + kAfterPushV);
             const DecodedIns& middle = at(pc + kAfterPushV);
-            if (IsAddSubMul(middle.op) || middle.op == kOpDIV) {
+            const DecodedIns& pairOp = at(pc + kAfterPushV + kAfterPushV);
+            if (second.op == kXPushVData8 && (IsAddSubMul(pairOp.op) || pairOp.op == kOpDIV)) {
+                fused.op = kXFusedData8Pair;
+                fused.sub = pairOp.op;
+                fused.a = second.c;
+            } else if (IsAddSubMul(middle.op) || middle.op == kOpDIV) {
                 fused.op = kXFusedData8Arith;
                 fused.sub = middle.op;
+            }
+            break;
+        }
+        case kOpSTP: {
+            const DecodedIns& load = specialisedAt(pc + Words(kOpSTP));
+            const DecodedIns& constant = at(pc + Words({kOpSTP, kOpPushV}));
+            const DecodedIns& middle = at(pc + Words({kOpSTP, kOpPushV, kOpPushC}));
+            const DecodedIns& call = at(pc + Words({kOpSTP, kOpPushV, kOpPushC, kOpADD}));
+            if (load.op == kXPushVFrame4 && constant.op == kOpPushC && IsAddSubMul(middle.op) &&
+                call.op == kOpCALL && call.b >= 0) {
+                fused.op = kXFusedCallFrameArith;
+                fused.sub = middle.op;
+                fused.a = constant.a;
+                fused.b = call.b;
+                fused.c = load.c;
             }
             break;
         }
         default:
             break;
         }
+        if (fused.op == kXPushVFrame4 && at(pc + kAfterPushV).op == kOpRET) fused.op = kXFusedReturnFrame;
+    }
+
+    // A GOTO straight into a fused compare and jump, as at the top of every
+    // while loop, takes the jump and the comparison in one step.
+    for (std::size_t pc = 0; pc < n; ++pc) {
+        DecodedIns& jump = out.fast[pc];
+        if (jump.op != kOpGOTO || jump.b < 0) continue;
+        const DecodedIns& target = out.fast[static_cast<std::size_t>(jump.b)];
+        if (target.op != kXFusedCompareJump) continue;
+        const std::int32_t to = jump.b;
+        jump = target;
+        jump.op = kXFusedGotoCompareJump;
+        jump.t = to;
     }
 }
 

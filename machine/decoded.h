@@ -9,6 +9,7 @@
 // otherwise its first instruction runs on its own.
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 #include "machine/ins_set.h"
@@ -18,7 +19,8 @@ namespace vorn {
 // Executor operations beyond the instructions, in the order they follow the
 // highest opcode. Operands: a, b, c of DecodedIns; "slot k" is a frame slot
 // offset (address - frame base address) / 4, already known to be below the
-// stack size; "sub" is the opcode of the middle instruction of a fusion.
+// stack size; "sub" is the opcode of the middle instruction of a fusion, or
+// for a comparison its CompareMask.
 #define VORN_EXTRA_OPS(X)                                                                          \
     X(Truncated)            /* operands run past the end of the code */                          \
     X(Outside)              /* PC at the end of the code */                                      \
@@ -45,7 +47,15 @@ namespace vorn {
     /* PushC a; ADD, SUB or MUL (sub) (2 instructions). */                                       \
     X(FusedConstArith)                                                                           \
     /* PushVData8 c; ADD, SUB, MUL or DIV (sub) (2 instructions). */                             \
-    X(FusedData8Arith)
+    X(FusedData8Arith)                                                                           \
+    /* PushVData8 c; PushVData8 at byte offset a; ADD, SUB, MUL or DIV (sub) (3 instructions). */ \
+    X(FusedData8Pair)                                                                            \
+    /* GOTO t, where a FusedCompareJump (c, a, sub, b) starts (1 + 4 instructions). */           \
+    X(FusedGotoCompareJump)                                                                      \
+    /* STP; PushVFrame4 c; PushC a; ADD, SUB or MUL (sub); CALL to b (5 instructions). */        \
+    X(FusedCallFrameArith)                                                                       \
+    /* PushVFrame4 c; RET (2 instructions). */                                                   \
+    X(FusedReturnFrame)
 
 enum XOp : std::uint8_t {
     kXIllegal = 0,  // a = the opcode; 1..kMaxOpcode are the instructions themselves
@@ -57,12 +67,34 @@ enum XOp : std::uint8_t {
 };
 static_assert(kXTruncated == kMaxOpcode + 1, "executor operations follow the instructions");
 
+// A comparison held as the set of relations that make it true, so a fused
+// entry compares without a branch on the operation: bit 0 greater, bit 1
+// equal, bit 2 less, bit 3 unordered (a NaN, where only NE holds).
+constexpr std::uint8_t CompareMask(std::int32_t op) {
+    switch (op) {
+    case kOpGT: return 1;
+    case kOpGE: return 3;
+    case kOpLT: return 4;
+    case kOpLE: return 6;
+    case kOpEQ: return 2;
+    default: return 13;  // NE
+    }
+}
+
+template <typename T>
+bool CompareMasked(std::uint8_t mask, T a, T b) {
+    unsigned relation = unsigned{a > b} | unsigned{a == b} << 1 | unsigned{a < b} << 2;
+    if constexpr (std::is_floating_point_v<T>) relation |= unsigned{relation == 0} << 3;
+    return (mask & relation) != 0;
+}
+
 struct DecodedIns {
     std::uint8_t op;
     std::uint8_t sub;  // fused: the opcode of the middle instruction
     std::int32_t a;    // first operand (address, constant, label, size)
     std::int32_t b;    // second operand; label target for jumps (-1: no such label)
     std::int32_t c;    // data byte offset or frame slot offset for the specialised accesses
+    std::int32_t t;    // FusedGotoCompareJump: the GOTO's target
 };
 
 struct DecodedProgram {

@@ -645,7 +645,7 @@ dispatch:
         if (budget < 4 || sp + 2 > kStackSlots) goto L_kXPushVData4;
         std::int32_t x;
         std::memcpy(&x, data + d.c, 4);
-        const std::int32_t r = Compare<std::int32_t>(d.sub, x, d.a) ? 1 : 0;
+        const std::int32_t r = CompareMasked<std::int32_t>(d.sub, x, d.a) ? 1 : 0;
         ints[sp] = r;
         tags[sp] = 1;
         ints[sp + 1] = d.a;
@@ -684,7 +684,7 @@ dispatch:
     VORN_OP(kXFusedFrameCompareJump) {
         std::uint32_t s;
         if (budget < 4 || sp + 2 > kStackSlots || !frameSlot(d.c, s)) goto L_kXPushVFrame4;
-        const std::int32_t r = Compare<std::int32_t>(d.sub, ints[s], d.a) ? 1 : 0;
+        const std::int32_t r = CompareMasked<std::int32_t>(d.sub, ints[s], d.a) ? 1 : 0;
         ints[sp] = r;
         tags[sp] = 1;
         ints[sp + 1] = d.a;
@@ -708,8 +708,8 @@ dispatch:
     VORN_OP(kXFusedConstCompareJump) {
         if (budget < 3 || sp < 1 || sp + 1 > kStackSlots) goto L_kOpPushC;
         const std::int32_t ia = sp - 1;
-        const bool r = tags[ia] ? Compare<std::int32_t>(d.sub, ints[ia], d.a)
-                                : Compare<double>(d.sub, floats[ia], static_cast<double>(d.a));
+        const bool r = tags[ia] ? CompareMasked<std::int32_t>(d.sub, ints[ia], d.a)
+                                : CompareMasked<double>(d.sub, floats[ia], static_cast<double>(d.a));
         ints[sp] = d.a;
         tags[sp] = 1;
         ints[ia] = r ? 1 : 0;
@@ -745,6 +745,61 @@ dispatch:
         pc += Words({kOpPushV, kOpADD});
         --budget;
         VORN_NEXT();
+    }
+
+    VORN_OP(kXFusedData8Pair) {
+        if (budget < 3 || sp + 2 > kStackSlots) goto L_kXPushVData8;
+        double x;
+        double y;
+        std::memcpy(&x, data + d.c, 8);
+        std::memcpy(&y, data + d.a, 8);
+        floats[sp + 1] = y;
+        tags[sp + 1] = 0;
+        floats[sp] = ArithFloat(d.sub, x, y);
+        tags[sp] = 0;
+        ++sp;
+        pc += Words({kOpPushV, kOpPushV, kOpADD});
+        budget -= 2;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedGotoCompareJump) {
+        // The GOTO, then the compare and jump at its target as that entry
+        // runs it (which falls back on its own when the budget is short).
+        pc = d.t;
+        if (budget < 2) VORN_NEXT();
+        --budget;
+        at = pc;
+        goto L_kXFusedCompareJump;
+    }
+    VORN_OP(kXFusedCallFrameArith) {
+        if (budget < 5 || sp + 4 > kStackSlots) goto L_kOpSTP;
+        // STP first: the frame slot may be one of the two it writes.
+        ints[sp] = fb;
+        tags[sp] = 1;
+        ints[sp + 1] = fm;
+        tags[sp + 1] = 1;
+        std::uint32_t s;
+        if (!frameSlot(d.c, s)) goto L_kOpSTP;
+        const std::int32_t x = ints[s];
+        ints[sp + 2] = ArithInt(d.sub, x, d.a);
+        tags[sp + 2] = 1;
+        ints[sp + 3] = pc + Words({kOpSTP, kOpPushV, kOpPushC, kOpADD, kOpCALL});
+        tags[sp + 3] = 1;
+        sp += 4;
+        fm = sp - 2;
+        fb = fm;
+        pc = d.b;
+        budget -= 4;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedReturnFrame) {
+        std::uint32_t s;
+        if (budget < 2 || sp + 1 > kStackSlots || !frameSlot(d.c, s)) goto L_kXPushVFrame4;
+        pushInt(ints[s]);
+        pc += Words(kOpPushV);
+        --budget;
+        at = pc;
+        goto L_kOpRET;
     }
 
     VORN_OP(kXTruncated) { VORN_FAULT("instruction runs past the end of the code"); }

@@ -219,16 +219,17 @@ TEST(ProcessRunFused, SpecialisedAndFusedEntriesMatchSingleSteps) {
         a.Mark(done).Ins(kOpHLT);
         cases.push_back({"array sum", a, std::vector<std::uint8_t>(12 + 80, 0), 30 * 3 * (20 * 1980 + 190), nullptr});
     }
-    for (const int pushes : {40, 47}) {
-        // A call with frame base pushes + 2. With 40, frame slot 8 is stack
-        // slot 50 and slot 9 lies past the stack. With 47, frame slot 1 is
-        // the return point in slot 50 and the sequences find too little room
-        // until the stack overflows.
+    for (const int pushes : {40, 47, 48}) {
+        // A call of f(slot 0 - 1) after `pushes` slots. With 40 the frame
+        // base is 42: frame slot 8 is stack slot 50 and slot 9 lies past the
+        // stack. With 47 the call fills the stack and f's first push
+        // overflows; with 48 the call itself has too little room.
         const std::int32_t k = pushes == 40 ? 8 : 1;
         Asm a;
         const int f = a.NewLabel();
         for (int i = 0; i < pushes; ++i) a.Ins(kOpPushC, {i});
-        a.Ins(kOpSTP).Ins(kOpCALL, {f}).Ins(kOpRFP).Ins(kOpHLT);
+        a.Ins(kOpSTP).Ins(kOpPushV, {kFrameBase, 4}).Ins(kOpPushC, {1}).Ins(kOpSUB).Ins(kOpCALL, {f});
+        a.Ins(kOpRFP).Ins(kOpHLT);
         a.Mark(f).Ins(kOpPushV, {kFrameBase + 4 * k, 4}).Ins(kOpPushC, {1}).Ins(kOpADD).Ins(kOpTDY);
         a.Ins(kOpPushV, {kFrameBase + 4 * k, 4}).Ins(kOpPushC, {1}).Ins(kOpLT).Ins(kOpIFF, {f});
         a.Ins(kOpPushV, {kFrameBase + 4 * k + 4, 4}).Ins(kOpRET);
