@@ -8,18 +8,13 @@
 
 #include "machine/debug_mode.h"
 #include "preprocessor/memory_stream.h"
+#include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
 
 namespace vorn {
 
 class IpcLink;
 class Machine;
-
-// Picture indices of the toolbar buttons.
-inline constexpr int kPictureNotCompiled = 11;  // TBCompile
-inline constexpr int kPictureCompiled = 12;     // TBCompile
-inline constexpr int kPictureRunConnected = 9;  // TBRun while connected
-inline constexpr int kPictureRunIdle = 10;      // TBRun while disconnected
 
 // FSUIPC offset read once per tick to prove the link is alive.
 inline constexpr int HeartbeatOffset = 0x0C48;
@@ -50,6 +45,9 @@ public:
     void ToggleDebug();
     void ToggleCompilerOutput();
     void SourceChanged();
+    // The "Reconnect Automatically" switch.
+    void ToggleReconnect() { reconnect_ = !reconnect_; }
+    bool ReconnectEnabled() const { return reconnect_; }
 
     bool Connected() const { return connected_; }
     // Read back from the TBCompile picture: it is the only record of a success.
@@ -84,6 +82,7 @@ private:
     std::vector<std::string> startMessages_;
     bool connected_ = false;
     bool showCompilerOutput_ = false;
+    bool reconnect_ = false;
 };
 
 }  // namespace vorn
