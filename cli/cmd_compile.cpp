@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/diagnostics.h"
 #include "cli/text_io.h"
 #include "compiler/compile_source.h"
 #include "preprocessor/error.h"
@@ -15,10 +16,8 @@ namespace vorn::cli {
 
 namespace {
 
-constexpr const char* kUsage = "compile [--listing] [--image OUT] FILE";
-
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "vornc compile: %s\nusage: vornc %s\n", message.c_str(), kUsage);
+    std::fprintf(stderr, "vornc compile: %s\nusage: vornc %s\n", message.c_str(), UsageOf("compile").c_str());
     return kExitUsage;
 }
 
@@ -42,6 +41,7 @@ int RunCompile(const std::vector<std::string>& args) {
         }
     }
     if (file.empty()) return UsageError("no FILE given");
+
     // Checked before anything is written: the image must never replace its source.
     if (!imagePath.empty() && SameFile(file, imagePath)) {
         std::fprintf(stderr, "vornc compile: the image '%s' would overwrite the source '%s'\n", imagePath.c_str(),
@@ -56,8 +56,10 @@ int RunCompile(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     bool ok = false;
+    LineMap lines;
+    lines.SetNames(file);
     try {
-        Expand(source, expanded);
+        Expand(source, expanded, &lines);
         ok = CompileSource(expanded, listing, image, showListing);
     } catch (const Error& error) {
         std::fprintf(stderr, "vornc compile: %s\n", error.what());
@@ -65,6 +67,8 @@ int RunCompile(const std::vector<std::string>& args) {
     }
     // The listing's lines end in CR LF; stdout gets plain text lines.
     WritePlainLines(listing.Text(), stdout);
+    std::fflush(stdout);
+    WriteDiagnostics(lines, listing.Text(), stderr);
     if (!ok) return kExitProgramErrors;
 
     if (!imagePath.empty()) {
@@ -77,7 +81,13 @@ int RunCompile(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CommandRegistration kRegistration({"compile", kUsage, RunCompile});
+const CommandRegistration kRegistration(
+    {"compile", "FILE", RunCompile,
+     "expand and compile FILE: the listing on stdout, every diagnostic on stderr as FILE:LINE: message",
+     {{"--listing", "list the code lines too, not only the diagnostics"},
+      {"--image OUT", "write the code image to the file OUT (whole or not at all) when the compile succeeds; OUT may not be FILE"},
+      {"--help", "print this help"}},
+     {kExitOk, kExitProgramErrors, kExitUsage, kExitCommandError, kExitWriteFailed}});
 
 }  // namespace
 

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.includes = &includes;
     bool ok = false;
     try {
-        vorn::Expand(source, expanded, options);
+        vorn::Expand(source, expanded, nullptr, options);
         ok = vorn::CompileSource(expanded, listing, image, true);
     } catch (const vorn::Error&) {
         return 0;  // reported to the user as a message: fine

@@ -55,7 +55,7 @@ void CheckRoom(const MemoryStream& output, std::size_t adding, std::size_t maxBy
     if (adding > maxBytes || output.Size() > maxBytes - adding) TooLarge(maxBytes);
 }
 
-// Reads at most `room` bytes; a longer file could never fit the output.
+// Reads at most `room` bytes: a longer file could never fit the output.
 void ReadWholeFile(const std::string& name, MemoryStream& into, std::size_t room, std::size_t maxBytes) {
     std::ifstream file(name, std::ios::binary);
     if (!file.is_open()) {
@@ -70,52 +70,6 @@ void ReadWholeFile(const std::string& name, MemoryStream& into, std::size_t room
         into.Write(chunk, static_cast<std::size_t>(got));
     }
     if (file.bad()) throw Error("Cannot read include file \"" + name + "\": read failed");
-}
-
-void ExpandIncludeWithin(const std::string& line, TextStreamAdapter& writer, const MemoryStream& output,
-                         const ExpandOptions& options) {
-    const auto writeLine = [&](const std::string& text) {
-        CheckRoom(output, text.size() + 2, options.maxBytes);
-        writer.WriteLine(text);
-    };
-    const std::size_t open = line.find('"');
-    if (open == std::string::npos) {
-        writeLine("error - expected file name in quotes:" + line);
-        return;
-    }
-    const std::size_t close = line.find('"', open + 1);
-    if (close == std::string::npos) {
-        writeLine("error - expected closing quote:" + line);
-        return;
-    }
-    const std::string name = line.substr(open + 1, close - open - 1);
-    MemoryStream content;
-    if (options.includes != nullptr) {
-        const auto it = options.includes->find(name);
-        if (it == options.includes->end() || name.empty()) {
-            writeLine("error - file does not exist:" + line);
-            return;
-        }
-        CheckRoom(output, it->second.size(), options.maxBytes);
-        content.Write(it->second);
-    } else {
-        switch (Classify(name)) {
-            case FileKind::kMissing:
-                writeLine("error - file does not exist:" + line);
-                return;
-            case FileKind::kOther:
-                throw Error("Cannot read include file \"" + name + "\": not a regular file");
-            case FileKind::kRegular:
-                break;
-        }
-        ReadWholeFile(name, content, options.maxBytes - std::min(options.maxBytes, output.Size()), options.maxBytes);
-    }
-    TextStreamAdapter reader;
-    reader.AssignStream(&content);
-    reader.Reset();
-    std::string included;
-    while (reader.ReadLine(included)) writeLine(included);
-    reader.Close();
 }
 
 }  // namespace
@@ -134,13 +88,88 @@ DefineEntry ParseDefine(std::string_view line) {
     return entry;
 }
 
-void ExpandInclude(const std::string& line, TextStreamAdapter& writer) {
-    // Without an output stream to measure, the bound applies to the file alone.
-    static const MemoryStream kEmpty;
-    ExpandIncludeWithin(line, writer, kEmpty, ExpandOptions{});
+namespace {
+
+// Where the expanded lines go, with the bound on their total.
+struct Output {
+    TextStreamAdapter& writer;
+    const MemoryStream& stream;
+    const ExpandOptions& options;
+
+    void WriteLine(const std::string& text) {
+        CheckRoom(stream, text.size() + 2, options.maxBytes);
+        writer.WriteLine(text);
+    }
+};
+
+// An error line takes the place of the include line, so it maps to it.
+void WriteIncludeError(const std::string& text, Output& writer, LineMap* map, int includeLine) {
+    writer.WriteLine(text);
+    if (map) {
+        map->Add(0, includeLine);
+        map->MarkError(text);
+    }
 }
 
-void Expand(MemoryStream& input, MemoryStream& output, const ExpandOptions& options) {
+void IncludeInto(const std::string& line, Output& writer, LineMap* map, int includeLine) {
+    const std::size_t open = line.find('"');
+    if (open == std::string::npos) {
+        WriteIncludeError("error - expected file name in quotes:" + line, writer, map, includeLine);
+        return;
+    }
+    const std::size_t close = line.find('"', open + 1);
+    if (close == std::string::npos) {
+        WriteIncludeError("error - expected closing quote:" + line, writer, map, includeLine);
+        return;
+    }
+    const std::string name = line.substr(open + 1, close - open - 1);
+    const ExpandOptions& options = writer.options;
+    MemoryStream content;
+    if (options.includes != nullptr) {
+        const auto it = options.includes->find(name);
+        if (name.empty() || it == options.includes->end()) {
+            WriteIncludeError("error - file does not exist:" + line, writer, map, includeLine);
+            return;
+        }
+        CheckRoom(writer.stream, it->second.size(), options.maxBytes);
+        content.Write(it->second);
+    } else {
+        switch (Classify(name)) {
+            case FileKind::kMissing:
+                WriteIncludeError("error - file does not exist:" + line, writer, map, includeLine);
+                return;
+            case FileKind::kOther:
+                throw Error("Cannot read include file \"" + name + "\": not a regular file");
+            case FileKind::kRegular:
+                break;
+        }
+        ReadWholeFile(name, content, options.maxBytes - std::min(options.maxBytes, writer.stream.Size()),
+                      options.maxBytes);
+    }
+    TextStreamAdapter reader;
+    reader.AssignStream(&content);
+    reader.Reset();
+    std::string included;
+    const int file = map ? map->FileIndex(name) : 0;
+    for (int n = 1; reader.ReadLine(included); ++n) {
+        writer.WriteLine(included);
+        if (map) map->Add(file, n);
+    }
+    reader.Close();
+}
+
+}  // namespace
+
+void ExpandInclude(const std::string& line, TextStreamAdapter& writer) {
+    // Without the output stream to measure, the bound applies to the file alone.
+    static const MemoryStream kNothingYet;
+    static const ExpandOptions kDefaults;
+    Output out{writer, kNothingYet, kDefaults};
+    IncludeInto(line, out, nullptr, 0);
+}
+
+void Expand(MemoryStream& input, MemoryStream& output, LineMap* map, const ExpandOptions& options) {
+    if (map) map->Begin();
     std::vector<DefineEntry> defines;
     input.Rewind();
     output.Clear();
@@ -155,8 +184,10 @@ void Expand(MemoryStream& input, MemoryStream& output, const ExpandOptions& opti
 
     std::string line;
     while (reader.ReadLine(line)) {
+        const int lineNumber = map ? map->NextMainLine() : 0;
         if (ContainsNoCase(line, "#include")) {
-            ExpandIncludeWithin(line, writer, output, options);
+            Output out{writer, output, options};
+            IncludeInto(line, out, map, lineNumber);
         } else if (ContainsNoCase(line, "#define ")) {
             defines.push_back(ParseDefine(line));
         } else {
@@ -171,6 +202,7 @@ void Expand(MemoryStream& input, MemoryStream& output, const ExpandOptions& opti
             }
             CheckRoom(output, line.size() + 2, options.maxBytes);
             writer.WriteLine(line);
+            if (map) map->Add(0, lineNumber);
         }
     }
     writer.Close();

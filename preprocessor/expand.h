@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "preprocessor/line_map.h"
 #include "preprocessor/memory_stream.h"
 #include "preprocessor/text_stream_adapter.h"
 
@@ -30,7 +31,9 @@ struct ExpandOptions {
 // ordinary line met after a define with a blank name ("Search string cannot be
 // blank"), and output that would pass options.maxBytes raise vorn::Error and
 // end the expansion.
-void Expand(MemoryStream& input, MemoryStream& output, const ExpandOptions& options = {});
+// With a map, records for every output line the file and line it came from
+// (the map's names are kept, its lines replaced).
+void Expand(MemoryStream& input, MemoryStream& output, LineMap* map = nullptr, const ExpandOptions& options = {});
 
 // Handles one include line: writes the named file's lines (verbatim, by the
 // reader's line rules) or one error line to writer. The name is resolved

@@ -135,7 +135,7 @@ TEST(Expand, OutputStopsAtItsBound) {
             options.maxBytes = bound;
             options.includes = &files;
             try {
-                Expand(in, out, options);
+                Expand(in, out, nullptr, options);
                 EXPECT_EQ(bound, row.exact) << row.source;
                 EXPECT_EQ(out.Size(), row.exact) << row.source;
             } catch (const Error& e) {
@@ -153,7 +153,7 @@ TEST(Expand, IncludesFromMemoryOnly) {
     in.Write("#include \"lib.inc\"\n#include \"/etc/hostname\"\n");
     ExpandOptions options;
     options.includes = &files;
-    Expand(in, out, options);
+    Expand(in, out, nullptr, options);
     EXPECT_EQ(out.Text(), "int a;\r\nerror - file does not exist:#include \"/etc/hostname\"\r\n");
 }
 
