@@ -6,6 +6,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <pthread.h>
+#include <signal.h>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -25,6 +27,7 @@
 #include "cli/run_options.h"
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/platform_transport.h"
+#include "fsuipc/transport.h"
 #include "machine/machine.h"
 #include "sim/aircraft_model.h"
 #include "sim/inprocess_transport.h"
@@ -41,7 +44,22 @@ using Clock = std::chrono::steady_clock;
 
 std::atomic<bool> gInterrupted{false};
 
-extern "C" void OnInterrupt(int) { gInterrupted = true; }
+extern "C" void OnInterrupt(int) {
+    gInterrupted = true;
+    IpcInterrupt();  // an exchange stuck on a stalled server gives up
+}
+
+// Ctrl+C, kill and a closed terminal all end the run the same clean way:
+// hot keys released, link closed, block removed.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no restart: a wait in progress sees the signal
+    for (int signal : kStopSignals) ::sigaction(signal, &action, nullptr);
+}
 
 void Complain(const std::string& message) { std::fprintf(stderr, "vornc run: %s\n", message.c_str()); }
 
@@ -52,6 +70,12 @@ class InputLines {
 public:
     static std::shared_ptr<InputLines> Start() {
         auto lines = std::make_shared<InputLines>();
+        // The stop signals go to the tick loop's thread, never to a read
+        // that would take them for the end of input.
+        sigset_t stop, old;
+        sigemptyset(&stop);
+        for (int signal : kStopSignals) sigaddset(&stop, signal);
+        ::pthread_sigmask(SIG_BLOCK, &stop, &old);
         // Detached: a read blocked on a terminal must not hold up the exit.
         std::thread([lines] {
             std::string line;
@@ -65,6 +89,7 @@ public:
             lines->ended_ = true;
             lines->ready_.notify_one();
         }).detach();
+        ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
         return lines;
     }
 
@@ -105,6 +130,12 @@ bool ReportErrors(HeadlessView& view) {
     return !errors.empty();
 }
 
+// What the workbench says about the link on "Program Output" goes to
+// standard error here, apart from the program's own lines.
+void ReportLink(HeadlessView& view, const std::string& hint = "") {
+    for (const std::string& line : view.TakeLinkMessages()) Complain(line + hint);
+}
+
 class Run {
 public:
     Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines)
@@ -137,16 +168,20 @@ public:
         if (options_.listing) PrintText(view_.CompilerText());
 
         if (options_.debug) controller_->ToggleDebug();
+        if (options_.reconnect) controller_->ToggleReconnect();
         controller_->ToggleConnection();
         if (ReportErrors(view_)) return kExitCommandError;
         if (!controller_->Connected()) {
-            Complain(options_.server ? "cannot connect: no simulator answered (is vorn-sim running?)"
-                                     : "cannot connect to the built-in simulator");
+            const bool noServer = controller_->LinkProblem().find("(2: ") != std::string::npos;
+            ReportLink(view_, options_.server && noServer ? " - is vorn-sim running?" : "");
             return kExitConnectFailed;
         }
 
-        const int status = Ticks();
+        int status = Ticks();
+        // A run that ends while the link is down ends as a lost link.
+        if (status == kExitOk && !controller_->Connected()) status = kExitConnectFailed;
         if (controller_->Connected()) controller_->ToggleConnection();
+        ReportLink(view_);
         if (ReportErrors(view_)) return kExitCommandError;
         return status;
     }
@@ -187,10 +222,8 @@ private:
             }
             if (model_) model_->Advance();
             controller_->TimerTick();
-            if (!controller_->Connected()) {
-                Complain("the link to the simulator was lost at tick " + std::to_string(tick));
-                return kExitConnectFailed;
-            }
+            ReportLink(view_);
+            if (!controller_->Connected() && !controller_->Reconnecting()) return kExitConnectFailed;
             // The commands that came with "quit" or the end of input have had
             // this tick to take effect.
             if (quit_ || (inputEnded_ && !counted)) break;
@@ -272,7 +305,7 @@ int RunCommand(const std::vector<std::string>& args) {
         }
     }
 
-    std::signal(SIGINT, OnInterrupt);
+    CatchStopSignals();
     Run run(options, std::move(presses), std::move(lines));
     return run.Execute();
 }

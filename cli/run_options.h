@@ -27,13 +27,14 @@ struct RunOptions {
     bool listing = false;
     bool server = false;
     bool model = false;
+    bool reconnect = false;
     std::vector<RunPress> presses;
     std::vector<RunPoke> pokes;
 };
 
 inline constexpr const char* kRunUsage =
     "run FILE [--ticks N | --seconds S] [--fast] [--debug] [--listing] [--press KEY@TICK]... "
-    "[--poke OFFSET:SIZE=VALUE]... [--server] [--model]";
+    "[--poke OFFSET:SIZE=VALUE]... [--server] [--reconnect] [--model]";
 
 // False with a one-line reason in `error` when the arguments are not usable.
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, std::string& error);

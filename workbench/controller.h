@@ -2,6 +2,7 @@
 // The workbench's spine: Compile, Connect/Disconnect, the 100 ms tick and the
 // two display switches. It knows no window; it talks to one through
 // WorkbenchView, to FSUIPC through IpcLink and runs code on a Machine.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ inline constexpr int HeartbeatOffset = 0x0C48;
 inline constexpr int kRequestedSimVersion = 0;
 // Period of the workbench timer.
 inline constexpr int kTickMilliseconds = 100;
+// Ticks between two reconnect attempts (2 s).
+inline constexpr int kReconnectTicks = 20;
 
 class WorkbenchController {
 public:
@@ -50,6 +53,9 @@ public:
     void ToggleDebug();
     void ToggleCompilerOutput();
     void SourceChanged();
+    // Options > "Reconnect Automatically": after a lost link, try to connect
+    // every 2 s and, when a simulator answers, do a full Connect.
+    void ToggleReconnect();
 
     bool Connected() const { return connected_; }
     // Read back from the TBCompile picture: it is the only record of a success.
@@ -57,6 +63,12 @@ public:
     bool ShowCompilerOutput() const { return showCompilerOutput_; }
     // The process-wide debug switch (DebugMode).
     bool Debugging() const { return debugMode_; }
+    bool ReconnectEnabled() const { return reconnect_; }
+    // A link was lost and the controller is trying to connect again.
+    bool Reconnecting() const { return reconnectPending_; }
+    // Why the last Connect failed or the link was lost, as shown to the
+    // user; "" when the last Connect succeeded and the link still holds.
+    const std::string& LinkProblem() const { return linkProblem_; }
 
     // The machine's two line sinks.
     void ProgramOutputLine(const std::string& line);
@@ -69,6 +81,11 @@ public:
     const MemoryStream& ImageBuffer() const { return image_; }
 
 private:
+    bool OpenLink(int& result, bool probe);  // result: the link's IpcResult
+    void StartProgram();
+    void TryReconnect();
+    void ReportLink(const std::string& line);
+
     WorkbenchView& view_;
     IpcLink& link_;
     Machine& machine_;
@@ -84,6 +101,11 @@ private:
     std::vector<std::string> startMessages_;
     bool connected_ = false;
     bool showCompilerOutput_ = false;
+    bool reconnect_ = false;
+    bool reconnectPending_ = false;
+    int reconnectCountdown_ = 0;
+    std::int64_t ticks_ = 0;  // since the last Connect command
+    std::string linkProblem_;
 };
 
 }  // namespace vorn

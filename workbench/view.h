@@ -54,6 +54,12 @@ public:
 
     // The application's standard error box, for an error that ends a command.
     virtual void ShowError(const std::string& message) = 0;
+
+    // A line about the link: why Connect failed, a lost link, a reconnect.
+    // A window shows it on "Program Output" with the program's own lines.
+    virtual void ShowLinkMessage(const std::string& line) { AppendOutputLine(line); }
+    // Check mark of the menu item "Reconnect Automatically".
+    virtual void SetReconnectChecked(bool checked) { static_cast<void>(checked); }
 };
 
 }  // namespace vorn
