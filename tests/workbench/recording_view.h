@@ -80,6 +80,10 @@ public:
         modified = on;
     }
     void EnableTimer() override { Record("EnableTimer"); }
+    void SetReconnectChecked(bool checked) override {
+        Record(std::string("SetReconnectChecked(") + (checked ? "true" : "false") + ")");
+        reconnectChecked = checked;
+    }
     void ShowError(const std::string& message) override {
         Record("ShowError(" + message + ")");
         errors.push_back(message);
@@ -104,6 +108,7 @@ public:
     int runPicture = kPictureRunIdle;
     std::string connectCaption = "Connect", runHint = "Connect", debugCaption = "Debug";
     bool compilerOutputChecked = false;
+    bool reconnectChecked = false;
     bool modified = false;
 
 private:
