@@ -243,14 +243,12 @@ TEST_F(PosixLink, FrozenServerKillsTheLinkAfterOneExchange) {
     EXPECT_EQ(sim.Command("set 0x0570:4=5"), "0x0570:4=5 (0x00000005)");
     sim.Signal(SIGSTOP);
     link.SetTiming({30, 3});
-    std::uint8_t bytes[4] = {};
-    EXPECT_EQ(link.ReadBlock(bytes, 0x0570, 4), kIpcTimeout);
-    const int sends = counted.SendCalls();
-    EXPECT_EQ(link.WriteBlock("\x09\0\0\0", 0x0570, 4), kIpcTimeout) << "dead: fails at once";
-    EXPECT_EQ(counted.SendCalls(), sends) << "nothing more is sent";
+    EXPECT_EQ(link.WriteBlock("\x09\0\0\0", 0x0570, 4), kIpcTimeout);
+    EXPECT_TRUE(link.Dead());
     sim.Signal(SIGCONT);
     // The thawed server serves the old requests before the new link's, over
-    // a block that holds nothing any more: the failed write is not applied.
+    // a block that holds nothing any more: the write reported as failed is
+    // not applied after all.
     link.Close();
     ASSERT_TRUE(link.Open(0, result)) << "a new link to the same server";
     EXPECT_EQ(link.ReadLong(0x0570), 5);
