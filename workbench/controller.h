@@ -9,18 +9,13 @@
 
 #include "machine/debug_mode.h"
 #include "preprocessor/memory_stream.h"
+#include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
 
 namespace vorn {
 
 class IpcLink;
 class Machine;
-
-// Picture indices of the toolbar buttons.
-inline constexpr int kPictureNotCompiled = 11;  // TBCompile
-inline constexpr int kPictureCompiled = 12;     // TBCompile
-inline constexpr int kPictureRunConnected = 9;  // TBRun while connected
-inline constexpr int kPictureRunIdle = 10;      // TBRun while disconnected
 
 // FSUIPC offset read once per tick to prove the link is alive.
 inline constexpr int HeartbeatOffset = 0x0C48;

@@ -40,7 +40,6 @@ public:
     void ShowError(const std::string& message) override { errors_.push_back(message); }
     // Kept apart from the program's output: a tool reports them its own way.
     void ShowLinkMessage(const std::string& line) override { linkMessages_.push_back(line); }
-    void SetReconnectChecked(bool checked) override { reconnectChecked_ = checked; }
 
     // What the commands left behind.
     const std::string& ExpandedText() const { return expandedText_; }
@@ -60,7 +59,6 @@ public:
     std::vector<std::string> TakeErrors();
     // Lines about the link since the last call, oldest first.
     std::vector<std::string> TakeLinkMessages();
-    bool ReconnectChecked() const { return reconnectChecked_; }
 
 private:
     std::vector<std::string> editorLines_;
@@ -81,7 +79,6 @@ private:
     bool timerEnabled_ = true;
     std::vector<std::string> errors_;
     std::vector<std::string> linkMessages_;
-    bool reconnectChecked_ = false;
 };
 
 }  // namespace vorn

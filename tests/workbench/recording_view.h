@@ -80,10 +80,7 @@ public:
         modified = on;
     }
     void EnableTimer() override { Record("EnableTimer"); }
-    void SetReconnectChecked(bool checked) override {
-        Record(std::string("SetReconnectChecked(") + (checked ? "true" : "false") + ")");
-        reconnectChecked = checked;
-    }
+
     void ShowError(const std::string& message) override {
         Record("ShowError(" + message + ")");
         errors.push_back(message);
@@ -103,12 +100,11 @@ public:
     std::string expanded, compiler;
     std::vector<std::string> output, interpreter, errors;
     int page = kPageSource;
-    bool visiblePages[5] = {true, false, true, false, true};
-    int compilePicture = kPictureNotCompiled;
-    int runPicture = kPictureRunIdle;
+    bool visiblePages[kPageCount] = {true, false, true, false, true, false};
+    int compilePicture = kPicNotCompiled;
+    int runPicture = kPicConnect;
     std::string connectCaption = "Connect", runHint = "Connect", debugCaption = "Debug";
     bool compilerOutputChecked = false;
-    bool reconnectChecked = false;
     bool modified = false;
 
 private:
