@@ -172,7 +172,7 @@ public:
         controller_->ToggleConnection();
         if (ReportErrors(view_)) return kExitCommandError;
         if (!controller_->Connected()) {
-            const bool noServer = controller_->LinkProblem().find("(2: ") != std::string::npos;
+            const bool noServer = controller_->LinkResult() == kIpcNoServer;
             ReportLink(view_, options_.server && noServer ? " - is vorn-sim running?" : "");
             return kExitConnectFailed;
         }

@@ -109,6 +109,7 @@ bool WorkbenchController::OpenLink(int& result, bool probe) {
 void WorkbenchController::StartProgram() {
     connected_ = true;
     linkProblem_.clear();
+    linkResult_ = kIpcOk;
     view_.SetConnectCaption("Disconnect");
     view_.SetRunHint("Disconnect");
     view_.SetRunPicture(kPicDisconnect);
@@ -127,8 +128,9 @@ void WorkbenchController::StartProgram() {
     view_.EnableTimer();
 }
 
-void WorkbenchController::ReportLink(const std::string& line) {
+void WorkbenchController::ReportLink(const std::string& line, int result) {
     linkProblem_ = line;
+    linkResult_ = result;
     view_.ShowLinkMessage(line);
 }
 
@@ -140,7 +142,7 @@ void WorkbenchController::SetConnected(bool on) {
         if (!OpenLink(result, false)) {
             connected_ = false;
             if (result == -1) return;
-            ReportLink("Cannot connect to the simulator (" + CodeAndText(result) + ")");
+            ReportLink("Cannot connect to the simulator (" + CodeAndText(result) + ")", result);
             view_.SelectPage(kPageProgramOutput);
             return;
         }
@@ -171,7 +173,7 @@ void WorkbenchController::TimerTick() {
     if (link_.ReadByte(HeartbeatOffset) == -1) {
         const IpcResult why = link_.LastResult();
         SetConnected(false);
-        ReportLink(LostMessage(why, link_.Timing(), ticks_));
+        ReportLink(LostMessage(why, link_.Timing(), ticks_), why);
         if (reconnect_) {
             view_.ShowLinkMessage("Trying to reconnect every 2 s");
             reconnectPending_ = true;

@@ -64,6 +64,8 @@ public:
     // Why the last Connect failed or the link was lost, as shown to the
     // user; "" when the last Connect succeeded and the link still holds.
     const std::string& LinkProblem() const { return linkProblem_; }
+    // The client's result code behind LinkProblem() (0 when there is none).
+    int LinkResult() const { return linkResult_; }
 
     // The machine's two line sinks.
     void ProgramOutputLine(const std::string& line);
@@ -79,7 +81,7 @@ private:
     bool OpenLink(int& result, bool probe);  // result: the link's IpcResult
     void StartProgram();
     void TryReconnect();
-    void ReportLink(const std::string& line);
+    void ReportLink(const std::string& line, int result);
 
     WorkbenchView& view_;
     IpcLink& link_;
@@ -101,6 +103,7 @@ private:
     int reconnectCountdown_ = 0;
     std::int64_t ticks_ = 0;  // since the last Connect command
     std::string linkProblem_;
+    int linkResult_ = 0;
 };
 
 }  // namespace vorn

@@ -65,6 +65,7 @@ TEST_F(Connection, NoSimulatorIsReportedWithItsCode) {
         "AppendOutputLine(Cannot connect to the simulator (2: no FSUIPC server is running))", "SelectPage(4)"};
     EXPECT_EQ(view.Calls(), expected) << "no captions";
     EXPECT_EQ(controller.LinkProblem(), "Cannot connect to the simulator (2: no FSUIPC server is running)");
+    EXPECT_EQ(controller.LinkResult(), kIpcNoServer);
     EXPECT_FALSE(controller.Connected());
     EXPECT_FALSE(link.IsOpen());
     EXPECT_TRUE(view.errors.empty());
