@@ -50,13 +50,26 @@ public:
     int watchUpdates = 0;
 };
 
-class NoFiles : public FileAccess {
+// As a window does: the growing pages go through the core.
+class WindowView : public RecordingView {
 public:
-    ReadResult Read(const std::string&, std::size_t) override { return {}; }
+    void AppendOutputLine(const std::string& line) override { core->AppendPageLine(kPageProgramOutput, line); }
+    void AppendInterpreterLine(const std::string& line) override { core->AppendPageLine(kPageInterpreter, line); }
+    void ClearOutput() override { core->ClearPage(kPageProgramOutput); }
+    WindowCore* core = nullptr;
+};
+
+// Files that hold `content`, read as the platforms do: never beyond limit + 1 bytes.
+class MemoryFiles : public FileAccess {
+public:
+    ReadResult Read(const std::string&, std::size_t limit) override {
+        return {true, false, content.substr(0, limit + 1), {}};
+    }
     bool WriteAtomically(const std::string&, const std::string&, std::string&) override { return false; }
     std::string AbsolutePath(const std::string& path) override { return path; }
     std::string NativePath(const std::string& path) override { return path; }
     void EnterFolderOf(const std::string&) override {}
+    std::string content;
 };
 
 class WindowCoreTest : public ::testing::Test {
@@ -67,6 +80,7 @@ protected:
           link(faults, clock_),
           machine(link, debug),
           core(view, host, files, link, machine, debug) {
+        view.core = &core;
         core.Start("Vorn");
     }
 
@@ -85,9 +99,9 @@ protected:
     FaultTransport faults;
     IpcLink link;
     Machine machine;
-    RecordingView view;
+    WindowView view;
     RecordingHost host;
-    NoFiles files;
+    MemoryFiles files;
     WindowCore core;
 };
 
@@ -118,6 +132,17 @@ TEST_F(WindowCoreTest, TheUsualLimitIsAHundredThousandLines) {
     for (int i = 0; i < 100001; ++i) core.AppendPageLine(kPageInterpreter, "x");
     ASSERT_EQ(host.pages[kPageInterpreter].size(), 100001u);
     EXPECT_EQ(host.pages[kPageInterpreter].front(), "(1 earlier line dropped)");
+}
+
+TEST_F(WindowCoreTest, OpenTakesFilesUpTo32Mebibytes) {
+    files.content.assign(kMaxSourceFileBytes, 'a');
+    EXPECT_TRUE(core.OpenFile("just.vrn"));
+    EXPECT_EQ(core.FileName(), "just.vrn");
+    files.content += 'a';
+    EXPECT_FALSE(core.OpenFile("over.vrn"));
+    EXPECT_EQ(core.FileName(), "just.vrn");
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.errors[0], "Cannot open file \"over.vrn\". The file is larger than 32 MB.");
 }
 
 TEST_F(WindowCoreTest, WatchIsShownWhileConnectedAndReadWhileOnTop) {
