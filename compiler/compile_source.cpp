@@ -1,6 +1,7 @@
 #include "compiler/compile_source.h"
 
 #include <optional>
+#include <utility>
 
 #include "compiler/codegen.h"
 #include "compiler/script_parser.h"
@@ -39,6 +40,7 @@ public:
     void Reduce(int rule, TScriptParser& parser) override {
         if (failure_) return;
         ParserContext context(parser);
+        generator_.SetSourceLine(parser.Lexer().LineNumber());
         try {
             generator_.Act(rule, context);
         } catch (const Error& error) {
@@ -54,7 +56,13 @@ private:
 
 }  // namespace
 
-bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& image, bool showListing) {
+bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& image, bool showListing,
+                   ProgramMap* map) {
+    if (map) {
+        map->code.clear();
+        map->globals.clear();
+        map->codeWords = 0;
+    }
     source.Rewind();
     listing.Clear();
     image.Clear();
@@ -68,6 +76,11 @@ bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& im
     if (actions.Failure()) throw *actions.Failure();
 
     const bool ok = parser.ErrorCount() == 0;
+    if (ok && map) {
+        map->code = std::move(generator.CodeLines);
+        map->globals = std::move(generator.Globals);
+        map->codeWords = static_cast<std::int32_t>(generator.CodeStream.size());
+    }
     if (ok) {
         // The image is the largest buffer of a compile: it moves, never copies.
         image.Adopt(WriteCodeImage(generator.TakeImage()));

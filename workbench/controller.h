@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "compiler/program_map.h"
 #include "machine/debug_mode.h"
 #include "preprocessor/memory_stream.h"
 #include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
+#include "workbench/watch_model.h"
 
 namespace vorn {
 
@@ -34,6 +36,8 @@ public:
     WorkbenchController(WorkbenchView& view, IpcLink& link, Machine& machine,
                         bool& debugMode = DebugMode);
 
+    // The machine outlives the controller; it must not keep asking it for places.
+    ~WorkbenchController();
     WorkbenchController(const WorkbenchController&) = delete;
     WorkbenchController& operator=(const WorkbenchController&) = delete;
 
@@ -51,6 +55,17 @@ public:
     // Options > "Reconnect Automatically": after a lost link, try to connect
     // every 2 s and, when a simulator answers, do a full Connect.
     void ToggleReconnect();
+
+    // Names the edited text in source places ("prog.vrn:6"); see
+    // LineMap::SetNames for includeFolder. Takes effect at the next compile.
+    void SetSourceName(const std::string& name, const std::string& includeFolder = {});
+    // Beside the image: line map, code lines and globals of the last
+    // successful compile (code and globals empty after a failed one).
+    const ProgramMap& Program() const { return program_; }
+    // The "Watch" page: every global of the running program, read now (the
+    // FSUIPC-bound ones in one exchange). Call it every tick while the page
+    // is shown, and only then. Empty while disconnected.
+    const std::vector<WatchRow>& WatchRows();
 
     bool Connected() const { return connected_; }
     // Read back from the TBCompile picture: it is the only record of a success.
@@ -94,6 +109,8 @@ private:
     MemoryStream expanded_;
     MemoryStream listing_;
     MemoryStream image_;
+    ProgramMap program_;
+    WatchModel watch_;
 
     std::vector<std::string> startMessages_;
     bool connected_ = false;
