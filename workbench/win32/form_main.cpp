@@ -283,6 +283,44 @@ void TForm1::AppendMemoLine(int page, const std::string& line) {
     SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void TForm1::FocusEditor() { SetFocus(editor_->Handle()); }
+
+void TForm1::AppendPageLine(int page, const std::string& line) { AppendMemoLine(page, line); }
+
+void TForm1::DropOldestPageLine(int page, const std::string& note, bool noteIsNew) {
+    HWND memo = memos_[static_cast<std::size_t>(page)];
+    // The memo's own buffer: only the first lines are looked at, so this
+    // costs the same however long the page is.
+    const auto handle = reinterpret_cast<HLOCAL>(SendMessageW(memo, EM_GETHANDLE, 0, 0));
+    const auto* text = static_cast<const wchar_t*>(LocalLock(handle));
+    if (text == nullptr) return;
+    const int length = GetWindowTextLengthW(memo);
+    auto lineEnd = [&](int from) {
+        for (int i = from; i + 1 < length; ++i) {
+            if (text[i] == L'\r' && text[i + 1] == L'\n') return i;
+        }
+        return length;
+    };
+    // The oldest line, or the old note and the oldest line below it, give way to the note.
+    int end = lineEnd(0);
+    if (!noteIsNew && end < length) end = lineEnd(end + 2);
+    LocalUnlock(handle);
+    const std::wstring replacement = Wide(note);
+    SendMessageW(memo, EM_SETSEL, 0, static_cast<LPARAM>(end));
+    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(replacement.c_str()));
+}
+
+void TForm1::ClearPage(int page) { SetWindowTextW(memos_[static_cast<std::size_t>(page)], L""); }
+
+void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        if (!text.empty()) text += "\r\n";
+        text += line;
+    }
+    SetMemoText(kPageWatch, text);
+}
+
 void TForm1::SetExpandedText(const std::string& text) { SetMemoText(kPageExpanded, text); }
 void TForm1::SetCompilerText(const std::string& text) { SetMemoText(kPageCompiler, text); }
 void TForm1::AppendOutputLine(const std::string& line) { AppendMemoLine(kPageProgramOutput, line); }
@@ -418,7 +456,7 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             return reinterpret_cast<LRESULT>(background_);
         }
         case WM_TIMER:
-            if (wp == kTimerId && core_) core_->Controller().TimerTick();
+            if (wp == kTimerId && core_) core_->Tick();
             return 0;
         case WM_CLOSE:
             if (!core_->MayClose()) return 0;

@@ -111,6 +111,12 @@ public:
     int CaretColumn() const override;
     void SelectText(int line, int column, int length) override;
     void SetCaretLabel(const std::string& text) override;
+    void FocusEditor() override;
+    void AppendPageLine(int page, const std::string& line) override;
+    void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) override;
+    void ClearPage(int page) override;
+    int CurrentPage() const override { return selectedPage_; }
+    void SetWatchLines(const std::vector<std::string>& lines) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
