@@ -22,7 +22,11 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include "cli/command.h"
 #include "cli/diagnostics.h"
@@ -63,6 +67,14 @@ void CatchStopSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no restart: a wait in progress sees the signal
     for (int signal : kStopSignals) ::sigaction(signal, &action, nullptr);
+}
+
+bool StdinIsTerminal() {
+#ifdef _WIN32
+    return ::_isatty(0) != 0;
+#else
+    return ::isatty(STDIN_FILENO) != 0;
+#endif
 }
 
 void Complain(const std::string& message) { std::fprintf(stderr, "vornc run: %s\n", message.c_str()); }
@@ -211,7 +223,7 @@ private:
         std::shared_ptr<InputLines> input;
         if (!options_.fast || !counted) {
             input = InputLines::Start();
-            if (::isatty(STDIN_FILENO)) std::fprintf(stderr, "type help for commands, quit to stop\n");
+            if (StdinIsTerminal()) std::fprintf(stderr, "type help for commands, quit to stop\n");
         }
         if (!watch_.Globals().empty()) {
             watch_.Refresh(machine_->DataSegment(), link_.get());

@@ -3,14 +3,13 @@
 // source line, and the bounded page buffer.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "tests/workbench/recording_view.h"
 #include "workbench/line_buffer.h"
@@ -73,7 +72,7 @@ private:
 using Jump = WorkbenchFixture;
 
 TEST_F(Jump, FromACompilerOrOutputLineToItsSourceLine) {
-    const TempFile lib("vorn-jump-lib-" + std::to_string(::getpid()) + ".vrn",
+    const TempFile lib("vorn-jump-lib-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".vrn",
                        "int Half(int v) {\n  int z;\n  z = 0;\n  return v / z;\n}\n");
     controller.SetSourceName("prog.vrn");
     Run({"#define ONE 1", "int a;", "#include \"" + lib.Path() + "\"", "key(Control, 'G') {", "  a = Half(ONE);",
