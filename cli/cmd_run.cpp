@@ -6,8 +6,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
-#include <pthread.h>
-#include <signal.h>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -25,6 +23,8 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -59,6 +59,17 @@ extern "C" void OnInterrupt(int) {
 
 // Ctrl+C, kill and a closed terminal all end the run the same clean way:
 // hot keys released, link closed, block removed.
+#ifdef _WIN32
+constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+
+void CatchStopSignals() {
+    for (int signal : kStopSignals) std::signal(signal, OnInterrupt);
+}
+
+struct StopSignalsBlocked {
+    StopSignalsBlocked() {}  // Windows delivers them on a thread of its own anyway
+};
+#else
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void CatchStopSignals() {
@@ -68,6 +79,24 @@ void CatchStopSignals() {
     action.sa_flags = 0;  // no restart: a wait in progress sees the signal
     for (int signal : kStopSignals) ::sigaction(signal, &action, nullptr);
 }
+
+// While it lives, threads started by this one do not take the stop signals.
+class StopSignalsBlocked {
+public:
+    StopSignalsBlocked() {
+        sigset_t stop;
+        sigemptyset(&stop);
+        for (int signal : kStopSignals) sigaddset(&stop, signal);
+        ::pthread_sigmask(SIG_BLOCK, &stop, &old_);
+    }
+    ~StopSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+    StopSignalsBlocked(const StopSignalsBlocked&) = delete;
+    StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
+
+private:
+    sigset_t old_;
+};
+#endif
 
 bool StdinIsTerminal() {
 #ifdef _WIN32
@@ -88,10 +117,7 @@ public:
         auto lines = std::make_shared<InputLines>();
         // The stop signals go to the tick loop's thread, never to a read
         // that would take them for the end of input.
-        sigset_t stop, old;
-        sigemptyset(&stop);
-        for (int signal : kStopSignals) sigaddset(&stop, signal);
-        ::pthread_sigmask(SIG_BLOCK, &stop, &old);
+        const StopSignalsBlocked blocked;
         // Detached: a read blocked on a terminal must not hold up the exit.
         std::thread([lines] {
             std::string line;
@@ -105,7 +131,6 @@ public:
             lines->ended_ = true;
             lines->ready_.notify_one();
         }).detach();
-        ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
         return lines;
     }
 
