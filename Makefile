@@ -50,7 +50,7 @@ test-fuzz: bootstrap
 	build-fuzz/fuzz/fuzz_compiler $(FUZZ_FLAGS) build-fuzz/corpus-compiler fuzz/regressions/compiler
 	build-fuzz/fuzz/fuzz_server $(FUZZ_FLAGS) build-fuzz/corpus-server fuzz/regressions/server
 
-# vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, no extra DLLs),
+# vorn.exe, vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, system DLLs only),
 # and their tests under Wine.
 windows: bootstrap
 	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \

@@ -194,6 +194,19 @@ void PosixServer::StopOnSignals() {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+// Waits ms, or less when Stop() comes first (then false).
+bool PosixServer::Pause(std::uint32_t ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!stop_.load()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
+        if (left <= 0) return true;
+        pollfd p{wakeRead_, POLLIN, 0};
+        ::poll(&p, 1, int(left) + 1);
+    }
+    return false;
+}
+
 void PosixServer::SetTicker(std::uint32_t periodMs, std::function<void()> tick) {
     tickPeriodMs_ = tick ? periodMs : 0;
     tick_ = std::move(tick);
@@ -223,7 +236,7 @@ bool PosixServer::ServeRequest(Connection& c) {
 
     const SimServerOptions& options = server_.Options();
     if (options.neverAnswer) return true;
-    if (options.delayMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
+    if (options.delayMs != 0 && !Pause(options.delayMs)) return true;  // stopping
 
     std::uint32_t answer = 0;
     // Only a client block of this IPC name.

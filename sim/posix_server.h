@@ -52,6 +52,7 @@ private:
     void Accept(int listenFd);
     bool ServeRequest(Connection& c);
     std::uint32_t ProcessClientBlock(int blockFd);
+    bool Pause(std::uint32_t ms);
     void Close();
 
     SimServer& server_;
