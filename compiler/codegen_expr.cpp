@@ -6,7 +6,7 @@
 #include "compiler/codegen.h"
 #include "compiler/int_literal.h"
 #include "machine/ins_set.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
 
 namespace vorn {
 

@@ -5,7 +5,7 @@
 #include "compiler/codegen.h"
 #include "compiler/script_parser.h"
 #include "machine/code_image.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
 
 namespace vorn {
 
