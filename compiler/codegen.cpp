@@ -12,15 +12,15 @@ namespace vorn {
 
 const std::string& CodeGenerator::Text(std::int32_t index) const {
     static const std::string kNone;
-    return context_ ? context_->NameText(index) : kNone;
+    return parser_ ? parser_->NameText(index) : kNone;
 }
 
 void CodeGenerator::Report(const std::string& message) {
-    if (context_) context_->ReportError(message);
+    if (parser_) parser_->ReportError(message);
 }
 
 void CodeGenerator::ListLine(const std::string& text) {
-    if (ShowListing && context_) context_->WriteListingLine(text);
+    if (ShowListing && parser_) parser_->WriteListingLine(text);
 }
 
 void CodeGenerator::EmitWord(std::int32_t value) { CodeStream.push_back(value); }

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "compiler/codegen_context.h"
 #include "compiler/int_stack.h"
+#include "compiler/script_parser.h"
 #include "compiler/symbol_table.h"
 #include "machine/code_image.h"
 #include "preprocessor/memory_stream.h"
+#include "support/error.h"
 
 namespace vorn {
 
@@ -21,12 +22,13 @@ constexpr int kKeyTableRows = kMaxKeyRoutines;
 // segment, so allocations stop 4 bytes short of the frame region.
 constexpr std::int32_t kDataLimit = kFrameBase - 4;
 
-class CodeGenerator {
+class CodeGenerator final : public SemanticActions {
 public:
     explicit CodeGenerator(bool showListing) : ShowListing(showListing) {}
 
-    // Runs the action of a grammar rule (1..102); other numbers do nothing.
-    void Act(int rule, ActionContext& context);
+    // Runs the action of a grammar rule (1..102, codegen_actions.cpp); other
+    // numbers do nothing.
+    void Reduce(int rule, TScriptParser& parser) override;
 
     // The image of everything generated (only meaningful without errors);
     // the code moves into it.
@@ -94,6 +96,8 @@ public:
     };
     std::array<KeyRow, kKeyTableRows> KeyTable{};
     std::int32_t KeyCount = 0;
+    // The error that ended the compile inside an action, if any.
+    std::optional<Error> Failure;
 
 private:
     const std::string& Text(std::int32_t index) const;
@@ -104,7 +108,7 @@ private:
     // The entry for a name used as a variable; reports a routine name.
     bool IsRoutineMisuse(std::int32_t index, std::int32_t name);
 
-    ActionContext* context_ = nullptr;
+    TScriptParser* parser_ = nullptr;   // set while an action runs
     bool dataFullReported_ = false;
 };
 
