@@ -28,8 +28,6 @@ inline constexpr int kProcessSlots = 101;
 inline constexpr int kStackSlots = 51;
 inline constexpr int kRunBudget = 500;
 inline constexpr int kFirstSequenceSlot = 56;  // SSQ hands out 56..100
-inline constexpr int kHotKeyEntries = 56;      // FSUIPC 0x3210..0x32EF
-inline constexpr std::uint16_t kHotKeyTable = 0x3210;
 
 class Machine {
 public:

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "machine/code_image.h"
 #include "machine/executor.h"
 #include "machine/machine.h"
@@ -9,8 +10,8 @@
 namespace vorn {
 namespace {
 
-std::uint16_t EntryOffset(int i) { return static_cast<std::uint16_t>(kHotKeyTable + 4 * i); }
-std::uint16_t FlagOffset(int i) { return static_cast<std::uint16_t>(kHotKeyTable + 3 + 4 * i); }
+std::uint16_t EntryOffset(int i) { return static_cast<std::uint16_t>(kOffsetHotKeyTable + 4 * i); }
+std::uint16_t FlagOffset(int i) { return static_cast<std::uint16_t>(kOffsetHotKeyTable + 3 + 4 * i); }
 
 }  // namespace
 

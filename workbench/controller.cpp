@@ -4,6 +4,7 @@
 
 #include "compiler/compile_source.h"
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "machine/machine.h"
 #include "preprocessor/expand.h"
 
@@ -105,7 +106,7 @@ void WorkbenchController::SetConnected(bool on) {
 
 void WorkbenchController::TimerTick() {
     if (!connected_) return;
-    if (link_.ReadByte(HeartbeatOffset) == -1) {
+    if (link_.ReadByte(kOffsetHeartbeat) == -1) {
         SetConnected(false);
         return;
     }

@@ -21,8 +21,6 @@ inline constexpr int kPictureCompiled = 12;     // TBCompile
 inline constexpr int kPictureRunConnected = 9;  // TBRun while connected
 inline constexpr int kPictureRunIdle = 10;      // TBRun while disconnected
 
-// FSUIPC offset read once per tick to prove the link is alive.
-inline constexpr int HeartbeatOffset = 0x0C48;
 // Simulator version asked for at Connect: 0 accepts any.
 inline constexpr int kRequestedSimVersion = 0;
 // Period of the workbench timer.

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "tests/fsuipc/link_rig.h"
 

@@ -14,6 +14,7 @@
 
 #include "fsuipc/fault_transport.h"
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/posix_transport.h"
 #include "fsuipc/request_block.h"
 #include "sim/sim_process.h"

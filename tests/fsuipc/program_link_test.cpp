@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "fsuipc/ipc.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "sim/inprocess_transport.h"
 #include "sim/sim_server.h"

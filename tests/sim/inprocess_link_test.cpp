@@ -3,6 +3,7 @@
 
 #include "fsuipc/fault_transport.h"
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "sim/inprocess_transport.h"
 #include "sim/sim_server.h"
