@@ -70,10 +70,7 @@ std::int32_t CodeGenerator::Allocate(std::size_t count, const void* bytes) {
 CodeImage CodeGenerator::TakeImage() {
     CodeImage image{};
     image.dataEnd = DataPtr + 4;
-    for (std::int32_t i = 0; i < KeyCount; ++i) {
-        const KeyRow& row = KeyTable[static_cast<std::size_t>(i)];
-        image.keys.push_back({row.position / 4, row.key, row.modifier, row.paramAddress});
-    }
+    image.keys = std::move(KeyRoutines);
     for (std::int32_t i = 0; i < LabelCount; ++i) image.labels.push_back(LabelTable[static_cast<std::size_t>(i)] / 4);
     image.code = std::move(CodeStream);
     CodeStream.clear();

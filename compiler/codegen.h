@@ -2,7 +2,6 @@
 // The compiler back end: the semantic actions that declare symbols, lay out
 // the data segment, emit stack-machine code, write the listing and collect
 // what the code image needs. One generator lives for one compile.
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,7 +16,6 @@
 
 namespace vorn {
 
-constexpr int kKeyTableRows = kMaxKeyRoutines;
 // The image's data segment end (last address + 4) must stay inside the data
 // segment, so allocations stop 4 bytes short of the frame region.
 constexpr std::int32_t kDataLimit = kFrameBase - 4;
@@ -91,11 +89,7 @@ public:
     MemoryStream DataStream;
     std::int32_t LabelCount = 0;
     std::vector<std::int32_t> LabelTable = std::vector<std::int32_t>(100, 0);
-    struct KeyRow {
-        std::int32_t position, key, modifier, paramAddress;
-    };
-    std::array<KeyRow, kKeyTableRows> KeyTable{};
-    std::int32_t KeyCount = 0;
+    std::vector<CodeImage::KeyRoutine> KeyRoutines;   // at most kMaxKeyRoutines
     // The error that ended the compile inside an action, if any.
     std::optional<Error> Failure;
 

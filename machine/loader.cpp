@@ -42,18 +42,10 @@ bool Machine::Load(std::span<const std::uint8_t> image, const LineSink& trace, c
     loadError_.clear();
     hotKeySlot_.fill(-1);
 
-    const std::size_t keys = img.keys.size();
-    keyEntry_.resize(keys);
-    keyCode_.resize(keys);
-    keyModifier_.resize(keys);
-    keyParam_.resize(keys);
-    send("Proc Size       " + std::to_string(keys));
-    for (std::size_t i = 0; i < keys; ++i) {
-        const CodeImage::KeyRoutine& k = img.keys[i];
-        keyEntry_[i] = k.entryPoint;
-        keyCode_[i] = k.keyCode;
-        keyModifier_[i] = k.modifier;
-        keyParam_[i] = k.paramAddress;
+    keys_ = std::move(img.keys);
+    send("Proc Size       " + std::to_string(keys_.size()));
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        const CodeImage::KeyRoutine& k = keys_[i];
         send(Line("Proc[%d]=%d,%d,%d,%X", static_cast<int>(i), k.entryPoint, k.keyCode, k.modifier,
                   static_cast<unsigned>(k.paramAddress)));
     }
