@@ -12,19 +12,13 @@
 #include "machine/code_image.h"
 #include "machine/decoded.h"
 #include "machine/ins_set.h"
+#include "support/format.h"
 
 namespace vorn {
 namespace {
 
 constexpr const char* kOverflow = "stack overflow";
 constexpr const char* kUnderflow = "stack underflow";
-
-template <typename... Args>
-void Append(std::string& line, const char* fmt, Args... args) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    line += buf;
-}
 
 // One comparison for both kinds: ints compare as ints, anything else as doubles.
 template <typename T>
@@ -115,7 +109,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
         const DecodedIns& d = code[pc];
         if constexpr (Debug) {
             line_.clear();
-            Append(line_, "Process:%.3d, PC %.4d: %s", slot_, pc, MnemonicOf(pc < codeSize ? m_.code_[pc] : 0));
+            AppendFormat(line_, "Process:%.3d, PC %.4d: %s", slot_, pc, MnemonicOf(pc < codeSize ? m_.code_[pc] : 0));
         }
         switch (d.op) {
         case kOpHLT:
@@ -127,12 +121,12 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
             std::int32_t v;
             std::memcpy(&v, data + d.c, 4);
             PushInt(v);
-            if constexpr (Debug) Append(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
+            if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
             pc += 3;
             break;
         }
         case kOpPushV:
-            if constexpr (Debug) Append(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
+            if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
             if (!LoadValue(d.a, d.b)) goto fault;
             pc += 3;
             VORN_LINK_CHECK();
@@ -141,14 +135,14 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
         case kOpPushC:
             VORN_NEED_PUSH(1);
             PushInt(d.a);
-            if constexpr (Debug) Append(line_, " %d", d.a);
+            if constexpr (Debug) AppendFormat(line_, " %d", d.a);
             pc += 2;
             break;
 
         case kOpIFF: {
             VORN_NEED_POP(1);
             const std::int32_t c = PopInt();
-            if constexpr (Debug) Append(line_, " goto L%d, location %d, result=%d", d.a, d.b, c);
+            if constexpr (Debug) AppendFormat(line_, " goto L%d, location %d, result=%d", d.a, d.b, c);
             if (c == 0) {
                 if (d.b < 0) VORN_FAULT("jump outside the code");
                 pc = d.b;
@@ -158,7 +152,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
             break;
         }
         case kOpGOTO:
-            if constexpr (Debug) Append(line_, " L%d, location %d", d.a, d.b);
+            if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d.a, d.b);
             if (d.b < 0) VORN_FAULT("jump outside the code");
             pc = d.b;
             break;
@@ -276,7 +270,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
             break;
         }
         case kOpCALL:
-            if constexpr (Debug) Append(line_, " L%d, location %d", d.a, d.b);
+            if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d.a, d.b);
             VORN_NEED_PUSH(1);
             if (d.b < 0) VORN_FAULT("jump outside the code");
             PushInt(pc + 2);
@@ -289,7 +283,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
             const Value v = PopValue();
             const std::int32_t r = PopInt();
             PushValue(v);
-            if constexpr (Debug) Append(line_, " to %d", r);
+            if constexpr (Debug) AppendFormat(line_, " to %d", r);
             if (r < 0 || r >= codeSize) VORN_FAULT("return outside the code");
             pc = r;
             break;
