@@ -5,6 +5,7 @@
 
 #include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
+#include "tests/fakes/test_clock.h"
 #include "tests/fsuipc/link_rig.h"
 
 namespace vorn {

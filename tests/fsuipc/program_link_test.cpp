@@ -8,6 +8,7 @@
 #include "fsuipc/request_block.h"
 #include "sim/inprocess_transport.h"
 #include "sim/sim_server.h"
+#include "tests/fakes/test_clock.h"
 
 namespace vorn {
 namespace {
@@ -18,10 +19,7 @@ protected:
     void TearDown() override { SetProgramTransport(nullptr); }
 
     SimServer server;
-    class NoWait : public IpcClock {
-    public:
-        void Sleep(std::uint32_t) override {}
-    } clock;
+    RecordingClock clock;
 };
 
 TEST_F(ProgramLinkTest, FreeFunctionsDriveTheOneLink) {

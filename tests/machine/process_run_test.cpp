@@ -1,5 +1,6 @@
 // Running processes tick by tick: the budget, debug mode's single steps and
 // trace lines, WAIT timing, SSQ scheduling, illegal instructions.
+#include "tests/fakes/test_clock.h"
 #include "tests/machine/machine_test_util.h"
 
 namespace vorn::test {
@@ -57,7 +58,7 @@ TEST_F(ProcessRun, NormalRunUsesTheWholeBudget) {
 // Runs `a` once for 500 instructions and once in 500 debug steps; the
 // machine state must be the same.
 void ExpectSameStateBothWays(const Asm& a, std::vector<std::uint8_t> data, int ticks) {
-    InstantClock clock;
+    RecordingClock clock;
     SimServer server;
     InProcessTransport transport(server, "FS98MAIN", clock);
     IpcLink link(transport, clock);
