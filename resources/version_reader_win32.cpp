@@ -1,8 +1,9 @@
 // The about box's values on Windows: read from the running program's own
 // version resource, as the about box has always done there.
-#include "workbench/gui/version_reader.h"
+#include "workbench/version_reader.h"
 
 #include "resources/version_resource.h"
+#include "workbench/text_codec.h"
 
 namespace vorn {
 
@@ -16,8 +17,8 @@ VersionInfo ReadVersionInfo() {
     info.release = resource->fileVersion[2];
     info.build = resource->fileVersion[3];
     // The string table is code page 1252.
-    info.fileDescription = QString::fromLatin1(resource->fileDescription.c_str());
-    info.productName = QString::fromLatin1(resource->productName.c_str());
+    info.fileDescription = Latin1ToUtf8(resource->fileDescription);
+    info.productName = Latin1ToUtf8(resource->productName);
     return info;
 }
 

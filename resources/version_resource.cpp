@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "workbench/gui/version_info.h"
+#include "workbench/version_info.h"
 
 namespace vorn {
 

@@ -48,7 +48,7 @@ void WorkbenchController::Compile() {
         const bool ok = CompileSource(expanded_, listing_, image_, showCompilerOutput_);
         // A failed compile leaves no image; clearing the picture keeps Connect
         // from handing that empty image to the machine.
-        view_.SetCompilePicture(ok ? kPictureCompiled : kPictureNotCompiled);
+        view_.SetCompilePicture(ok ? kPicCompiled : kPicNotCompiled);
     } catch (const std::exception& e) {
         // The command ends here: picture, connection and "Compiler" page stay.
         view_.ShowError(e.what());
@@ -72,13 +72,13 @@ void WorkbenchController::ToggleConnection() {
 
 void WorkbenchController::SetConnected(bool on) {
     if (on) {
-        if (view_.CompilePicture() != kPictureCompiled) return;
+        if (view_.CompilePicture() != kPicCompiled) return;
         IpcResult result = kIpcOk;
         connected_ = link_.Open(kRequestedSimVersion, result);
         if (!connected_) return;
         view_.SetConnectCaption("Disconnect");
         view_.SetRunHint("Disconnect");
-        view_.SetRunPicture(kPictureRunConnected);
+        view_.SetRunPicture(kPicDisconnect);
         if (!machine_.Load(image_.Bytes(), trace_)) {
             // Nothing may run from an image the loader refused.
             const std::string why = machine_.LoadError();
@@ -96,7 +96,7 @@ void WorkbenchController::SetConnected(bool on) {
     }
     view_.SetConnectCaption("Connect");
     view_.SetRunHint("Connect");
-    view_.SetRunPicture(kPictureRunIdle);
+    view_.SetRunPicture(kPicConnect);
     connected_ = false;
     // The link is still open here, so the hot-key withdrawals reach FSUIPC.
     machine_.Stop();
@@ -132,11 +132,11 @@ void WorkbenchController::ToggleCompilerOutput() {
 }
 
 void WorkbenchController::SourceChanged() {
-    view_.SetCompilePicture(kPictureNotCompiled);
+    view_.SetCompilePicture(kPicNotCompiled);
     view_.SetModified(true);
 }
 
-bool WorkbenchController::Compiled() const { return view_.CompilePicture() == kPictureCompiled; }
+bool WorkbenchController::Compiled() const { return view_.CompilePicture() == kPicCompiled; }
 
 void WorkbenchController::ProgramOutputLine(const std::string& line) { view_.AppendOutputLine(line); }
 

@@ -8,18 +8,13 @@
 
 #include "machine/debug_mode.h"
 #include "preprocessor/memory_stream.h"
+#include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
 
 namespace vorn {
 
 class IpcLink;
 class Machine;
-
-// Picture indices of the toolbar buttons.
-inline constexpr int kPictureNotCompiled = 11;  // TBCompile
-inline constexpr int kPictureCompiled = 12;     // TBCompile
-inline constexpr int kPictureRunConnected = 9;  // TBRun while connected
-inline constexpr int kPictureRunIdle = 10;      // TBRun while disconnected
 
 // Simulator version asked for at Connect: 0 accepts any.
 inline constexpr int kRequestedSimVersion = 0;
@@ -48,6 +43,9 @@ public:
     void ToggleDebug();
     void ToggleCompilerOutput();
     void SourceChanged();
+    // The "Reconnect Automatically" switch.
+    void ToggleReconnect() { reconnect_ = !reconnect_; }
+    bool ReconnectEnabled() const { return reconnect_; }
 
     bool Connected() const { return connected_; }
     // Read back from the TBCompile picture: it is the only record of a success.
@@ -82,6 +80,7 @@ private:
     std::vector<std::string> startMessages_;
     bool connected_ = false;
     bool showCompilerOutput_ = false;
+    bool reconnect_ = false;
 };
 
 }  // namespace vorn

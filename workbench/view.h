@@ -6,13 +6,16 @@
 
 namespace vorn {
 
-// Page indices of the page control, in tab order.
+// Page indices of the page control, in tab order (the order of the pages in
+// the component table).
 enum PageIndex : int {
     kPageSource = 0,
     kPageExpanded = 1,
     kPageCompiler = 2,
     kPageInterpreter = 3,
     kPageProgramOutput = 4,
+    kPageWatch = 5,
+    kPageCount = 6,
 };
 
 class WorkbenchView {
@@ -30,10 +33,10 @@ public:
     virtual void ClearOutput() = 0;
 
     virtual void SelectPage(int index) = 0;
-    // Show or hide the tab of one page (only "Expanded" and "Interpreter" are ever hidden).
+    // Show or hide the tab of one page ("Expanded", "Interpreter" and "Watch" are hidden at times).
     virtual void SetPageVisible(int index, bool visible) = 0;
 
-    // Picture index of TBCompile: 11 not compiled, 12 compiled.
+    // Picture of TBCompile: kPicNotCompiled or kPicCompiled.
     virtual void SetCompilePicture(int index) = 0;
     virtual int CompilePicture() const = 0;
     // Caption of MNConnect, hint and picture of TBRun.

@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "gui_test_support.h"
+#include "tests/workbench/window_cases.h"
 
 using namespace vorn;
 using namespace vorn::test;
@@ -77,7 +78,7 @@ private slots:
         QVERIFY(WriteFile(path, "int a;\r\nint b;\nint c;\rint d;\r\n"));
         f->form.SetCompilePicture(12);
         ModalScript script({ChooseFile(path)});
-        f->form.TBFileOpenClick();
+        f->form.Run(Command::kFileOpen);
         QCOMPARE(script.Handled(), 1);
         QCOMPARE(f->form.FileName(), path);
         QCOMPARE(f->form.windowTitle(), "Vorn - " + path);
@@ -92,7 +93,7 @@ private slots:
         Editor()->setPlainText("keep me");
         f->form.SetModified(false);
         ModalScript script({CancelDialog()});
-        f->form.TBFileOpenClick();
+        f->form.Run(Command::kFileOpen);
         QCOMPARE(script.Handled(), 1);
         QCOMPARE(f->form.windowTitle(), QString("Vorn"));
         QCOMPARE(Editor()->toPlainText(), QString("keep me"));
@@ -130,7 +131,7 @@ private slots:
         QCOMPARE(Editor()->toPlainText(), QString("int good;"));
         // The next Save still goes to the file that was open.
         Editor()->setPlainText("int better;");
-        f->form.TBFileSaveClick();
+        f->form.Run(Command::kFileSave);
         QCOMPARE(ReadAll(good), QByteArray("int better;\r\n"));
         if (name == "huge.vrn") QCOMPARE(ReadAll(Path(name)).left(9), QByteArray(9, '\0'));
     }
@@ -139,7 +140,7 @@ private slots:
         const QString path = Path("first.vrn");
         QVERIFY(WriteFile(path, "int x;\r\n"));
         QVERIFY(f->form.OpenFile(path));
-        f->form.TBFileNewClick();
+        f->form.Run(Command::kFileNew);
         QCOMPARE(f->form.windowTitle(), QString("Vorn - "));
         QVERIFY(f->form.FileName().isEmpty());
         QCOMPARE(Editor()->toPlainText(), QString("int x;"));
@@ -150,7 +151,7 @@ private slots:
             dialogName = w->objectName();
             ChooseFile(other)(w);
         }});
-        f->form.TBFileSaveClick();
+        f->form.Run(Command::kFileSave);
         QCOMPARE(dialogName, QString("SaveDialog1"));
         QCOMPARE(f->form.FileName(), other);
         QCOMPARE(f->form.windowTitle(), "Vorn - " + other);
@@ -164,7 +165,7 @@ private slots:
         Editor()->setPlainText("int a;\n\nkey(Control, 'G') { }\n");
         QVERIFY(f->form.Modified());
         ModalScript script({ChooseFile(path)});
-        f->form.SaveAsClick();
+        f->form.Run(Command::kFileSaveAs);
         QCOMPARE(script.Handled(), 1);
         QCOMPARE(ReadAll(path), QByteArray("int a;\r\n\r\nkey(Control, 'G') { }\r\n"));
         QVERIFY(!f->form.Modified());
@@ -175,7 +176,7 @@ private slots:
     void cancelledSaveAsChangesNothing() {
         Editor()->setPlainText("unsaved");
         ModalScript script({CancelDialog()});
-        f->form.TBFileSaveClick();
+        f->form.Run(Command::kFileSave);
         QCOMPARE(script.Handled(), 1);
         QVERIFY(f->form.Modified());
         QVERIFY(f->form.FileName().isEmpty());
@@ -191,7 +192,7 @@ private slots:
         {
             ModalScript script({Answer(QMessageBox::Ok, &shown)});
             FileSizeLimit full(4096);
-            f->form.TBFileSaveClick();
+            f->form.Run(Command::kFileSave);
             QCOMPARE(script.Handled(), 1);
         }
         QVERIFY2(shown.startsWith("Cannot create file \"" + path + "\""), qPrintable(shown));
@@ -226,12 +227,21 @@ private slots:
         QVERIFY(!f->form.isVisible());
     }
 
-    void bytesOutsideTheSystemEncodingSurviveOpenAndSave() {
-        const QString path = Path("latin.vrn");
-        const QByteArray bytes("// caf\xe9 \xff\r\nint a;\r\n");
+    // Open then Save leaves a file in CR LF form byte for byte as it was:
+    // a last empty line, and bytes that are not UTF-8, included.
+    void untouchedFileSurvivesOpenAndSave_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const LineEndCase& c : kLineEndCases) {
+            if (c.bytes == c.written) QTest::newRow(c.name) << QByteArray::fromStdString(c.bytes);
+        }
+        QTest::newRow("not UTF-8") << QByteArray("// caf\xe9 \xff\r\nint a;\r\n");
+    }
+    void untouchedFileSurvivesOpenAndSave() {
+        QFETCH(QByteArray, bytes);
+        const QString path = Path("kept.vrn");
         QVERIFY(WriteFile(path, bytes));
         QVERIFY(f->form.OpenFile(path));
-        f->form.TBFileSaveClick();
+        f->form.Run(Command::kFileSave);
         QCOMPARE(ReadAll(path), bytes);
     }
 };

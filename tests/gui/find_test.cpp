@@ -1,5 +1,5 @@
-// Find and Search Again: the column rules, case folding, no wrapping, the
-// not-found message, and the find dialog's options.
+// Find and Search Again through the window: the dialog's options, selections,
+// F3 and the not-found message (the search rules themselves: window_cases.h).
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -9,7 +9,6 @@
 #include <QTextBlock>
 
 #include "gui_test_support.h"
-#include "workbench/gui/text_search.h"
 
 using namespace vorn;
 using namespace vorn::test;
@@ -46,39 +45,8 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void searchRules_data() {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<bool>("matchCase");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("expected");  // "line:column" or the not-found message
-        const QStringList code{"int Alpha;", "alpha = 1;", "ALPHA = 2;"};
-        QTest::newRow("capitals find mixed case") << code << "ALPHA" << 0 << false << 0 << "0:4";
-        QTest::newRow("match case skips other cases") << code << "ALPHA" << 0 << true << 0 << "2:0";
-        QTest::newRow("match case exact") << code << "alpha" << 0 << true << 0 << "1:0";
-        QTest::newRow("start column counts") << QStringList{"abab"} << "ab" << 1 << false << 0 << "0:2";
-        QTest::newRow("later lines from column 0") << QStringList{"ab", "xab"} << "ab" << 1 << false << 0 << "1:1";
-        QTest::newRow("caret beyond line end") << QStringList{"ab", "ab"} << "a" << 9 << false << 0 << "1:0";
-        QTest::newRow("never wraps") << code << "int" << 0 << false << 1 << "int not found";
-        QTest::newRow("not found in lower case") << code << "ZZZ" << 0 << false << 0 << "zzz not found";
-        QTest::newRow("not found as typed") << code << "ZZZ" << 0 << true << 0 << "ZZZ not found";
-        QTest::newRow("empty search text") << code << "" << 0 << false << 0 << " not found";
-        QTest::newRow("empty text") << QStringList{} << "x" << 0 << false << 0 << "x not found";
-    }
-    void searchRules() {
-        QFETCH(QStringList, lines);
-        QFETCH(QString, text);
-        QFETCH(int, col);
-        QFETCH(bool, matchCase);
-        QFETCH(int, row);
-        QFETCH(QString, expected);
-        const SearchResult r = Search(lines, text, col, matchCase, row);
-        QCOMPARE(r.found ? QString("%1:%2").arg(r.line).arg(r.column) : NotFoundMessage(r), expected);
-    }
-
     void dialogOffersOnlyMatchCaseAndStaysOpen() {
-        f->form.Find1Click();
+        f->form.Run(Command::kFind);
         QVERIFY(Dialog()->isVisible());
         QVERIFY(!Dialog()->isModal());
         QVERIFY(!Dialog()->findChild<QGroupBox*>("Direction")->isEnabled());
@@ -94,7 +62,7 @@ private slots:
     void capitalsFindAWordInMixedCase() {
         Editor()->setPlainText("int x;\nWhile (x) { }");
         PutCaret(0, 0);
-        f->form.Find1Click();
+        f->form.Run(Command::kFind);
         SetFind("WHILE", false);
         ClickFindNext();
         QCOMPARE(Selection(), QString("1:0-5"));
@@ -104,7 +72,7 @@ private slots:
     void findingAgainFromTheDialogContinuesAfterTheMatch() {
         Editor()->setPlainText("abab ab");
         PutCaret(0, 0);
-        f->form.Find1Click();
+        f->form.Run(Command::kFind);
         SetFind("ab", true);
         ClickFindNext();
         QCOMPARE(Selection(), QString("0:0-2"));
@@ -117,7 +85,7 @@ private slots:
     void searchAgainSkipsAnAdjacentOccurrence() {
         Editor()->setPlainText("ababxab");
         PutCaret(0, 0);
-        f->form.Find1Click();
+        f->form.Run(Command::kFind);
         SetFind("ab", true);
         ClickFindNext();
         QCOMPARE(Selection(), QString("0:0-2"));
@@ -127,7 +95,7 @@ private slots:
 
     void f3WorksWithTheDialogClosed() {
         Editor()->setPlainText("x y x");
-        f->form.Find1Click();
+        f->form.Run(Command::kFind);
         SetFind("x", true);
         Dialog()->close();
         PutCaret(0, 0);
@@ -141,7 +109,7 @@ private slots:
     void notFoundShowsThePlainMessageAndLeavesTheCaret() {
         Editor()->setPlainText("alpha\nbeta");
         PutCaret(1, 2);
-        f->form.Find1Click();
+        f->form.Run(Command::kFind);
         SetFind("ALPHA", false);
         QString text;
         QMessageBox::Icon icon = QMessageBox::Warning;
@@ -165,16 +133,16 @@ private slots:
         Editor()->setPlainText("anything");
         QString text;
         ModalScript script({Answer(QMessageBox::Ok, &text)});
-        f->form.SearchAgain1Click();  // the dialog was never shown: its text is empty
+        f->form.Run(Command::kSearchAgain);  // the dialog was never shown: its text is empty
         QCOMPARE(script.Handled(), 1);
         QCOMPARE(text, QString(" not found"));
     }
 
     void dialogKeepsItsSettingsBetweenShows() {
-        f->form.Find1Click();
+        f->form.Run(Command::kFind);
         SetFind("keep", true);
         Dialog()->close();
-        f->form.Find1Click();
+        f->form.Run(Command::kFind);
         QCOMPARE(Dialog()->findChild<QLineEdit*>("FindWhat")->text(), QString("keep"));
         QVERIFY(Dialog()->findChild<QCheckBox*>("MatchCase")->isChecked());
     }

@@ -22,7 +22,7 @@
 #include "machine/debug_mode.h"
 #include "machine/machine.h"
 #include "workbench/controller.h"
-#include "workbench/gui/form_main.h"
+#include "workbench/qt/form_main.h"
 
 namespace vorn::test {
 

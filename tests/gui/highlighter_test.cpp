@@ -9,7 +9,7 @@
 #include <QTextLayout>
 
 #include "compiler/keywords.h"
-#include "workbench/gui/source_highlighter.h"
+#include "workbench/qt/source_highlighter.h"
 
 using namespace vorn;
 

@@ -36,8 +36,8 @@ private:
     QPlainTextEdit* Editor() { return f->form.findChild<QPlainTextEdit*>("JVHLEditor1"); }
 
     void Run(const QString& command) {
-        if (command == "new") f->form.TBFileNewClick();
-        if (command == "open") f->form.TBFileOpenClick();
+        if (command == "new") f->form.Run(Command::kFileNew);
+        if (command == "open") f->form.Run(Command::kFileOpen);
         if (command == "close") f->form.close();
     }
 
@@ -81,7 +81,7 @@ private slots:
             // Escape answers Cancel.
             QTest::keyClick(box, Qt::Key_Escape);
         }});
-        f->form.TBFileNewClick();
+        f->form.Run(Command::kFileNew);
         QCOMPARE(script.Handled(), 1);
         QCOMPARE(icon, QMessageBox::Warning);
         QCOMPARE(title, QString("Vorn"));
@@ -95,7 +95,7 @@ private slots:
 
     void enterAnswersYes() {
         ModalScript script({[](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }});
-        f->form.TBFileNewClick();
+        f->form.Run(Command::kFileNew);
         QCOMPARE(script.Handled(), 1);
         QCOMPARE(ReadAll(first), QByteArray("edited text\r\n"));
         QVERIFY(!f->form.Modified());
@@ -154,7 +154,7 @@ private slots:
     void noPromptWithoutChanges() {
         QFETCH(QString, command);
         // Save first so nothing is modified; then the command must not ask.
-        f->form.TBFileSaveClick();
+        f->form.Run(Command::kFileSave);
         QVERIFY(!f->form.Modified());
         std::vector<ModalScript::Step> none;
         if (command == "open") none.push_back(CancelDialog());
@@ -169,11 +169,11 @@ private slots:
         // Detach the text from its file first (New, answering No).
         {
             ModalScript script({Answer(QMessageBox::No)});
-            f->form.TBFileNewClick();
+            f->form.Run(Command::kFileNew);
         }
         QString text;
         ModalScript script({Answer(QMessageBox::Cancel, &text)});
-        f->form.TBFileNewClick();
+        f->form.Run(Command::kFileNew);
         QCOMPARE(text, QString("Save File "));
     }
 };

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "workbench/gui/qt_sound_player.h"
+#include "workbench/qt/qt_sound_player.h"
 
 using namespace vorn;
 

@@ -13,7 +13,8 @@
 #include <QToolButton>
 
 #include "gui_test_support.h"
-#include "workbench/gui/toolbar_pictures.h"
+#include "workbench/component_table.h"
+#include "workbench/qt/picture_painter.h"
 
 using namespace vorn;
 using namespace vorn::test;
@@ -87,6 +88,58 @@ private slots:
         QCOMPARE(action->shortcut().toString(QKeySequence::PortableText), shortcut);
     }
 
+    // The window is built from the shared component table, row by row.
+    void everyComponentOfTheTableIsBuilt() {
+        int page = 0;
+        for (const Component& c : Components()) {
+            const QString name = c.name;
+            const QString caption = c.caption;
+            switch (c.kind) {
+                case ComponentKind::kMenu: {
+                    auto* menu = f->form.findChild<QMenu*>(name);
+                    QVERIFY2(menu, c.name);
+                    QCOMPARE(menu->title(), caption);
+                    break;
+                }
+                case ComponentKind::kMenuItem: {
+                    auto* action = f->form.findChild<QAction*>(name);
+                    QVERIFY2(action, c.name);
+                    QCOMPARE(action->text(), caption);
+                    QCOMPARE(action->shortcut().toString(QKeySequence::PortableText), QString(c.shortcut));
+                    QCOMPARE(action->isCheckable(), c.checkable);
+                    QVERIFY2(f->form.findChild<QMenu*>(c.owner)->actions().contains(action), c.name);
+                    break;
+                }
+                case ComponentKind::kToolButton: {
+                    auto* button = f->form.findChild<QToolButton*>(name);
+                    QVERIFY2(button, c.name);
+                    QCOMPARE(button->toolTip(), caption);
+                    QCOMPARE(button->property("imageIndex").toInt(), c.picture);
+                    break;
+                }
+                case ComponentKind::kPage:
+                    QCOMPARE(Pages()->widget(page)->objectName(), name);
+                    QCOMPARE(Pages()->tabText(page), caption);
+                    QCOMPARE(Pages()->isTabVisible(page), c.visible);
+                    QVERIFY2(Pages()->widget(page)->findChild<QPlainTextEdit*>(c.owner), c.owner);
+                    ++page;
+                    break;
+            }
+        }
+        QCOMPARE(page, Pages()->count());
+    }
+
+    void reconnectAutomaticallySwitchesTheController() {
+        auto* item = f->form.findChild<QAction*>("ReconnectAutomatically1");
+        QVERIFY(!item->isChecked());
+        item->trigger();
+        QVERIFY(item->isChecked());
+        QVERIFY(f->form.Controller().ReconnectEnabled());
+        item->trigger();
+        QVERIFY(!item->isChecked());
+        QVERIFY(!f->form.Controller().ReconnectEnabled());
+    }
+
     void menusAreInOrderAndEditIsEmpty() {
         QStringList titles;
         for (QAction* a : f->form.menuBar()->actions()) titles << a->text();
@@ -106,13 +159,13 @@ private slots:
         QCOMPARE(script.Unexpected(), 0);
     }
 
-    void pagesAreInOrderWithTwoHidden() {
+    void pagesAreInOrderWithThreeHidden() {
         QTabWidget* pages = Pages();
-        QCOMPARE(pages->count(), 5);
-        const QStringList names{"TSSource", "TSExpanded", "TSCompiler", "TSInterpret", "TSProgram"};
-        const QStringList captions{"Source", "Expanded", "Compiler", "Interpreter", "Program Output"};
-        const QList<bool> visible{true, false, true, false, true};
-        for (int i = 0; i < 5; ++i) {
+        QCOMPARE(pages->count(), 6);
+        const QStringList names{"TSSource", "TSExpanded", "TSCompiler", "TSInterpret", "TSProgram", "TSWatch"};
+        const QStringList captions{"Source", "Expanded", "Compiler", "Interpreter", "Program Output", "Watch"};
+        const QList<bool> visible{true, false, true, false, true, false};
+        for (int i = 0; i < 6; ++i) {
             QCOMPARE(pages->widget(i)->objectName(), names[i]);
             QCOMPARE(pages->tabText(i), captions[i]);
             QCOMPARE(pages->isTabVisible(i), visible[i]);

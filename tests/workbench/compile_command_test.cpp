@@ -48,7 +48,7 @@ TEST_F(CompileCommand, FailureShowsDiagnosticsAndClearsCompiled) {
     view.Forget();
     CompileProgram(kBadProgram);
     EXPECT_FALSE(controller.Compiled()) << "a failed compile leaves no image to connect with";
-    EXPECT_EQ(view.compilePicture, kPictureNotCompiled);
+    EXPECT_EQ(view.compilePicture, kPicNotCompiled);
     EXPECT_NE(view.compiler.find("syntax error"), std::string::npos) << view.compiler;
     EXPECT_EQ(controller.ImageBuffer().Size(), 0u);
     const auto calls = view.Calls();
@@ -146,7 +146,7 @@ TEST_P(CompileWhileRunning, StopsTheMachineAndClosesTheLink) {
     EXPECT_FALSE(link.IsOpen());
     EXPECT_TRUE(sim.RegisteredKeys().empty()) << "the hot key was withdrawn while the link was open";
     EXPECT_EQ(view.connectCaption, "Connect");
-    EXPECT_EQ(view.runPicture, kPictureRunIdle);
+    EXPECT_EQ(view.runPicture, kPicConnect);
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, CompileWhileRunning,

@@ -100,9 +100,9 @@ public:
     std::string expanded, compiler;
     std::vector<std::string> output, interpreter, errors;
     int page = kPageSource;
-    bool visiblePages[5] = {true, false, true, false, true};
-    int compilePicture = kPictureNotCompiled;
-    int runPicture = kPictureRunIdle;
+    bool visiblePages[kPageCount] = {true, false, true, false, true, false};
+    int compilePicture = kPicNotCompiled;
+    int runPicture = kPicConnect;
     std::string connectCaption = "Connect", runHint = "Connect", debugCaption = "Debug";
     bool compilerOutputChecked = false;
     bool modified = false;

@@ -74,7 +74,7 @@ TEST_P(StateTable, EventLeadsToTheNextState) {
     Fire(t.event);
     EXPECT_EQ(controller.Compiled(), t.compiled);
     EXPECT_EQ(controller.Connected(), t.connected);
-    EXPECT_EQ(view.compilePicture, t.compiled ? kPictureCompiled : kPictureNotCompiled);
+    EXPECT_EQ(view.compilePicture, t.compiled ? kPicCompiled : kPicNotCompiled);
     EXPECT_EQ(view.connectCaption, t.connected ? "Disconnect" : "Connect");
     EXPECT_EQ(link.IsOpen(), t.connected) << "the link is open exactly while connected";
     if (t.event != Event::LostLink) {

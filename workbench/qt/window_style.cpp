@@ -1,4 +1,4 @@
-#include "workbench/gui/window_style.h"
+#include "workbench/qt/window_style.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

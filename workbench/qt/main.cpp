@@ -9,9 +9,9 @@
 #include "fsuipc/ipc.h"
 #include "machine/debug_mode.h"
 #include "machine/machine.h"
-#include "workbench/gui/form_main.h"
-#include "workbench/gui/qt_sound_player.h"
-#include "workbench/gui/screenshot_tour.h"
+#include "workbench/qt/form_main.h"
+#include "workbench/qt/qt_sound_player.h"
+#include "workbench/qt/screenshot_tour.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

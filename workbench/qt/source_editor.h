@@ -3,7 +3,6 @@
 // margin line, no gutter, and notifications for the caret position label:
 // one before a key is handled, one after a mouse press has moved the caret.
 #include <QPlainTextEdit>
-#include <QStringList>
 
 namespace vorn {
 
@@ -13,10 +12,6 @@ public:
     static constexpr int kRightMargin = 80;  // columns
 
     explicit SourceEditor(QWidget* parent = nullptr);
-
-    // The text as lines; a line break at the very end does not start another line.
-    QStringList Lines() const;
-    void SetLines(const QStringList& lines);
 
     // Caret line and column, counted from 0.
     int CaretLine() const;

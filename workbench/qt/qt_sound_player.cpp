@@ -1,4 +1,4 @@
-#include "workbench/gui/qt_sound_player.h"
+#include "workbench/qt/qt_sound_player.h"
 
 #include <QAudioOutput>
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "workbench/gui/source_editor.h"
+#include "workbench/qt/source_editor.h"
 
 #include <algorithm>
 
 #include <QPainter>
 #include <QTextBlock>
 
-#include "workbench/gui/window_style.h"
+#include "workbench/qt/window_style.h"
 
 namespace vorn {
 
@@ -24,17 +24,6 @@ void SourceEditor::ApplyTabStops() {
     // Tab stops "3 5": columns 3 and 5, then on at the same distance of 2.
     const qreal column = QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' '));
     setTabStopDistance(2 * column);
-}
-
-QStringList SourceEditor::Lines() const {
-    QStringList lines;
-    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) lines.append(b.text());
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    return lines;
-}
-
-void SourceEditor::SetLines(const QStringList& lines) {
-    setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 int SourceEditor::CaretLine() const { return textCursor().blockNumber(); }

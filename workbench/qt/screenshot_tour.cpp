@@ -1,4 +1,4 @@
-#include "workbench/gui/screenshot_tour.h"
+#include "workbench/qt/screenshot_tour.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "workbench/controller.h"
-#include "workbench/gui/form_main.h"
+#include "workbench/qt/form_main.h"
 
 namespace vorn {
 namespace {
@@ -51,8 +51,8 @@ int ScreenshotTour::Run() {
     ok &= Save(QStringLiteral("workbench-source.png"), &form_);
 
     // With the listing switched on the Compiler page has something to show.
-    if (!form_.Controller().ShowCompilerOutput()) form_.DisplayCompilerOutput1Click();
-    form_.TBCompileClick();
+    if (!form_.Controller().ShowCompilerOutput()) form_.Run(Command::kCompilerOutput);
+    form_.Run(Command::kCompile);
     form_.SelectPage(kPageCompiler);
     Pause(200);
     ok &= Save(QStringLiteral("workbench-compiler.png"), &form_);
@@ -61,7 +61,7 @@ int ScreenshotTour::Run() {
         return 1;
     }
 
-    form_.TBRunClick();
+    form_.Run(Command::kConnect);
     if (!form_.Controller().Connected()) {
         std::fprintf(stderr, "vorn: cannot connect to the simulator\n");
         return 1;
@@ -101,9 +101,9 @@ int ScreenshotTour::Run() {
         ok &= Save(QStringLiteral("workbench-about.png"), about);
         if (auto* button = about->findChild<QPushButton*>(QStringLiteral("BN_OK"))) button->click();
     });
-    form_.About1Click();
+    form_.Run(Command::kAbout);
 
-    form_.TBRunClick();  // disconnect
+    form_.Run(Command::kConnect);  // disconnect
     form_.close();
     return ok ? 0 : 1;
 }

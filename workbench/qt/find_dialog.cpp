@@ -1,4 +1,4 @@
-#include "workbench/gui/find_dialog.h"
+#include "workbench/qt/find_dialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,0 +1,100 @@
+#include "workbench/component_table.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "workbench/toolbar_pictures.h"
+
+namespace vorn {
+namespace {
+
+using K = ComponentKind;
+using C = Command;
+
+constexpr Component kComponents[] = {
+    // kind          name                      caption                    shortcut  picture  command            check  vis   owner
+    {K::kMenu,       "File1",                  "&File",                   "",       -1, C::kNone,           false, true, ""},
+    {K::kMenuItem,   "New1",                   "&New",                    "Ctrl+N", -1, C::kFileNew,        false, true, "File1"},
+    {K::kMenuItem,   "Open1",                  "&Open...",                "Ctrl+O", -1, C::kFileOpen,       false, true, "File1"},
+    {K::kMenuItem,   "Save1",                  "&Save",                   "Ctrl+S", -1, C::kFileSave,       false, true, "File1"},
+    {K::kMenuItem,   "SaveAs",                 "Save &As...",             "",       -1, C::kFileSaveAs,     false, true, "File1"},
+    {K::kMenuItem,   "Exit1",                  "E&xit",                   "",       -1, C::kNone,           false, true, "File1"},
+    {K::kMenu,       "MnEdit1",                "&Edit",                   "",       -1, C::kNone,           false, true, ""},
+    {K::kMenu,       "Search1",                "&Search",                 "",       -1, C::kNone,           false, true, ""},
+    {K::kMenuItem,   "Find1",                  "Find...",                 "Ctrl+F", -1, C::kFind,           false, true, "Search1"},
+    {K::kMenuItem,   "SearchAgain1",           "Search Again",            "F3",     -1, C::kSearchAgain,    false, true, "Search1"},
+    {K::kMenu,       "Run1",                   "Run",                     "",       -1, C::kNone,           false, true, ""},
+    {K::kMenuItem,   "MNCompile",              "Compile",                 "F9",     -1, C::kCompile,        false, true, "Run1"},
+    {K::kMenuItem,   "MNConnect",              "Connect",                 "F5",     -1, C::kConnect,        false, true, "Run1"},
+    {K::kMenuItem,   "MNDebug",                "Debug",                   "Ctrl+D", -1, C::kDebug,          false, true, "Run1"},
+    {K::kMenu,       "Options1",               "&Options",                "",       -1, C::kNone,           false, true, ""},
+    {K::kMenuItem,   "DisplayCompilerOutput1", "Display Compiler Output", "",       -1, C::kCompilerOutput, true,  true, "Options1"},
+    {K::kMenuItem,   "ReconnectAutomatically1", "Reconnect Automatically", "",      -1, C::kReconnect,      true,  true, "Options1"},
+    {K::kMenu,       "Help1",                  "&Help",                   "",       -1, C::kNone,           false, true, ""},
+    {K::kMenuItem,   "About1",                 "&About",                  "",       -1, C::kAbout,          false, true, "Help1"},
+
+    {K::kToolButton, "TBFileNew",              "New",                     "", kPicNew,         C::kFileNew,  false, true, ""},
+    {K::kToolButton, "TBFileOpen",             "Open",                    "", kPicOpen,        C::kFileOpen, false, true, ""},
+    {K::kToolButton, "TBFileSave",             "Save",                    "", kPicSave,        C::kFileSave, false, true, ""},
+    {K::kToolButton, "TBCompile",              "Compile",                 "", kPicNotCompiled, C::kCompile,  false, true, ""},
+    {K::kToolButton, "TBRun",                  "Connect",                 "", kPicConnect,     C::kConnect,  false, true, ""},
+
+    {K::kPage,       "TSSource",               "Source",                  "",       -1, C::kNone,           false, true,  "JVHLEditor1"},
+    {K::kPage,       "TSExpanded",             "Expanded",                "",       -1, C::kNone,           false, false, "MMExpanded"},
+    {K::kPage,       "TSCompiler",             "Compiler",                "",       -1, C::kNone,           false, true,  "MMCompilerDebug"},
+    {K::kPage,       "TSInterpret",            "Interpreter",             "",       -1, C::kNone,           false, false, "MMInterpretDebug"},
+    {K::kPage,       "TSProgram",              "Program Output",          "",       -1, C::kNone,           false, true,  "MMOutput"},
+    {K::kPage,       "TSWatch",                "Watch",                   "",       -1, C::kNone,           false, false, "MMWatch"},
+};
+
+}  // namespace
+
+std::span<const Component> Components() { return kComponents; }
+
+const Component* FindComponent(const std::string& name) {
+    for (const Component& c : kComponents) {
+        if (name == c.name) return &c;
+    }
+    return nullptr;
+}
+
+const Component* FindCommand(Command command, ComponentKind kind) {
+    for (const Component& c : kComponents) {
+        if (c.kind == kind && c.command == command) return &c;
+    }
+    return nullptr;
+}
+
+Shortcut ParseShortcut(const char* text) {
+    Shortcut s;
+    std::string_view rest(text != nullptr ? text : "");
+    for (;;) {
+        if (rest.starts_with("Ctrl+")) {
+            s.ctrl = true;
+            rest.remove_prefix(5);
+        } else if (rest.starts_with("Shift+")) {
+            s.shift = true;
+            rest.remove_prefix(6);
+        } else {
+            break;
+        }
+    }
+    if (rest.size() == 1 && rest[0] >= 'A' && rest[0] <= 'Z') {
+        s.letter = rest[0];
+        return s;
+    }
+    if (rest.size() >= 2 && rest.size() <= 3 && rest[0] == 'F') {
+        int n = 0;
+        for (char c : rest.substr(1)) {
+            if (c < '0' || c > '9') return {};
+            n = n * 10 + (c - '0');
+        }
+        if (n >= 1 && n <= 12) {
+            s.function = n;
+            return s;
+        }
+    }
+    return {};
+}
+
+}  // namespace vorn

@@ -1,0 +1,418 @@
+#include "workbench/qt/form_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "machine/debug_mode.h"
+#include "workbench/controller.h"
+#include "workbench/qt/about_box.h"
+#include "workbench/qt/find_dialog.h"
+#include "workbench/qt/picture_painter.h"
+#include "workbench/qt/source_editor.h"
+#include "workbench/qt/source_highlighter.h"
+#include "workbench/qt/window_style.h"
+#include "workbench/source_text.h"
+
+namespace vorn {
+namespace {
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string ToUtf8(const QString& text) { return text.toStdString(); }
+
+// The buffers hold CR LF lines; the memos want plain line feeds.
+QString MemoText(const std::string& text) {
+    QString result = FromUtf8(text);
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return result;
+}
+
+int Key(Command command) { return static_cast<int>(command); }
+
+}  // namespace
+
+// --- Files -----------------------------------------------------------------
+
+FileAccess::ReadResult QtFileAccess::Read(const std::string& path, std::size_t limit) {
+    ReadResult result;
+    QFile file(FromUtf8(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = ToUtf8(file.errorString());
+        return result;
+    }
+    // Devices report no size, so the core checks what was read as well.
+    if (file.size() > static_cast<qint64>(limit)) {
+        result.ok = true;
+        result.tooLarge = true;
+        return result;
+    }
+    const QByteArray bytes = file.read(static_cast<qint64>(limit) + 1);
+    if (file.error() != QFileDevice::NoError) {
+        result.error = ToUtf8(file.errorString());
+        return result;
+    }
+    result.ok = true;
+    result.bytes.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return result;
+}
+
+bool QtFileAccess::WriteAtomically(const std::string& path, const std::string& bytes, std::string& error) {
+    QSaveFile file(FromUtf8(path));
+    const auto size = static_cast<qint64>(bytes.size());
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), size) != size || !file.commit()) {
+        error = ToUtf8(file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+std::string QtFileAccess::AbsolutePath(const std::string& path) {
+    return ToUtf8(QFileInfo(FromUtf8(path)).absoluteFilePath());
+}
+
+std::string QtFileAccess::NativePath(const std::string& path) { return ToUtf8(QDir::toNativeSeparators(FromUtf8(path))); }
+
+void QtFileAccess::EnterFolderOf(const std::string& path) {
+    QDir::setCurrent(QFileInfo(FromUtf8(path)).absolutePath());
+}
+
+// --- The window ------------------------------------------------------------
+
+TForm1::TForm1(IpcLink& link, Machine& machine, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Vorn"));
+    setFont(WindowFont());
+    move(184, 192);
+    resize(756, 577);
+
+    pictures_ = ToolbarPictures();
+    BuildMenusAndToolBar();
+    BuildPages();
+
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    FindDialog1 = new FindDialog(this);
+    connect(FindDialog1, &FindDialog::Find, this, [this] { core_->FindNext(); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kTickMilliseconds);
+    connect(Timer1, &QTimer::timeout, this, [this] { core_->Controller().TimerTick(); });
+
+    // FormCreate: colours, components reset, then the core's share.
+    const QColor background = WindowBackground();
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, background);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    for (QPlainTextEdit* memo : memos_) {
+        QPalette memoPalette = memo->palette();
+        memoPalette.setColor(QPalette::Base, background);
+        memo->setPalette(memoPalette);
+    }
+    ResetComponents();
+    core_ = std::make_unique<WindowCore>(*this, *this, files_, link, machine, DebugMode);
+    core_->Start(ToUtf8(windowTitle()));
+    Timer1->start();  // runs from start to end; ticks do nothing while disconnected
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildMenusAndToolBar() {
+    auto* toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setFixedHeight(29);
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->layout()->setSpacing(0);
+    addToolBar(Qt::TopToolBarArea, toolBar);
+
+    QHash<QString, QMenu*> menus;
+    for (const Component& c : Components()) {
+        const QString name = QLatin1String(c.name);
+        const QString caption = QLatin1String(c.caption);
+        const Command command = c.command;
+        if (c.kind == ComponentKind::kMenu) {
+            QMenu* menu = menuBar()->addMenu(caption);
+            menu->setObjectName(name);
+            menus.insert(name, menu);
+        } else if (c.kind == ComponentKind::kMenuItem) {
+            QAction* action = menus.value(QLatin1String(c.owner))->addAction(caption);
+            action->setObjectName(name);
+            action->setShortcut(QKeySequence::fromString(QLatin1String(c.shortcut), QKeySequence::PortableText));
+            // The shortcuts work wherever the focus is in the window.
+            action->setShortcutContext(Qt::WindowShortcut);
+            action->setCheckable(c.checkable);
+            if (command != Command::kNone) {
+                connect(action, &QAction::triggered, this, [this, command] { core_->Run(command); });
+                if (!actions_.contains(Key(command))) actions_.insert(Key(command), action);
+            }
+        } else if (c.kind == ComponentKind::kToolButton) {
+            auto* button = new QToolButton(toolBar);
+            button->setObjectName(name);
+            button->setFixedSize(23, 22);  // 23 pixels apart
+            button->setAutoRaise(true);
+            button->setIcon(pictures_.value(c.picture));
+            button->setProperty("imageIndex", c.picture);
+            button->setToolTip(caption);
+            toolBar->addWidget(button);
+            connect(button, &QToolButton::clicked, this, [this, command] { core_->Run(command); });
+            buttons_.insert(Key(command), button);
+        }
+    }
+}
+
+void TForm1::BuildPages() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(PageControl1);
+
+    for (const Component& c : Components()) {
+        if (c.kind != ComponentKind::kPage) continue;
+        auto* page = new QWidget(PageControl1);
+        page->setObjectName(QLatin1String(c.name));
+        auto* layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        if (JVHLEditor1 == nullptr) {
+            // The first page holds the editor and the caret label below it.
+            JVHLEditor1 = new SourceEditor(page);
+            JVHLEditor1->setObjectName(QLatin1String(c.owner));
+            highlighter_ = new SourceHighlighter(JVHLEditor1->document());
+            auto* panel = new QFrame(page);
+            panel->setObjectName(QStringLiteral("Panel2"));
+            panel->setFixedHeight(25);
+            panel->setFrameShape(QFrame::Panel);
+            panel->setFrameShadow(QFrame::Raised);
+            L_Editor_Pos = new QLabel(panel);
+            L_Editor_Pos->setObjectName(QStringLiteral("L_Editor_Pos"));
+            L_Editor_Pos->move(56, 8);
+            L_Editor_Pos->setMinimumWidth(200);
+            layout->addWidget(JVHLEditor1);
+            layout->addWidget(panel);
+        } else {
+            auto* memo = new QPlainTextEdit(page);
+            memo->setObjectName(QLatin1String(c.owner));
+            // A plain memo: editable, word-wrapped, no scroll bars.
+            memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+            memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            layout->addWidget(memo);
+            memos_.append(memo);
+        }
+        const int index = PageControl1->addTab(page, QLatin1String(c.caption));
+        PageControl1->setTabVisible(index, c.visible);
+    }
+
+    connect(JVHLEditor1->document(), &QTextDocument::contentsChange, this, &TForm1::JVHLEditor1Change);
+    connect(JVHLEditor1, &SourceEditor::KeyPressing, this, [this] { core_->CaretMoved(); });
+    connect(JVHLEditor1, &SourceEditor::MousePressed, this, [this] { core_->CaretMoved(); });
+}
+
+void TForm1::ResetComponents() {
+    static const QRegularExpression numberedLabel(QStringLiteral("^Label[0-9]*$"));
+    // The window's own components only, not the insides of its dialogs.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->window() != this) continue;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (!numberedLabel.match(label->objectName()).hasMatch()) label->setText(QStringLiteral("***"));
+        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            edit->clear();
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
+            if (memo != JVHLEditor1) memo->clear();
+        } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+            list->clear();
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            combo->clear();
+            combo->setCurrentIndex(0);
+        }
+    }
+}
+
+QString TForm1::FileName() const { return FromUtf8(core_->FileName()); }
+
+QString TForm1::ProgramTitle() const { return FromUtf8(core_->ProgramTitle()); }
+
+bool TForm1::OpenFile(const QString& path) { return core_->OpenFile(ToUtf8(path)); }
+
+void TForm1::JVHLEditor1Change(int, int removed, int added) {
+    // Format-only changes (the highlighter's) carry no characters.
+    if (removed == 0 && added == 0) return;
+    if (core_) core_->EditorChanged();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!core_->MayClose()) {
+        event->ignore();
+        return;
+    }
+    core_->Closing();
+    Timer1->stop();
+    FindDialog1->close();
+    event->accept();
+}
+
+// --- The view ------------------------------------------------------------
+
+void TForm1::SetExpandedText(const std::string& text) { memos_[kPageExpanded - 1]->setPlainText(MemoText(text)); }
+
+void TForm1::SetCompilerText(const std::string& text) { memos_[kPageCompiler - 1]->setPlainText(MemoText(text)); }
+
+void TForm1::AppendOutputLine(const std::string& line) {
+    memos_[kPageProgramOutput - 1]->appendPlainText(FromUtf8(line));
+}
+
+void TForm1::AppendInterpreterLine(const std::string& line) {
+    memos_[kPageInterpreter - 1]->appendPlainText(FromUtf8(line));
+}
+
+void TForm1::ClearOutput() { memos_[kPageProgramOutput - 1]->clear(); }
+
+void TForm1::SelectPage(int index) {
+    if (index >= 0 && index < PageControl1->count()) PageControl1->setCurrentIndex(index);
+}
+
+void TForm1::SetPageVisible(int index, bool visible) {
+    if (index >= 0 && index < PageControl1->count()) PageControl1->setTabVisible(index, visible);
+}
+
+void TForm1::SetCompilePicture(int index) {
+    compilePicture_ = index;
+    QToolButton* button = buttons_.value(Key(Command::kCompile));
+    button->setIcon(pictures_.value(index));
+    button->setProperty("imageIndex", index);
+}
+
+void TForm1::SetConnectCaption(const std::string& caption) { actions_.value(Key(Command::kConnect))->setText(FromUtf8(caption)); }
+
+void TForm1::SetRunHint(const std::string& hint) { buttons_.value(Key(Command::kConnect))->setToolTip(FromUtf8(hint)); }
+
+void TForm1::SetRunPicture(int index) {
+    QToolButton* button = buttons_.value(Key(Command::kConnect));
+    button->setIcon(pictures_.value(index));
+    button->setProperty("imageIndex", index);
+}
+
+void TForm1::SetDebugCaption(const std::string& caption) { actions_.value(Key(Command::kDebug))->setText(FromUtf8(caption)); }
+
+void TForm1::SetCompilerOutputChecked(bool checked) { SetChecked(Command::kCompilerOutput, checked); }
+
+std::vector<std::string> TForm1::EditorLines() const { return SplitLines(ToUtf8(JVHLEditor1->toPlainText())); }
+
+void TForm1::EnableTimer() {
+    if (!Timer1->isActive()) Timer1->start();
+}
+
+void TForm1::ShowError(const std::string& message) {
+    QMessageBox box(QMessageBox::Critical, ProgramTitle(), FromUtf8(message), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ErrorBox"));
+    box.exec();
+}
+
+// --- The host --------------------------------------------------------------
+
+bool TForm1::ChooseOpenPath(std::string& path) {
+    OpenDialog1->setDirectory(QDir::current());
+    if (OpenDialog1->exec() != QDialog::Accepted) return false;
+    const QStringList chosen = OpenDialog1->selectedFiles();
+    if (chosen.isEmpty()) return false;
+    path = ToUtf8(chosen.first());
+    return true;
+}
+
+bool TForm1::ChooseSavePath(const std::string& currentName, std::string& path) {
+    SaveDialog1->setDirectory(QDir::current());
+    if (!currentName.empty()) SaveDialog1->selectFile(QFileInfo(FromUtf8(currentName)).fileName());
+    if (SaveDialog1->exec() != QDialog::Accepted) return false;
+    const QStringList chosen = SaveDialog1->selectedFiles();
+    if (chosen.isEmpty()) return false;
+    path = ToUtf8(chosen.first());
+    return true;
+}
+
+SaveAnswer TForm1::AskSave(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, FromUtf8(title), FromUtf8(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("SavePrompt"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return SaveAnswer::kYes;
+        case QMessageBox::No:
+            return SaveAnswer::kNo;
+        default:
+            return SaveAnswer::kCancel;
+    }
+}
+
+void TForm1::ShowMessage(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(text), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("Message"));
+    box.exec();
+}
+
+void TForm1::SetCaption(const std::string& caption) { setWindowTitle(FromUtf8(caption)); }
+
+void TForm1::ShowFindDialog() {
+    // The search only goes forward and matches substrings.
+    FindDialog1->SetDirectionEnabled(false);
+    FindDialog1->SetWholeWordEnabled(false);
+    FindDialog1->show();
+    FindDialog1->raise();
+    FindDialog1->activateWindow();
+}
+
+std::string TForm1::FindText() const { return ToUtf8(FindDialog1->FindText()); }
+
+bool TForm1::FindMatchCase() const { return FindDialog1->MatchCase(); }
+
+void TForm1::ShowAbout() { TAbout about(this); }
+
+void TForm1::SetChecked(Command command, bool checked) {
+    if (QAction* action = actions_.value(Key(command))) action->setChecked(checked);
+}
+
+void TForm1::SetEditorLines(const std::vector<std::string>& lines) {
+    JVHLEditor1->setPlainText(FromUtf8(EditorText(lines)));
+}
+
+int TForm1::CaretLine() const { return JVHLEditor1->CaretLine(); }
+
+int TForm1::CaretColumn() const { return JVHLEditor1->CaretColumn(); }
+
+void TForm1::SelectText(int line, int column, int length) {
+    JVHLEditor1->SetCaret(line, column);
+    JVHLEditor1->SelectFrom(line, column, length);
+}
+
+void TForm1::SetCaretLabel(const std::string& text) { L_Editor_Pos->setText(FromUtf8(text)); }
+
+}  // namespace vorn

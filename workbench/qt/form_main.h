@@ -1,0 +1,126 @@
+#pragma once
+// TForm1: the workbench's main window in Qt. It builds its menus, toolbar and
+// pages from the component table, routes every command to the window core
+// and implements what only a window can do: the view the controller talks
+// to, its dialogs and message boxes, and the editor.
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <memory>
+
+#include "workbench/component_table.h"
+#include "workbench/toolbar_pictures.h"
+#include "workbench/view.h"
+#include "workbench/window_core.h"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+
+namespace vorn {
+
+class FindDialog;
+class IpcLink;
+class Machine;
+class SourceEditor;
+class SourceHighlighter;
+class WorkbenchController;
+
+// Files through Qt: QSaveFile for the atomic write.
+class QtFileAccess : public FileAccess {
+public:
+    ReadResult Read(const std::string& path, std::size_t limit) override;
+    bool WriteAtomically(const std::string& path, const std::string& bytes, std::string& error) override;
+    std::string AbsolutePath(const std::string& path) override;
+    std::string NativePath(const std::string& path) override;
+    void EnterFolderOf(const std::string& path) override;
+};
+
+class TForm1 : public QMainWindow, public WorkbenchView, public WindowHost {
+    Q_OBJECT
+public:
+    // The link and the machine must outlive the window.
+    TForm1(IpcLink& link, Machine& machine, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    QString FileName() const;
+    bool Modified() const { return core_->Modified(); }
+    QString ProgramTitle() const;
+    WorkbenchController& Controller() { return core_->Controller(); }
+
+    // Carries out a command as its menu item or button does.
+    void Run(Command command) { core_->Run(command); }
+    // Loads a file into the editor as Open does after its dialog; false when it cannot be read.
+    bool OpenFile(const QString& path);
+
+    // WorkbenchView.
+    void SetExpandedText(const std::string& text) override;
+    void SetCompilerText(const std::string& text) override;
+    void AppendOutputLine(const std::string& line) override;
+    void AppendInterpreterLine(const std::string& line) override;
+    void ClearOutput() override;
+    void SelectPage(int index) override;
+    void SetPageVisible(int index, bool visible) override;
+    void SetCompilePicture(int index) override;
+    int CompilePicture() const override { return compilePicture_; }
+    void SetConnectCaption(const std::string& caption) override;
+    void SetRunHint(const std::string& hint) override;
+    void SetRunPicture(int index) override;
+    void SetDebugCaption(const std::string& caption) override;
+    void SetCompilerOutputChecked(bool checked) override;
+    std::vector<std::string> EditorLines() const override;
+    void SetModified(bool modified) override { core_->SetModified(modified); }
+    void EnableTimer() override;
+    void ShowError(const std::string& message) override;
+
+    // WindowHost.
+    bool ChooseOpenPath(std::string& path) override;
+    bool ChooseSavePath(const std::string& currentName, std::string& path) override;
+    SaveAnswer AskSave(const std::string& title, const std::string& text) override;
+    void ShowMessage(const std::string& title, const std::string& text) override;
+    void SetCaption(const std::string& caption) override;
+    void ShowFindDialog() override;
+    std::string FindText() const override;
+    bool FindMatchCase() const override;
+    void ShowAbout() override;
+    void SetChecked(Command command, bool checked) override;
+    void SetEditorLines(const std::vector<std::string>& lines) override;
+    int CaretLine() const override;
+    int CaretColumn() const override;
+    void SelectText(int line, int column, int length) override;
+    void SetCaretLabel(const std::string& text) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenusAndToolBar();
+    void BuildPages();
+    void ResetComponents();
+    void JVHLEditor1Change(int position, int removed, int added);
+
+    QtFileAccess files_;
+    std::unique_ptr<WindowCore> core_;
+
+    int compilePicture_ = kPicNotCompiled;
+    QList<QIcon> pictures_;
+    QHash<int, QAction*> actions_;  // the menu item of each command
+    QHash<int, QToolButton*> buttons_;  // the toolbar button of each command
+
+    QTabWidget* PageControl1 = nullptr;
+    SourceEditor* JVHLEditor1 = nullptr;
+    SourceHighlighter* highlighter_ = nullptr;
+    QLabel* L_Editor_Pos = nullptr;
+    QList<QPlainTextEdit*> memos_;  // the text of each page after "Source", in page order
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
+    FindDialog* FindDialog1 = nullptr;
+    QTimer* Timer1 = nullptr;
+};
+
+}  // namespace vorn

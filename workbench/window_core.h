@@ -1,0 +1,146 @@
+#pragma once
+// The main window's rules without a toolkit: the file commands with their
+// save prompt, Find and Search Again, the caret label, and the one dispatch
+// from a command of the component table to what it does. Each window (Qt,
+// Win32) implements the small interfaces below and routes its menus,
+// buttons and editor notifications here.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "workbench/component_table.h"
+#include "workbench/source_text.h"
+
+namespace vorn {
+
+class IpcLink;
+class Machine;
+class WorkbenchController;
+class WorkbenchView;
+
+enum class SaveAnswer { kYes, kNo, kCancel };
+
+// What only the window can do: its dialogs, message boxes, caption and editor.
+// Paths are UTF-8; editor text is UTF-8 lines, columns in UTF-16 units.
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+
+    // The modal file dialogs; false when cancelled. `currentName` is the
+    // file being edited (may be empty), for the save dialog to offer.
+    virtual bool ChooseOpenPath(std::string& path) = 0;
+    virtual bool ChooseSavePath(const std::string& currentName, std::string& path) = 0;
+    // "Save File <name>" with Yes, No and Cancel (Escape is Cancel).
+    virtual SaveAnswer AskSave(const std::string& title, const std::string& text) = 0;
+    // A plain message box with OK.
+    virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+
+    // The modeless find dialog and what it holds.
+    virtual void ShowFindDialog() = 0;
+    virtual std::string FindText() const = 0;
+    virtual bool FindMatchCase() const = 0;
+    virtual void ShowAbout() = 0;
+
+    // The check mark of a checkable menu item.
+    virtual void SetChecked(Command command, bool checked) = 0;
+
+    // The editor. Putting lines in is not an edit.
+    virtual void SetEditorLines(const std::vector<std::string>& lines) = 0;
+    virtual int CaretLine() const = 0;
+    virtual int CaretColumn() const = 0;
+    // Selects `length` units from (line, column), clamped to the text; the caret ends after them.
+    virtual void SelectText(int line, int column, int length) = 0;
+    virtual void SetCaretLabel(const std::string& text) = 0;
+};
+
+// The platform's files. Paths are UTF-8.
+class FileAccess {
+public:
+    virtual ~FileAccess() = default;
+
+    struct ReadResult {
+        bool ok = false;
+        bool tooLarge = false;  // known to exceed the limit without reading it
+        std::string bytes;      // at most limit + 1 bytes
+        std::string error;  // the system's reason when !ok
+    };
+    // Reads the file, but never more than `limit + 1` bytes.
+    virtual ReadResult Read(const std::string& path, std::size_t limit) = 0;
+    // Writes beside the file and renames over it only when complete, so a full
+    // disk or a missing permission leaves the old file as it was. False with
+    // the system's reason otherwise; no temporary file is left behind.
+    virtual bool WriteAtomically(const std::string& path, const std::string& bytes, std::string& error) = 0;
+    virtual std::string AbsolutePath(const std::string& path) = 0;
+    // The path as the user's system writes it (C:\dir\file on Windows).
+    virtual std::string NativePath(const std::string& path) = 0;
+    // Makes the file's folder the current folder, so #include "x.vrn" finds
+    // files beside the one being edited.
+    virtual void EnterFolderOf(const std::string& path) = 0;
+};
+
+// "Line 3: Char 7" for the caret at line 2, column 6 (both from 0).
+std::string CaretLabel(int line, int column);
+
+class WindowCore {
+public:
+    // The view, host, files, link and machine must outlive the core.
+    WindowCore(WorkbenchView& view, WindowHost& host, FileAccess& files, IpcLink& link, Machine& machine,
+               bool& debugMode);
+    ~WindowCore();
+    WindowCore(const WindowCore&) = delete;
+    WindowCore& operator=(const WindowCore&) = delete;
+
+    // The window's creation: no file, not modified, `title` as ProgramTitle,
+    // then the controller's share.
+    void Start(const std::string& title);
+
+    // Carries out a command of the component table.
+    void Run(Command command);
+
+    // Loads a file into the editor as Open does after its dialog. A file that
+    // cannot be read shows the error box and changes nothing; false then.
+    bool OpenFile(const std::string& path);
+    // The window is asked to close: true when it may (the save prompt said so).
+    bool MayClose();
+    // The window closes: the program's hot keys are withdrawn and the link closed.
+    void Closing();
+
+    // The find dialog's Find Next.
+    void FindNext() { RunSearch(0); }
+    // The user edited the text.
+    void EditorChanged();
+    // A key or mouse press moved the caret: the label shows it.
+    void CaretMoved();
+
+    WorkbenchController& Controller() { return *controller_; }
+    const std::string& FileName() const { return fileName_; }
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified) { modified_ = modified; }
+    const std::string& ProgramTitle() const { return programTitle_; }
+
+private:
+    enum class SaveOutcome { Saved, Cancelled, Failed };
+
+    bool SavePrompt();
+    SaveOutcome Save();
+    SaveOutcome SaveAs();
+    bool WriteEditorTo(const std::string& path);
+    void SetFileCaption();
+    void RunSearch(int columnOffset);
+    void ShowError(const std::string& message);
+
+    WorkbenchView& view_;
+    WindowHost& host_;
+    FileAccess& files_;
+    std::unique_ptr<WorkbenchController> controller_;
+
+    std::string fileName_;
+    bool modified_ = false;
+    std::string programTitle_;
+    TextEncoding fileEncoding_ = TextEncoding::Utf8;
+    bool loading_ = false;  // a file is being put into the editor
+};
+
+}  // namespace vorn
