@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/diagnostics.h"
 #include "compiler/compile_source.h"
 #include "support/error.h"
 #include "preprocessor/expand.h"
@@ -16,10 +17,8 @@ namespace vorn::cli {
 
 namespace {
 
-constexpr const char* kUsage = "compile [--listing] [--image OUT] FILE";
-
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "vornc compile: %s\nusage: vornc %s\n", message.c_str(), kUsage);
+    std::fprintf(stderr, "vornc compile: %s\nusage: vornc %s\n", message.c_str(), UsageOf("compile").c_str());
     return kExitUsage;
 }
 
@@ -85,8 +84,10 @@ int RunCompile(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     bool ok = false;
+    LineMap lines;
+    lines.SetNames(file);
     try {
-        Expand(source, expanded);
+        Expand(source, expanded, &lines);
         ok = CompileSource(expanded, listing, image, showListing);
     } catch (const Error& error) {
         std::fprintf(stderr, "vornc compile: %s\n", error.what());
@@ -94,6 +95,7 @@ int RunCompile(const std::vector<std::string>& args) {
     }
     PrintListing(listing);
     std::fflush(stdout);
+    WriteDiagnostics(lines, listing.Text(), stderr);
     if (!ok) return kExitProgramErrors;
 
     if (!imagePath.empty()) {
@@ -109,7 +111,13 @@ int RunCompile(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CommandRegistration kRegistration({"compile", kUsage, RunCompile});
+const CommandRegistration kRegistration(
+    {"compile", "FILE", RunCompile,
+     "expand and compile FILE: the listing on stdout, every diagnostic on stderr as FILE:LINE: message",
+     {{"--listing", "list the code lines too, not only the diagnostics"},
+      {"--image OUT", "write the code image to the file OUT when the compile succeeds"},
+      {"--help", "print this help"}},
+     {kExitOk, kExitProgramErrors, kExitUsage, kExitCommandError}});
 
 }  // namespace
 

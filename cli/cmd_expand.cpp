@@ -16,11 +16,9 @@ namespace vorn::cli {
 
 namespace {
 
-constexpr const char* kUsage = "expand FILE";
-
 int RunExpand(const std::vector<std::string>& args) {
     std::string text;
-    if (const int status = ReadFileArgument("expand", kUsage, args, text); status != kExitOk) return status;
+    if (const int status = ReadFileArgument("expand", UsageOf("expand").c_str(), args, text); status != kExitOk) return status;
 
     MemoryStream source, expanded;
     source.Write(text);
@@ -35,7 +33,10 @@ int RunExpand(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CommandRegistration kRegistration({"expand", kUsage, RunExpand});
+const CommandRegistration kRegistration({"expand", "FILE", RunExpand,
+                                         "print FILE with its #include and #define lines expanded, as the compiler reads it",
+                                         {},
+                                         {kExitOk, kExitUsage, kExitCommandError}});
 
 }  // namespace
 

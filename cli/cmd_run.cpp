@@ -20,7 +20,10 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "cli/command.h"
+#include "cli/diagnostics.h"
 #include "cli/text_io.h"
 #include "cli/run_options.h"
 #include "fsuipc/ipc_link.h"
@@ -32,6 +35,7 @@
 #include "sim/sim_server.h"
 #include "workbench/controller.h"
 #include "workbench/headless_view.h"
+#include "workbench/watch_model.h"
 
 namespace vorn::cli {
 
@@ -107,7 +111,10 @@ bool ReportErrors(HeadlessView& view) {
 
 class Run {
 public:
-    Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines)
+    // folder: the file's folder as the user named it, which becomes the
+    // current folder, so include names are shown below it.
+    Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines,
+        const std::string& folder)
         : options_(options),
           presses_(std::move(presses)),
           view_(std::move(lines), stdout, stderr) {
@@ -119,6 +126,7 @@ public:
         link_ = std::make_unique<IpcLink>(*transport_);
         machine_ = std::make_unique<Machine>(*link_);
         controller_ = std::make_unique<WorkbenchController>(view_, *link_, *machine_);
+        controller_->SetSourceName(options_.file, folder);
     }
 
     int Execute() {
@@ -129,12 +137,22 @@ public:
         if (options_.listing) controller_->ToggleCompilerOutput();
         controller_->Compile();
         if (ReportErrors(view_)) return kExitCommandError;
+        if (options_.listing) PrintText(view_.CompilerText());
+        WriteDiagnostics(controller_->Program().lines, view_.CompilerText(), stderr);
         if (!controller_->Compiled()) {
-            PrintText(view_.CompilerText());
             Complain("the program has errors");
             return kExitProgramErrors;
         }
-        if (options_.listing) PrintText(view_.CompilerText());
+        std::vector<GlobalSymbol> watched;
+        for (const std::string& name : options_.watch) {
+            const GlobalSymbol* global = controller_->Program().FindGlobal(name);
+            if (!global) {
+                Complain("--watch " + name + ": the program has no global named " + name);
+                return kExitUsage;
+            }
+            watched.push_back(*global);
+        }
+        watch_.SetGlobals(std::move(watched));
 
         if (options_.debug) controller_->ToggleDebug();
         controller_->ToggleConnection();
@@ -148,6 +166,7 @@ public:
         const int status = Ticks();
         if (controller_->Connected()) controller_->ToggleConnection();
         if (ReportErrors(view_)) return kExitCommandError;
+        if (status == kExitOk && machine_->RuntimeErrors() > 0) return kExitRuntimeError;
         return status;
     }
 
@@ -155,7 +174,14 @@ private:
     int Ticks() {
         const bool counted = options_.ticks >= 0;
         std::shared_ptr<InputLines> input;
-        if (!options_.fast || !counted) input = InputLines::Start();
+        if (!options_.fast || !counted) {
+            input = InputLines::Start();
+            if (::isatty(STDIN_FILENO)) std::fprintf(stderr, "type help for commands, quit to stop\n");
+        }
+        if (!watch_.Globals().empty()) {
+            watch_.Refresh(machine_->DataSegment(), link_.get());
+            lastWatch_ = WatchValues();
+        }
         const auto period = std::chrono::milliseconds(kTickMilliseconds);
         Clock::time_point next = Clock::now();
         std::size_t pressIndex = 0;
@@ -191,11 +217,31 @@ private:
                 Complain("the link to the simulator was lost at tick " + std::to_string(tick));
                 return kExitConnectFailed;
             }
+            if (!watch_.Globals().empty()) ReportWatch(tick);
             // The commands that came with "quit" or the end of input have had
             // this tick to take effect.
             if (quit_ || (inputEnded_ && !counted)) break;
         }
         return kExitOk;
+    }
+
+    // "count=2 level=1"
+    std::string WatchValues() const {
+        std::string line;
+        for (std::size_t i = 0; i < watch_.Globals().size(); ++i) {
+            if (i > 0) line += ' ';
+            line += watch_.Globals()[i].name + "=" + watch_.ShortValue(i);
+        }
+        return line;
+    }
+
+    // One line after every tick in which a watched value changed.
+    void ReportWatch(std::int64_t tick) {
+        watch_.Refresh(machine_->DataSegment(), link_.get());
+        std::string values = WatchValues();
+        if (values == lastWatch_) return;
+        std::fprintf(stderr, "tick %lld: %s\n", static_cast<long long>(tick), values.c_str());
+        lastWatch_ = std::move(values);
     }
 
     // Runs the commands that arrived on standard input until `deadline`.
@@ -230,6 +276,8 @@ private:
     std::optional<AircraftModel> model_;
     bool quit_ = false;
     bool inputEnded_ = false;
+    WatchModel watch_;
+    std::string lastWatch_;
 };
 
 int RunCommand(const std::vector<std::string>& args) {
@@ -237,7 +285,7 @@ int RunCommand(const std::vector<std::string>& args) {
     std::string error;
     if (!ParseRunOptions(args, options, error)) {
         Complain(error);
-        std::fprintf(stderr, "usage: vornc %s\n", kRunUsage);
+        std::fprintf(stderr, "usage: vornc %s\n", UsageOf("run").c_str());
         return kExitUsage;
     }
     std::vector<ScheduledPress> presses;
@@ -273,11 +321,16 @@ int RunCommand(const std::vector<std::string>& args) {
     }
 
     std::signal(SIGINT, OnInterrupt);
-    Run run(options, std::move(presses), std::move(lines));
+    Run run(options, std::move(presses), std::move(lines), folder.generic_string());
     return run.Execute();
 }
 
-const CommandRegistration kRegistration({"run", kRunUsage, RunCommand});
+const CommandRegistration kRegistration(
+    {"run", "FILE", RunCommand,
+     "compile FILE and run it headless against the built-in simulator (or vorn-sim with --server), one tick "
+     "every 100 ms; commands for the simulator are read from stdin, program output goes to stdout",
+     RunOptionTable(),
+     {kExitOk, kExitProgramErrors, kExitUsage, kExitCommandError, kExitConnectFailed, kExitRuntimeError}});
 
 }  // namespace
 

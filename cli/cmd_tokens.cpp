@@ -16,11 +16,9 @@ namespace vorn::cli {
 
 namespace {
 
-constexpr const char* kUsage = "tokens FILE";
-
 int RunTokens(const std::vector<std::string>& args) {
     std::string text;
-    if (const int status = ReadFileArgument("tokens", kUsage, args, text); status != kExitOk) return status;
+    if (const int status = ReadFileArgument("tokens", UsageOf("tokens").c_str(), args, text); status != kExitOk) return status;
 
     MemoryStream source;
     source.Write(text);
@@ -39,7 +37,10 @@ int RunTokens(const std::vector<std::string>& args) {
     return problems == 0 ? kExitOk : kExitProgramErrors;
 }
 
-const CommandRegistration kRegistration({"tokens", kUsage, RunTokens});
+const CommandRegistration kRegistration({"tokens", "FILE", RunTokens,
+                                         "print the lexer's tokens of FILE (not expanded), one \"LINE TOKEN TEXT\" line each",
+                                         {},
+                                         {kExitOk, kExitProgramErrors, kExitUsage}});
 
 }  // namespace
 

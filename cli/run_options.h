@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command.h"
+
 namespace vorn::cli {
 
 struct RunPress {
@@ -29,11 +31,11 @@ struct RunOptions {
     bool model = false;
     std::vector<RunPress> presses;
     std::vector<RunPoke> pokes;
+    std::vector<std::string> watch;  // global names, in the order given
 };
 
-inline constexpr const char* kRunUsage =
-    "run FILE [--ticks N | --seconds S] [--fast] [--debug] [--listing] [--press KEY@TICK]... "
-    "[--poke OFFSET:SIZE=VALUE]... [--server] [--model]";
+// Every option of `vornc run` with its explanation; usage and help are made from it.
+const std::vector<OptionHelp>& RunOptionTable();
 
 // False with a one-line reason in `error` when the arguments are not usable.
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, std::string& error);

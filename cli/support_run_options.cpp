@@ -79,6 +79,24 @@ bool Matches(const std::string& arg, const std::string& name) {
 
 }  // namespace
 
+const std::vector<OptionHelp>& RunOptionTable() {
+    static const std::vector<OptionHelp> table = {
+        {"--ticks N", "stop after N ticks of 100 ms (default: at the end of input or Ctrl+C)"},
+        {"--seconds S", "stop after S seconds, that is S x 10 ticks (not with --ticks)"},
+        {"--fast", "run the ticks back to back instead of every 100 ms"},
+        {"--debug", "switch Debug on: 1 instruction per tick, and trace lines on stderr"},
+        {"--listing", "print the compiler listing, code lines included, on stderr before the run"},
+        {"--press KEY@TICK", "press the hot key KEY (Ctrl+G, or code,modifier as 71,2) in the built-in simulator at tick TICK", true},
+        {"--poke OFFSET:SIZE=VALUE", "set SIZE (1, 2, 4 or 8) bytes at an FSUIPC offset of the built-in simulator before the run", true},
+        {"--server", "connect to a running vorn-sim instead of the built-in simulator"},
+        {"--model", "let the built-in simulator's aircraft model move its offsets every tick"},
+        {"--watch NAME[,NAME...]", "after every tick in which one of these globals changed, print \"tick T: NAME=VALUE ...\" on stderr"},
+        {"--reconnect", "after a lost link, try to connect again every 2 s"},
+        {"--help", "print this help"},
+    };
+    return table;
+}
+
 bool ParsePoke(const std::string& text, RunPoke& poke, std::string& error) {
     poke = RunPoke{};
     poke.text = text;
@@ -179,6 +197,20 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             press.key = value.substr(0, at);
             press.tick = tick;
             options.presses.push_back(press);
+        } else if (Matches(arg, "--watch")) {
+            if (!TakeValue(args, i, "--watch", value, error)) return false;
+            std::size_t start = 0;
+            for (;;) {
+                const std::size_t comma = value.find(',', start);
+                const std::string name = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+                if (name.empty()) {
+                    error = "--watch " + value + ": expected NAME[,NAME...]";
+                    return false;
+                }
+                options.watch.push_back(name);
+                if (comma == std::string::npos) break;
+                start = comma + 1;
+            }
         } else if (Matches(arg, "--poke")) {
             if (!TakeValue(args, i, "--poke", value, error)) return false;
             RunPoke poke;

@@ -23,7 +23,12 @@ void CodeGenerator::ListLine(const std::string& text) {
     if (ShowListing && parser_) parser_->WriteListingLine(text);
 }
 
-void CodeGenerator::EmitWord(std::int32_t value) { CodeStream.push_back(value); }
+void CodeGenerator::EmitWord(std::int32_t value) {
+    // One run per change of line keeps the map far smaller than the code.
+    if (CodeLines.empty() || CodeLines.back().expandedLine != sourceLine_)
+        CodeLines.push_back({static_cast<std::int32_t>(CodeStream.size()), sourceLine_});
+    CodeStream.push_back(value);
+}
 
 void CodeGenerator::ReserveFor(std::size_t sourceBytes) {
     // Ordinary programs give under one code word per source byte. Only the

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compiler/int_stack.h"
+#include "compiler/program_map.h"
 #include "compiler/script_parser.h"
 #include "compiler/symbol_table.h"
 #include "machine/code_image.h"
@@ -33,6 +34,8 @@ public:
     CodeImage TakeImage();
     // Makes room for the code of a source of this many bytes up front.
     void ReserveFor(std::size_t sourceBytes);
+    // The expanded line the words emitted from now on are compiled from.
+    void SetSourceLine(std::int32_t line) { sourceLine_ = line; }
 
     // --- symbols and storage ---
     void AddVbl(std::int32_t type, std::int32_t name, TStorageClass storage, std::int32_t location);
@@ -92,6 +95,9 @@ public:
     std::vector<CodeImage::KeyRoutine> KeyRoutines;   // at most kMaxKeyRoutines
     // The error that ended the compile inside an action, if any.
     std::optional<Error> Failure;
+    // Beside the image: the line of every code word, and the globals.
+    std::vector<CodeLineRun> CodeLines;
+    std::vector<GlobalSymbol> Globals;
 
 private:
     const std::string& Text(std::int32_t index) const;
@@ -102,7 +108,11 @@ private:
     // The entry for a name used as a variable; reports a routine name.
     bool IsRoutineMisuse(std::int32_t index, std::int32_t name);
 
+    // Records a global declaration (not parameters, locals or routines).
+    void NoteGlobal(std::int32_t count = 1);
+
     TScriptParser* parser_ = nullptr;   // set while an action runs
+    std::int32_t sourceLine_ = 0;
     bool dataFullReported_ = false;
 };
 

@@ -237,6 +237,7 @@ void CodeGenerator::Reduce(int rule, TScriptParser& parser) {
     // through the generated parser: it is kept, the remaining actions are
     // skipped, and CompileSource raises it once the parse is over.
     if (Failure) return;
+    sourceLine_ = parser.Lexer().LineNumber();
     if (rule < 1 || rule >= static_cast<int>(kActions.size()) || !kActions[static_cast<std::size_t>(rule)]) return;
     parser_ = &parser;
     try {

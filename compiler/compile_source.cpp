@@ -1,5 +1,7 @@
 #include "compiler/compile_source.h"
 
+#include <utility>
+
 #include "compiler/codegen.h"
 #include "compiler/script_parser.h"
 #include "machine/code_image.h"
@@ -7,7 +9,13 @@
 
 namespace vorn {
 
-bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& image, bool showListing) {
+bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& image, bool showListing,
+                   ProgramMap* map) {
+    if (map) {
+        map->code.clear();
+        map->globals.clear();
+        map->codeWords = 0;
+    }
     source.Rewind();
     listing.Clear();
     image.Clear();
@@ -20,6 +28,11 @@ bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& im
     if (generator.Failure) throw *generator.Failure;
 
     const bool ok = parser.ErrorCount() == 0;
+    if (ok && map) {
+        map->code = std::move(generator.CodeLines);
+        map->globals = std::move(generator.Globals);
+        map->codeWords = static_cast<std::int32_t>(generator.CodeStream.size());
+    }
     if (ok) {
         // The image is the largest buffer of a compile: it moves, never copies.
         image.Adopt(WriteCodeImage(generator.TakeImage()));

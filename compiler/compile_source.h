@@ -1,6 +1,7 @@
 #pragma once
 // The compile entry used by the workbench and vornc: expanded source in,
 // listing and code image out.
+#include "compiler/program_map.h"
 #include "preprocessor/memory_stream.h"
 
 namespace vorn {
@@ -11,6 +12,9 @@ namespace vorn {
 // when there were no errors.
 // Throws vorn::Error when a literal cannot be converted; listing and image
 // are then left empty.
-bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& image, bool showListing);
+// With a map, a successful compile also fills its code lines, code size and
+// globals (its line map is the expander's and is left as it is).
+bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& image, bool showListing,
+                   ProgramMap* map = nullptr);
 
 }  // namespace vorn

@@ -23,6 +23,13 @@ void CodeGenerator::AddVbl(std::int32_t type, std::int32_t name, TStorageClass s
     if (ShowListing) ListLine(AddVblLine(type, Text(name), storage, location));
 }
 
+void CodeGenerator::NoteGlobal(std::int32_t count) {
+    // Routines' locals and parameters are declared inside a scope mark.
+    if (MarkStack.Top() != 0 || Symbols.VBLPtr == 0) return;
+    const TVblEntry& e = Symbols.Entry(Symbols.VBLPtr - 1);
+    Globals.push_back({Text(e.Name), e.VType, static_cast<TStorageClass>(e.Storage), e.Location, count});
+}
+
 void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_t atToken) {
     if (atToken == -1) {
         // Bytes and shortints take a whole word; floats take eight bytes.
@@ -32,9 +39,11 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
             return;
         }
         AddVbl(type, name, TStorageClass::local, DataPtr);
+        NoteGlobal();
         Allocate(room);
     } else {
         AddVbl(type, name, TStorageClass::UIPC, IntLiteralValue(Text(atToken)));
+        NoteGlobal();
     }
 }
 
@@ -46,6 +55,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
             return;
         }
         AddVbl(type, name, TStorageClass::Pointer, DataPtr);
+        NoteGlobal();
         Allocate(4);
         return;
     }
@@ -64,6 +74,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
             return;
         }
         AddVbl(type, name, TStorageClass::Array, DataPtr);
+        NoteGlobal(static_cast<std::int32_t>(count));
         Allocate(static_cast<std::size_t>(bytes));
         return;
     }
@@ -77,6 +88,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
         return;
     }
     AddVbl(type, name, TStorageClass::Array, IntLiteralValue(at));
+    NoteGlobal(static_cast<std::int32_t>(count));
 }
 
 void CodeGenerator::DeclareParam(std::int32_t type, std::int32_t name) {

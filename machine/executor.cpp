@@ -78,12 +78,7 @@ Executor::Executor(Machine& machine, int slot, const LineSink& output, const Lin
     if (sp_ < 0 || sp_ > kStackSlots) sp_ = 0;
 }
 
-void Executor::Fault(std::int32_t pc, const char* what) {
-    if (!output_) return;
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "Runtime error in process %d at PC %d: %s", slot_, pc, what);
-    output_(buf);
-}
+void Executor::Fault(std::int32_t pc, const char* what) { m_.ReportRuntimeError(slot_, pc, what, output_); }
 
 template <bool Debug>
 std::int32_t Executor::Run(std::int32_t pc, int budget) {

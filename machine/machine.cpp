@@ -4,6 +4,7 @@
 #endif
 
 #include "machine/decoded.h"
+#include "machine/runtime_error.h"
 
 namespace vorn {
 
@@ -36,6 +37,12 @@ void Machine::ClearProgram() {
     data_.clear();
     decoded_.reset();
     hotKeySlot_.fill(-1);
+}
+
+void Machine::ReportRuntimeError(int slot, std::int32_t pc, const char* what, const LineSink& output) {
+    ++runtimeErrors_;
+    if (!output) return;
+    output(RuntimeErrorLine(slot, pc, placeOf_ ? placeOf_(pc) : std::string(), what));
 }
 
 int Machine::FindFreeProcessSlot() {

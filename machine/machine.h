@@ -12,6 +12,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "machine/code_image.h"
@@ -24,6 +25,8 @@ class IpcLink;
 struct DecodedProgram;
 
 using LineSink = std::function<void(const std::string&)>;
+// The source place ("prog.vrn:6") of the instruction at a PC, or "".
+using PlaceOfPc = std::function<std::string(std::int32_t pc)>;
 
 inline constexpr int kProcessSlots = 101;
 inline constexpr int kStackSlots = 51;
@@ -51,6 +54,11 @@ public:
     void Tick(const LineSink& output, const LineSink& trace);
     // Runs one process for one tick from `pc`; returns its new PC.
     std::int32_t Run(std::int32_t pc, int slot, const LineSink& output, const LineSink& trace);
+
+    // Names the source place in runtime error lines; empty: PCs only.
+    void SetPlaceOfPc(PlaceOfPc placeOf) { placeOf_ = std::move(placeOf); }
+    // Processes ended by a runtime error since the machine was made.
+    std::int64_t RuntimeErrors() const { return runtimeErrors_; }
 
     // Read-only views for tests and tools.
     bool Loaded() const { return loaded_; }
@@ -81,6 +89,8 @@ private:
     friend class Executor;
     static std::size_t Index(int slot, int i);
     void ClearProgram();
+    // Counts the fault and reports it on `output` in the one runtime-error form.
+    void ReportRuntimeError(int slot, std::int32_t pc, const char* what, const LineSink& output);
 
     IpcLink& link_;
     const bool& debugMode_;
@@ -111,6 +121,8 @@ private:
 
     std::array<std::int32_t, kProcessSlots> hotKeySlot_{};
     std::int32_t linkError_ = 0;
+    PlaceOfPc placeOf_;
+    std::int64_t runtimeErrors_ = 0;
 };
 
 }  // namespace vorn

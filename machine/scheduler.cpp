@@ -94,11 +94,7 @@ std::int32_t Machine::Run(std::int32_t pc, int slot, const LineSink& output, con
         if (wait_[slot] > 0) return pc;
     }
     if (pc > static_cast<std::int32_t>(code_.size())) {
-        if (output) {
-            char buf[96];
-            std::snprintf(buf, sizeof buf, "Runtime error in process %d at PC %d: PC outside the code", slot, pc);
-            output(buf);
-        }
+        ReportRuntimeError(slot, pc, "PC outside the code", output);
         pc_[slot] = -1;
         return -1;
     }

@@ -73,21 +73,32 @@ DefineEntry ParseDefine(std::string_view line) {
     return entry;
 }
 
-void ExpandInclude(const std::string& line, TextStreamAdapter& writer) {
+namespace {
+
+// An error line takes the place of the include line, so it maps to it.
+void WriteIncludeError(const std::string& text, TextStreamAdapter& writer, LineMap* map, int includeLine) {
+    writer.WriteLine(text);
+    if (map) {
+        map->Add(0, includeLine);
+        map->MarkError(text);
+    }
+}
+
+void IncludeInto(const std::string& line, TextStreamAdapter& writer, LineMap* map, int includeLine) {
     const std::size_t open = line.find('"');
     if (open == std::string::npos) {
-        writer.WriteLine("error - expected file name in quotes:" + line);
+        WriteIncludeError("error - expected file name in quotes:" + line, writer, map, includeLine);
         return;
     }
     const std::size_t close = line.find('"', open + 1);
     if (close == std::string::npos) {
-        writer.WriteLine("error - expected closing quote:" + line);
+        WriteIncludeError("error - expected closing quote:" + line, writer, map, includeLine);
         return;
     }
     const std::string name = line.substr(open + 1, close - open - 1);
     switch (Classify(name)) {
         case FileKind::kMissing:
-            writer.WriteLine("error - file does not exist:" + line);
+            WriteIncludeError("error - file does not exist:" + line, writer, map, includeLine);
             return;
         case FileKind::kOther:
             throw Error("Cannot read include file \"" + name + "\": not a regular file");
@@ -100,11 +111,20 @@ void ExpandInclude(const std::string& line, TextStreamAdapter& writer) {
     reader.AssignStream(&content);
     reader.Reset();
     std::string included;
-    while (reader.ReadLine(included)) writer.WriteLine(included);
+    const int file = map ? map->FileIndex(name) : 0;
+    for (int n = 1; reader.ReadLine(included); ++n) {
+        writer.WriteLine(included);
+        if (map) map->Add(file, n);
+    }
     reader.Close();
 }
 
-void Expand(MemoryStream& input, MemoryStream& output) {
+}  // namespace
+
+void ExpandInclude(const std::string& line, TextStreamAdapter& writer) { IncludeInto(line, writer, nullptr, 0); }
+
+void Expand(MemoryStream& input, MemoryStream& output, LineMap* map) {
+    if (map) map->Begin();
     std::vector<DefineEntry> defines;
     input.Rewind();
     output.Clear();
@@ -119,8 +139,9 @@ void Expand(MemoryStream& input, MemoryStream& output) {
 
     std::string line;
     while (reader.ReadLine(line)) {
+        const int lineNumber = map ? map->NextMainLine() : 0;
         if (ContainsNoCase(line, "#include")) {
-            ExpandInclude(line, writer);
+            IncludeInto(line, writer, map, lineNumber);
         } else if (ContainsNoCase(line, "#define ")) {
             defines.push_back(ParseDefine(line));
         } else {
@@ -132,6 +153,7 @@ void Expand(MemoryStream& input, MemoryStream& output) {
                 if (at != std::string::npos) line.replace(at, d.name.size(), d.value);
             }
             writer.WriteLine(line);
+            if (map) map->Add(0, lineNumber);
         }
     }
     writer.Close();

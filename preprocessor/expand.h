@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "preprocessor/line_map.h"
 #include "preprocessor/memory_stream.h"
 #include "preprocessor/text_stream_adapter.h"
 
@@ -13,7 +14,9 @@ namespace vorn {
 // lines in the output. An include file that exists but cannot be read, and an
 // ordinary line met after a define with a blank name ("Search string cannot be
 // blank"), raise vorn::Error and end the expansion.
-void Expand(MemoryStream& input, MemoryStream& output);
+// With a map, records for every output line the file and line it came from
+// (the map's names are kept, its lines replaced).
+void Expand(MemoryStream& input, MemoryStream& output, LineMap* map = nullptr);
 
 // Handles one include line: writes the named file's lines (verbatim, by the
 // reader's line rules) or one error line to writer. The name is resolved

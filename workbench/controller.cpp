@@ -1,6 +1,8 @@
 #include "workbench/controller.h"
 
 #include <exception>
+#include <optional>
+#include <utility>
 
 #include "compiler/compile_source.h"
 #include "fsuipc/ipc_link.h"
@@ -17,7 +19,12 @@ WorkbenchController::WorkbenchController(WorkbenchView& view, IpcLink& link, Mac
       machine_(machine),
       debugMode_(debugMode),
       output_([this](const std::string& line) { ProgramOutputLine(line); }),
-      trace_([this](const std::string& line) { TraceLine(line); }) {}
+      trace_([this](const std::string& line) { TraceLine(line); }) {
+    machine_.SetPlaceOfPc([this](std::int32_t pc) {
+        const std::optional<SourcePlace> place = program_.PlaceOfPc(pc);
+        return place ? PlaceText(*place) : std::string();
+    });
+}
 
 void WorkbenchController::StartUp() {
     SetConnected(false);
@@ -41,11 +48,15 @@ void WorkbenchController::Compile() {
             source_.Write(line);
             source_.Write("\r\n");
         }
-        Expand(source_, expanded_);
+        // Built aside: a compile that throws leaves the running program's map.
+        ProgramMap next;
+        next.lines = program_.lines;
+        Expand(source_, expanded_, &next.lines);
         expanded_.Rewind();
         view_.SetExpandedText(expanded_.RemainingText());
         expanded_.Seek(expanded_.Size());
-        const bool ok = CompileSource(expanded_, listing_, image_, showCompilerOutput_);
+        const bool ok = CompileSource(expanded_, listing_, image_, showCompilerOutput_, &next);
+        program_ = std::move(next);
         // A failed compile leaves no image; clearing the picture keeps Connect
         // from handing that empty image to the machine.
         view_.SetCompilePicture(ok ? kPicCompiled : kPicNotCompiled);
@@ -86,6 +97,7 @@ void WorkbenchController::SetConnected(bool on) {
             view_.ShowError(why.empty() ? "The code image could not be loaded." : why);
             return;
         }
+        watch_.SetGlobals(program_.globals);
         startMessages_.clear();
         machine_.Start([this](const std::string& line) {
             startMessages_.push_back(line);
@@ -134,6 +146,17 @@ void WorkbenchController::ToggleCompilerOutput() {
 void WorkbenchController::SourceChanged() {
     view_.SetCompilePicture(kPicNotCompiled);
     view_.SetModified(true);
+}
+
+void WorkbenchController::SetSourceName(const std::string& name, const std::string& includeFolder) {
+    program_.lines.SetNames(name, includeFolder);
+}
+
+const std::vector<WatchRow>& WorkbenchController::WatchRows() {
+    static const std::vector<WatchRow> kNone;
+    if (!connected_) return kNone;
+    watch_.Refresh(machine_.DataSegment(), &link_);
+    return watch_.Rows();
 }
 
 bool WorkbenchController::Compiled() const { return view_.CompilePicture() == kPicCompiled; }

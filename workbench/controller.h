@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "compiler/program_map.h"
 #include "machine/debug_mode.h"
 #include "preprocessor/memory_stream.h"
 #include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
+#include "workbench/watch_model.h"
 
 namespace vorn {
 
@@ -47,6 +49,17 @@ public:
     void ToggleReconnect() { reconnect_ = !reconnect_; }
     bool ReconnectEnabled() const { return reconnect_; }
 
+    // Names the edited text in source places ("prog.vrn:6"); see
+    // LineMap::SetNames for includeFolder. Takes effect at the next compile.
+    void SetSourceName(const std::string& name, const std::string& includeFolder = {});
+    // Beside the image: line map, code lines and globals of the last
+    // successful compile (code and globals empty after a failed one).
+    const ProgramMap& Program() const { return program_; }
+    // The "Watch" page: every global of the running program, read now (the
+    // FSUIPC-bound ones in one exchange). Call it every tick while the page
+    // is shown, and only then. Empty while disconnected.
+    const std::vector<WatchRow>& WatchRows();
+
     bool Connected() const { return connected_; }
     // Read back from the TBCompile picture: it is the only record of a success.
     bool Compiled() const;
@@ -76,6 +89,8 @@ private:
     MemoryStream expanded_;
     MemoryStream listing_;
     MemoryStream image_;
+    ProgramMap program_;
+    WatchModel watch_;
 
     std::vector<std::string> startMessages_;
     bool connected_ = false;

@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"Clean", kGood, {"FILE", "--fast", "--ticks", "3"}, 0, ""},
         StatusCase{"CleanWithZeroTicks", kGood, {"FILE", "--ticks=0"}, 0, ""},
         StatusCase{"CompileErrors", "int a;\nint b\nint c;\n", {"FILE", "--fast", "--ticks", "1"}, 1,
-                   ": 3: syntax error at or before int"},
+                   ":3: syntax error at or before int"},
         StatusCase{"UndefinedVariable", "key(Control, 'G') {\n   x = 1;\n}\n", {"FILE", "--fast"}, 1,
                    "Undeclared identifier x"},
         StatusCase{"BlankDefineEndsCompile", "#define  \nint a;\n", {"FILE", "--fast", "--ticks", "1"}, 3,
@@ -84,7 +84,7 @@ TEST(VorncExitStatus, TopLevelUsage) {
     EXPECT_EQ(RunVornc({"frobnicate"}).status, 2);
     const ProcessResult help = RunVornc({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.err.find("vornc run FILE"), std::string::npos) << help.err;
+    EXPECT_NE(help.out.find("vornc help COMMAND"), std::string::npos) << help.out;
 }
 
 }  // namespace

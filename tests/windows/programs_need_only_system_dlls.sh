@@ -12,7 +12,7 @@ for exe in "$@"; do
   fi
   for dll in $dlls; do
     case "${dll,,}" in
-      kernel32.dll|user32.dll|msvcrt.dll|winmm.dll|version.dll|advapi32.dll|shell32.dll|ws2_32.dll) ;;
+      kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|msvcrt.dll|winmm.dll|version.dll|advapi32.dll|shell32.dll|ws2_32.dll) ;;
       *) echo "$exe: imports $dll" >&2; status=1 ;;
     esac
   done

@@ -1,0 +1,54 @@
+#include "preprocessor/line_map.h"
+
+#include <filesystem>
+#include <utility>
+
+namespace vorn {
+
+const std::string LineMap::kNoName;
+
+void LineMap::SetNames(std::string mainName, std::string includeFolder) {
+    files_.assign(1, std::move(mainName));
+    includeFolder_ = std::move(includeFolder);
+}
+
+void LineMap::Begin() {
+    files_.resize(1);
+    origins_.clear();
+    errors_.clear();
+    mainLines_ = 0;
+}
+
+int LineMap::FileIndex(const std::string& name) {
+    std::string shown = name;
+    const std::filesystem::path written(name);
+    if (!includeFolder_.empty() && written.is_relative()) {
+        shown = (std::filesystem::path(includeFolder_) / written).lexically_normal().generic_string();
+    }
+    for (std::size_t i = 1; i < files_.size(); ++i) {
+        if (files_[i] == shown) return static_cast<int>(i);
+    }
+    files_.push_back(shown);
+    return static_cast<int>(files_.size() - 1);
+}
+
+SourcePlace LineMap::Place(int expandedLine) const {
+    SourcePlace place;
+    if (expandedLine >= 1 && static_cast<std::size_t>(expandedLine) <= origins_.size()) {
+        const Origin& o = origins_[static_cast<std::size_t>(expandedLine - 1)];
+        place.file = files_[static_cast<std::size_t>(o.file)];
+        place.line = o.line;
+        place.mainFile = o.file == 0;
+        return place;
+    }
+    place.file = MainName();
+    place.line = mainLines_ > 0 ? mainLines_ : 1;
+    place.mainFile = true;
+    return place;
+}
+
+std::string PlaceText(const SourcePlace& place) {
+    return (place.file.empty() ? std::string("untitled") : place.file) + ":" + std::to_string(place.line);
+}
+
+}  // namespace vorn

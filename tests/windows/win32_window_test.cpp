@@ -1,0 +1,467 @@
+// The Win32 main window, created here and driven as a user would: menu
+// commands (WM_COMMAND), accelerator keys, the find dialog's controls; what
+// it shows is read back through the controls' own messages. Message boxes
+// and the about box are answered by a hook as they appear.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#undef AddAtom  // keep the transport's method name
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fsuipc/ipc.h"
+#include "machine/machine.h"
+#include "sim/sim_process.h"
+#include "tests/windows/child_program.h"
+#include "tests/windows/sim_exe.h"
+#include "tests/windows/wine_path.h"
+#include "workbench/component_table.h"
+#include "workbench/controller.h"
+#include "workbench/source_text.h"
+#include "workbench/win32/form_main.h"
+#include "workbench/win32/text.h"
+
+namespace vorn {
+namespace {
+
+using win32::TForm1;
+using win32::Utf8;
+using win32::Wide;
+
+std::string TextOf(HWND hwnd) { return win32::WindowText(hwnd); }
+
+// A file in the temporary folder, removed at the end.
+struct TempFile {
+    explicit TempFile(const std::string& name, const std::string& bytes = "") {
+        char dir[MAX_PATH];
+        const DWORD n = GetTempPathA(MAX_PATH, dir);
+        path = std::string(dir, n) + name;
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        if (f != nullptr) {
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+    }
+    ~TempFile() { DeleteFileA(path.c_str()); }
+    std::string Bytes() const {
+        std::string bytes;
+        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+            char buf[4096];
+            for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+            std::fclose(f);
+        }
+        return bytes;
+    }
+    std::string path;
+};
+
+// What a popped-up box showed, and the button the hook pressed.
+struct Popup {
+    std::string className;
+    std::string caption;
+    std::vector<std::string> texts;  // its child controls' texts
+    RECT rect{};
+};
+
+// Answers every message box (and the about box) with the next of `answers`.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(std::vector<int> answers) : answers_(std::move(answers)) {
+        current_ = this;
+        hook_ = SetWindowsHookExW(WH_CBT, &BoxAnswerer::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~BoxAnswerer() {
+        UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    const std::vector<Popup>& Seen() const { return seen_; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
+        if (code == HCBT_ACTIVATE && current_ != nullptr) current_->Activated(reinterpret_cast<HWND>(wp));
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+    void Activated(HWND box) {
+        wchar_t name[64] = L"";
+        GetClassNameW(box, name, 64);
+        const std::string cls = Utf8(name);
+        if (cls != "#32770" && cls != "TAbout") return;
+        if (GetWindow(box, GW_OWNER) == nullptr && cls == "#32770") return;
+        for (const Popup& p : seen_)
+            if (p.caption == TextOf(box) && handled_ == box) return;  // activated again
+        handled_ = box;
+        Popup popup;
+        popup.className = cls;
+        popup.caption = TextOf(box);
+        GetWindowRect(box, &popup.rect);
+        for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            popup.texts.push_back(TextOf(child));
+        seen_.push_back(popup);
+        const int answer = next_ < answers_.size() ? answers_[next_++] : IDCANCEL;
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+    }
+
+    static inline BoxAnswerer* current_ = nullptr;
+    HHOOK hook_ = nullptr;
+    std::vector<int> answers_;
+    std::size_t next_ = 0;
+    std::vector<Popup> seen_;
+    HWND handled_ = nullptr;
+};
+
+class Win32Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form_ = std::make_unique<TForm1>(ProgramLink(), machine_);
+        form_->Show(SW_SHOWNORMAL);
+        Pump();
+    }
+    void TearDown() override {
+        if (form_ && IsWindow(form_->Handle())) {
+            BoxAnswerer no({IDNO});
+            SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+        }
+        form_.reset();
+        Pump();
+    }
+
+    // Runs the window's message loop for what is queued (and up to `ms`
+    // while `until` is false).
+    void Pump(int ms = 0, const std::function<bool()>& until = nullptr) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) continue;
+                if (form_ && IsWindow(form_->Handle()) && form_->PreTranslate(msg)) continue;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            if ((until && until()) || std::chrono::steady_clock::now() >= deadline) return;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
+
+    void Command(const char* component) {
+        SendMessageW(form_->Handle(), WM_COMMAND, MAKEWPARAM(win32::CommandId(component), 0), 0);
+        Pump();
+    }
+    // A key press as the user makes it in the editor: through the accelerators.
+    void PressKey(WPARAM key) {
+        PostMessageW(form_->Editor(), WM_KEYDOWN, key, 1);
+        PostMessageW(form_->Editor(), WM_KEYUP, key, 0xC0000001);
+        Pump();
+    }
+    void Type(const std::string& text) {
+        SendMessageW(form_->Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+        Pump();
+    }
+    std::vector<std::string> TabCaptions() {
+        std::vector<std::string> captions;
+        const int n = static_cast<int>(SendMessageW(form_->Tabs(), TCM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            wchar_t text[64] = L"";
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = 64;
+            SendMessageW(form_->Tabs(), TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            captions.push_back(Utf8(text));
+        }
+        return captions;
+    }
+    std::string SelectedTab() {
+        const int i = static_cast<int>(SendMessageW(form_->Tabs(), TCM_GETCURSEL, 0, 0));
+        const std::vector<std::string> captions = TabCaptions();
+        return i >= 0 && i < static_cast<int>(captions.size()) ? captions[static_cast<std::size_t>(i)] : "";
+    }
+    std::string MenuCaption(const char* component) {
+        wchar_t text[128] = L"";
+        GetMenuStringW(GetMenu(form_->Handle()), static_cast<UINT>(win32::CommandId(component)), text, 128,
+                       MF_BYCOMMAND);
+        return Utf8(text);
+    }
+    std::string Caption() { return TextOf(form_->Handle()); }
+    std::string PageText(int page) { return TextOf(form_->PageControlOf(page)); }
+    CHARRANGE Selection() {
+        CHARRANGE range{};
+        SendMessageW(form_->Editor(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return range;
+    }
+
+    Machine machine_{ProgramLink()};
+    std::unique_ptr<TForm1> form_;
+};
+
+// Every menu, item, toolbar button and page of the component table, as the
+// window shows it: captions, shortcut texts, accelerator keys, pictures.
+TEST_F(Win32Window, ShowsEveryComponentOfTheTable) {
+    HMENU bar = GetMenu(form_->Handle());
+    std::vector<ACCEL> keys(static_cast<std::size_t>(CopyAcceleratorTableW(form_->Accelerators(), nullptr, 0)));
+    CopyAcceleratorTableW(form_->Accelerators(), keys.data(), static_cast<int>(keys.size()));
+    int menuPosition = 0;
+    std::vector<std::string> pages;
+    for (const Component& c : Components()) {
+        SCOPED_TRACE(c.name);
+        const int id = win32::CommandId(c.name);
+        switch (c.kind) {
+            case ComponentKind::kMenu: {
+                wchar_t text[64] = L"";
+                GetMenuStringW(bar, static_cast<UINT>(menuPosition++), text, 64, MF_BYPOSITION);
+                EXPECT_EQ(Utf8(text), c.caption);
+                break;
+            }
+            case ComponentKind::kMenuItem: {
+                const std::string shortcut = c.shortcut;
+                EXPECT_EQ(MenuCaption(c.name), c.caption + (shortcut.empty() ? "" : "\t" + shortcut));
+                const Shortcut s = ParseShortcut(c.shortcut);
+                int found = 0;
+                for (const ACCEL& a : keys) {
+                    if (a.cmd != id) continue;
+                    ++found;
+                    EXPECT_EQ(a.key, s.letter != 0 ? s.letter : VK_F1 + s.function - 1);
+                    EXPECT_EQ((a.fVirt & FCONTROL) != 0, s.ctrl);
+                    EXPECT_EQ((a.fVirt & FSHIFT) != 0, s.shift);
+                }
+                EXPECT_EQ(found, shortcut.empty() ? 0 : 1);
+                break;
+            }
+            case ComponentKind::kToolButton:
+                EXPECT_EQ(SendMessageW(form_->ToolBar(), TB_GETBITMAP, static_cast<WPARAM>(id), 0), c.picture);
+                break;
+            case ComponentKind::kPage:
+                if (c.visible) pages.push_back(c.caption);
+                break;
+        }
+    }
+    EXPECT_EQ(GetMenuItemCount(bar), menuPosition);
+    EXPECT_EQ(TabCaptions(), pages);
+    EXPECT_EQ(SelectedTab(), "Source");
+    EXPECT_EQ(Caption(), "Vorn");
+    EXPECT_EQ(TextOf(form_->CaretLabel()), "***");
+}
+
+// Debug shows the two hidden pages and hides them again; the menu names the next change.
+TEST_F(Win32Window, DebugShowsAndHidesPages) {
+    PressKey('D');  // without Ctrl held, no accelerator: nothing happens
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"Source", "Compiler", "Program Output"}));
+    Command("MNDebug");
+    EXPECT_EQ(TabCaptions(),
+              (std::vector<std::string>{"Source", "Expanded", "Compiler", "Interpreter", "Program Output"}));
+    EXPECT_EQ(MenuCaption("MNDebug"), "Debug Off\tCtrl+D");
+    Command("MNDebug");
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"Source", "Compiler", "Program Output"}));
+    EXPECT_EQ(MenuCaption("MNDebug"), "Debug On\tCtrl+D");
+}
+
+// F9 through the accelerator table compiles; a syntax error shows on "Compiler".
+TEST_F(Win32Window, F9CompilesAndShowsTheDiagnostic) {
+    TempFile file("vorn_window_f9.vrn", "int x;\r\nx = ;\r\n");
+    ASSERT_TRUE(form_->OpenFile(file.path));
+    EXPECT_EQ(Caption(), "Vorn - " + file.path);
+    PressKey(VK_F9);
+    EXPECT_NE(PageText(kPageCompiler).find("syntax error"), std::string::npos) << PageText(kPageCompiler);
+    EXPECT_EQ(SendMessageW(form_->ToolBar(), TB_GETBITMAP, win32::CommandId("TBCompile"), 0), kPicNotCompiled);
+    SendMessageW(form_->Editor(), EM_SETSEL, 0, -1);
+    Type("int x;");
+    PressKey(VK_F9);
+    EXPECT_EQ(SendMessageW(form_->ToolBar(), TB_GETBITMAP, win32::CommandId("TBCompile"), 0), kPicCompiled);
+    EXPECT_EQ(SelectedTab(), "Source") << "compiling selects no page";
+}
+
+// The save prompt of New and of closing: Yes, No and Cancel.
+TEST_F(Win32Window, SavePromptAnswers) {
+    struct Case {
+        const char* what;
+        bool close;
+        int answer;
+        const char* fileAfter;
+        bool windowAfter;
+        bool newCaption;
+    };
+    const Case cases[] = {
+        {"New, Yes", false, IDYES, "edited\r\n", true, true},
+        {"New, No", false, IDNO, "old\r\n", true, true},
+        {"New, Cancel", false, IDCANCEL, "old\r\n", true, false},
+        {"close, Cancel", true, IDCANCEL, "old\r\n", true, false},
+        {"close, No", true, IDNO, "old\r\n", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!form_) SetUp();
+        TempFile file("vorn_window_prompt.vrn", "old\r\n");
+        ASSERT_TRUE(form_->OpenFile(file.path));
+        SendMessageW(form_->Editor(), EM_SETSEL, 0, -1);
+        Type("edited");
+        BoxAnswerer answerer({c.answer});
+        if (c.close) {
+            SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+        } else {
+            Command("New1");
+        }
+        Pump();
+        ASSERT_EQ(answerer.Seen().size(), 1u);
+        EXPECT_EQ(answerer.Seen()[0].caption, "Vorn");
+        EXPECT_NE(std::find(answerer.Seen()[0].texts.begin(), answerer.Seen()[0].texts.end(),
+                            "Save File " + file.path),
+                  answerer.Seen()[0].texts.end());
+        EXPECT_EQ(file.Bytes(), c.fileAfter);
+        EXPECT_EQ(IsWindow(form_->Handle()) != FALSE, c.windowAfter);
+        if (c.windowAfter) {
+            EXPECT_EQ(Caption(), c.newCaption ? "Vorn - " : "Vorn - " + file.path);
+        }
+        if (!c.windowAfter) form_.reset();
+    }
+}
+
+// A file too big to open and a save that cannot write change nothing: not
+// the window, not the file.
+TEST_F(Win32Window, FileErrorsLeaveWindowAndFilesAlone) {
+    {
+        TempFile big("vorn_window_big.vrn", std::string(kMaxSourceFileBytes + 1, 'x'));
+        BoxAnswerer ok({IDOK});
+        EXPECT_FALSE(form_->OpenFile(big.path));
+        ASSERT_EQ(ok.Seen().size(), 1u);
+        EXPECT_NE(std::find(ok.Seen()[0].texts.begin(), ok.Seen()[0].texts.end(),
+                            "Cannot open file \"" + big.path + "\". The file is larger than 32 MB."),
+                  ok.Seen()[0].texts.end());
+        EXPECT_EQ(Caption(), "Vorn");
+        EXPECT_EQ(GetWindowTextLengthW(form_->Editor()), 0);
+    }
+    TempFile file("vorn_window_readonly.vrn", "old\r\n");
+    ASSERT_TRUE(form_->OpenFile(file.path));
+    Type("new ");
+    // Nothing can be written beside the file: a folder holds the place.
+    const std::string blocker = file.path + ".vorn-save";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    BoxAnswerer ok({IDOK});
+    Command("Save1");
+    RemoveDirectoryA(blocker.c_str());
+    ASSERT_EQ(ok.Seen().size(), 1u);
+    const std::vector<std::string>& texts = ok.Seen()[0].texts;
+    EXPECT_NE(std::find_if(texts.begin(), texts.end(),
+                           [&](const std::string& t) { return t.rfind("Cannot create file \"" + file.path + "\". ", 0) == 0; }),
+              texts.end());
+    EXPECT_EQ(file.Bytes(), "old\r\n");
+    EXPECT_TRUE(form_->Core().Modified()) << "the text is still to be saved";
+}
+
+// Find from the dialog, Search Again (F3) one column on, and the not-found box.
+TEST_F(Win32Window, FindAndSearchAgain) {
+    Type("Alpha beta\rgamma BETA betabeta");
+    SendMessageW(form_->Editor(), EM_SETSEL, 0, 0);
+    Command("Find1");
+    HWND dialog = form_->FindDialogWindow();
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextW(dialog, 0x480, L"BETA");  // the find text box (edt1)
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);  // Find Next
+    Pump();
+    EXPECT_EQ(Selection().cpMin, 6);
+    EXPECT_EQ(Selection().cpMax, 10);
+    const int line1 = static_cast<int>(SendMessageW(form_->Editor(), EM_LINEINDEX, 1, 0));
+    for (int expected : {6, 11}) {
+        PressKey(VK_F3);
+        EXPECT_EQ(Selection().cpMin, line1 + expected);
+    }
+    BoxAnswerer ok({IDOK});
+    PressKey(VK_F3);  // "betabeta": the second one starts right after the first and is skipped
+    ASSERT_EQ(ok.Seen().size(), 1u);
+    EXPECT_NE(std::find(ok.Seen()[0].texts.begin(), ok.Seen()[0].texts.end(), "beta not found"),
+              ok.Seen()[0].texts.end());
+    EXPECT_EQ(Selection().cpMin, line1 + 11) << "caret and selection stay";
+}
+
+// The caret label shows the position before a key acts, after a click has moved it.
+TEST_F(Win32Window, CaretLabelFollowsKeysAndClicks) {
+    Type("ab\rcd");
+    SendMessageW(form_->Editor(), EM_SETSEL, 0, 0);
+    EXPECT_EQ(TextOf(form_->CaretLabel()), "***");
+    PressKey(VK_RIGHT);
+    EXPECT_EQ(TextOf(form_->CaretLabel()), "Line 1: Char 1");
+    PressKey(VK_RIGHT);
+    EXPECT_EQ(TextOf(form_->CaretLabel()), "Line 1: Char 2");
+    const LRESULT at = SendMessageW(form_->Editor(), EM_POSFROMCHAR, 4, 0);  // "d"
+    PostMessageW(form_->Editor(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(form_->Editor(), WM_LBUTTONUP, 0, at);
+    Pump();
+    EXPECT_EQ(TextOf(form_->CaretLabel()), "Line 2: Char 2");
+}
+
+// The about box: version resource texts, centred, closed by OK.
+TEST_F(Win32Window, AboutBoxShowsTheVersion) {
+    BoxAnswerer ok({IDOK});
+    Command("About1");
+    ASSERT_EQ(ok.Seen().size(), 1u);
+    const Popup& about = ok.Seen()[0];
+    EXPECT_EQ(about.className, "TAbout");
+    EXPECT_EQ(about.caption, "About Vorn");
+    EXPECT_EQ(about.texts, (std::vector<std::string>{"OK", "Version 0.1.0.0", "Vorn - Compiler/Interpreter for FSUIPC"}));
+    const int w = about.rect.right - about.rect.left, h = about.rect.bottom - about.rect.top;
+    EXPECT_EQ(about.rect.left, (GetSystemMetrics(SM_CXSCREEN) - w) / 2);
+    EXPECT_EQ(about.rect.top, (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
+    EXPECT_TRUE(IsWindowEnabled(form_->Handle())) << "the window is usable again";
+}
+
+// Connect to vorn-sim.exe: a hot key pressed in the simulator reaches
+// "Program Output"; closing the window withdraws the hot keys.
+TEST_F(Win32Window, ConnectRunsHotKeysFromVornSim) {
+    ASSERT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start(test::WindowsPath(VORN_SIM_PATH), {}, error, 15000)) << error;
+    ASSERT_TRUE(form_->OpenFile(test::WindowsPath(VORN_SOURCE_DIR "/examples/hotkeys.vrn")));
+    Command("MNCompile");
+    Command("MNConnect");
+    EXPECT_EQ(MenuCaption("MNConnect"), "Disconnect\tF5");
+    EXPECT_EQ(SelectedTab(), "Program Output");
+    EXPECT_EQ(sim.Command("keys").rfind("3 hot keys:", 0), 0u);
+    EXPECT_EQ(sim.Command("press Ctrl+G"), "pressed Ctrl+G (71,2): 1 hot key flagged");
+    Pump(20000, [&] { return PageText(kPageProgramOutput).find("Ctrl+G pressed 1 times") != std::string::npos; });
+    EXPECT_EQ(PageText(kPageProgramOutput), "Ctrl+G pressed 1 times");
+    {
+        BoxAnswerer no({IDNO});
+        SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+    }
+    EXPECT_EQ(sim.Command("keys"), "no hot keys registered") << "closing disconnected";
+    form_.reset();
+    EXPECT_EQ(sim.Command("quit"), "bye");
+    EXPECT_EQ(sim.Wait(), 0);
+}
+
+// vorn.exe itself: started with a file, its caption names it; F9 puts the
+// syntax error on the "Compiler" page.
+TEST(VornExe, OpensItsFileAndF9ShowsTheSyntaxError) {
+    TempFile file("vorn_exe_f9.vrn", "int x\r\nx = 1;\r\n");
+    test::ChildProgram vorn;
+    std::string error;
+    ASSERT_TRUE(vorn.Start(test::WindowsPath(VORN_VORN_PATH), {file.path}, error)) << error;
+    HWND window = nullptr;
+    const std::string caption = "Vorn - " + file.path;
+    for (int i = 0; i < 1000 && window == nullptr; ++i) {
+        window = FindWindowW(L"TForm1", Wide(caption).c_str());
+        if (window == nullptr) Sleep(20);
+    }
+    ASSERT_NE(window, nullptr) << "no window captioned " << caption;
+    HWND editor = GetDlgItem(window, win32::kIdEditor);
+    HWND compiler = GetDlgItem(window, win32::kIdFirstMemo + static_cast<int>(kPageCompiler));
+    PostMessageW(editor, WM_KEYDOWN, VK_F9, 1);
+    std::string listing;
+    for (int i = 0; i < 1000 && listing.find("syntax error") == std::string::npos; ++i) {
+        Sleep(20);
+        wchar_t text[4096] = L"";  // GetWindowText does not ask another process's controls
+        SendMessageTimeoutW(compiler, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000, nullptr);
+        listing = Utf8(text);
+    }
+    EXPECT_NE(listing.find("syntax error"), std::string::npos) << listing;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(vorn.Finish(20000), 0);
+}
+
+}  // namespace
+}  // namespace vorn

@@ -1,0 +1,458 @@
+#include "workbench/win32/form_main.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+
+#include "machine/debug_mode.h"
+#include "workbench/component_table.h"
+#include "workbench/controller.h"
+#include "workbench/window_core.h"
+#include "workbench/text_codec.h"
+#include "workbench/toolbar_pictures.h"
+#include "workbench/win32/rich_editor.h"
+#include "workbench/win32/text.h"
+#include "workbench/win32/toolbar_images.h"
+
+namespace vorn::win32 {
+namespace {
+
+// Layout at 96 dots per inch.
+constexpr int kLeft = 184, kTop = 192, kWidth = 756, kHeight = 577;
+constexpr int kToolBarHeight = 29;
+constexpr int kButtonWidth = 23, kButtonHeight = 22;
+constexpr int kPanelHeight = 25;
+constexpr int kLabelLeft = 56, kLabelTop = 8;
+constexpr COLORREF kWindowColour = 0xBD816B;  // red 107, green 129, blue 189
+constexpr UINT_PTR kTimerId = 1;
+
+// Menu items and toolbar buttons carry the component's row as command id.
+constexpr int kFirstCommandId = 100;
+
+std::span<const Component> Table() { return Components(); }
+
+int CommandIdOf(const Component& c) { return kFirstCommandId + static_cast<int>(&c - Table().data()); }
+
+const Component* ComponentOfId(int id) {
+    const int row = id - kFirstCommandId;
+    if (row < 0 || row >= static_cast<int>(Table().size())) return nullptr;
+    return &Table()[static_cast<std::size_t>(row)];
+}
+
+
+// "Ctrl+N" as the menu shows it after a tab.
+std::string MenuText(const Component& c) {
+    std::string text = c.caption;
+    if (c.shortcut[0] != '\0') text += std::string("\t") + c.shortcut;
+    return text;
+}
+
+}  // namespace
+
+int CommandId(const char* componentName) {
+    const Component* c = FindComponent(componentName);
+    return c != nullptr ? CommandIdOf(*c) : 0;
+}
+
+TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    background_ = CreateSolidBrush(kWindowColour);
+    windowFont_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, DEFAULT_PITCH | FF_SWISS,
+                              L"MS Sans Serif");
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &TForm1::WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    wc.hbrBackground = background_;
+    wc.lpszClassName = L"TForm1";
+    RegisterClassExW(&wc);  // a second window of the class finds it registered
+
+    findMessage_ = RegisterWindowMessageW(FINDMSGSTRINGW);
+    hwnd_ = CreateWindowExW(0, L"TForm1", L"Vorn", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kLeft, kTop, kWidth,
+                            kHeight, nullptr, nullptr, wc.hInstance, this);
+    BuildMenus();
+    BuildToolBar();
+    BuildPages();
+    Layout();
+
+    // FormCreate: the window's colours are set above; ResetComponents blanks
+    // the caret label and the memos; then the core's and the controller's share.
+    SetWindowTextW(caretLabel_, L"***");
+    for (HWND memo : memos_)
+        if (memo != nullptr) SetWindowTextW(memo, L"");
+    SetCompilePicture(kPicNotCompiled);
+    core_ = std::make_unique<WindowCore>(*this, *this, files_, link_, machine_, DebugMode);
+    core_->Start(WindowText(hwnd_));
+    // Runs from start to end; ticks do nothing while disconnected.
+    SetTimer(hwnd_, kTimerId, kTickMilliseconds, nullptr);
+}
+
+TForm1::~TForm1() {
+    if (hwnd_ != nullptr) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+    if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
+    if (images_ != nullptr) ImageList_Destroy(images_);
+    DeleteObject(windowFont_);
+    DeleteObject(background_);
+}
+
+HWND TForm1::Editor() const { return editor_->Handle(); }
+
+HWND TForm1::PageControlOf(int page) const {
+    if (page == kPageSource) return editor_->Handle();
+    if (page < 0 || page >= static_cast<int>(memos_.size())) return nullptr;
+    return memos_[static_cast<std::size_t>(page)];
+}
+
+void TForm1::Show(int showCommand) {
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    SetFocus(editor_->Handle());
+}
+
+void TForm1::BuildMenus() {
+    menu_ = CreateMenu();
+    std::vector<std::pair<std::string, HMENU>> menus;
+    std::vector<ACCEL> keys;
+    for (const Component& c : Table()) {
+        if (c.kind == ComponentKind::kMenu) {
+            HMENU popup = CreatePopupMenu();
+            AppendMenuW(menu_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), Wide(c.caption).c_str());
+            menus.emplace_back(c.name, popup);
+        } else if (c.kind == ComponentKind::kMenuItem) {
+            const auto owner = std::find_if(menus.begin(), menus.end(),
+                                            [&](const auto& m) { return m.first == c.owner; });
+            if (owner == menus.end()) continue;
+            AppendMenuW(owner->second, MF_STRING, static_cast<UINT_PTR>(CommandIdOf(c)), Wide(MenuText(c)).c_str());
+            const Shortcut s = ParseShortcut(c.shortcut);
+            if (s.letter != 0 || s.function != 0) {
+                ACCEL a{};
+                a.fVirt = static_cast<BYTE>(FVIRTKEY | (s.ctrl ? FCONTROL : 0) | (s.shift ? FSHIFT : 0));
+                a.key = static_cast<WORD>(s.letter != 0 ? s.letter : VK_F1 + s.function - 1);
+                a.cmd = static_cast<WORD>(CommandIdOf(c));
+                keys.push_back(a);
+            }
+        }
+    }
+    SetMenu(hwnd_, menu_);
+    accelerators_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+}
+
+void TForm1::BuildToolBar() {
+    toolBar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_TOP,
+                               0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdToolBar)),
+                               GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    images_ = ToolbarImageList(16);
+    SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+    std::vector<TBBUTTON> buttons;
+    for (const Component& c : Table()) {
+        if (c.kind != ComponentKind::kToolButton) continue;
+        TBBUTTON b{};
+        b.iBitmap = c.picture;
+        b.idCommand = CommandIdOf(c);
+        b.fsState = TBSTATE_ENABLED;
+        b.fsStyle = BTNS_BUTTON;
+        buttons.push_back(b);
+    }
+    SendMessageW(toolBar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, kButtonHeight));
+    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
+}
+
+void TForm1::BuildPages() {
+    tabs_ = CreateWindowExW(0, WC_TABCONTROLW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdPageControl)),
+                            GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
+
+    editor_ = std::make_unique<RichEditor>(hwnd_, kIdEditor, kWindowColour);
+    // The label shows where the caret was before a key, and where a click put it.
+    editor_->keyPressing = [this] { core_->CaretMoved(); };
+    editor_->mousePressed = [this] { core_->CaretMoved(); };
+    panel_ = CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdPanel)), GetModuleHandleW(nullptr),
+                             nullptr);
+    caretLabel_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, hwnd_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCaretLabel)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(caretLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
+
+    int page = 0;
+    for (const Component& c : Table()) {
+        if (c.kind != ComponentKind::kPage) continue;
+        pages_.push_back(&c);
+        pageVisible_.push_back(c.visible);
+        HWND memo = nullptr;
+        if (page != kPageSource) {
+            // A plain memo: editable, word-wrapped, no scroll bars.
+            memo = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_MULTILINE | ES_WANTRETURN | ES_NOHIDESEL, 0, 0,
+                                   0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
+                                   GetModuleHandleW(nullptr), nullptr);
+            SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
+            SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // no 32 KB cap
+        }
+        memos_.push_back(memo);
+        ++page;
+    }
+    // The pages lie on top of the page control.
+    SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RebuildTabs();
+}
+
+void TForm1::Layout() {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
+    MoveWindow(toolBar_, 0, 0, client.right, kToolBarHeight, TRUE);
+    RECT area{0, kToolBarHeight, client.right, client.bottom};
+    MoveWindow(tabs_, area.left, area.top, area.right - area.left, std::max(0L, area.bottom - area.top), TRUE);
+    RECT inner = area;
+    SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&inner));
+    const int w = std::max(0L, inner.right - inner.left);
+    const int h = std::max(0L, inner.bottom - inner.top);
+    MoveWindow(editor_->Handle(), inner.left, inner.top, w, std::max(0, h - kPanelHeight), TRUE);
+    MoveWindow(panel_, inner.left, inner.top + std::max(0, h - kPanelHeight), w, kPanelHeight, TRUE);
+    MoveWindow(caretLabel_, inner.left + kLabelLeft, inner.top + std::max(0, h - kPanelHeight) + kLabelTop,
+               std::max(0, w - kLabelLeft - 4), kPanelHeight - kLabelTop - 2, TRUE);
+    for (HWND memo : memos_)
+        if (memo != nullptr) MoveWindow(memo, inner.left, inner.top, w, h, TRUE);
+}
+
+void TForm1::RebuildTabs() {
+    // A tab control cannot hide a tab: the visible ones are put in again.
+    SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
+    int position = 0;
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        if (!pageVisible_[i]) continue;
+        std::wstring caption = Wide(pages_[i]->caption);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT | TCIF_PARAM;
+        item.pszText = caption.data();
+        item.lParam = static_cast<LPARAM>(i);
+        SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&item));
+        if (static_cast<int>(i) == selectedPage_)
+            SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(position), 0);
+        ++position;
+    }
+    if (!pageVisible_[static_cast<std::size_t>(selectedPage_)]) {
+        // The shown page went away: the first tab takes over.
+        SendMessageW(tabs_, TCM_SETCURSEL, 0, 0);
+        selectedPage_ = TabPage(0);
+    }
+    ShowSelectedPage();
+}
+
+int TForm1::TabPage(int position) const {
+    TCITEMW item{};
+    item.mask = TCIF_PARAM;
+    if (!SendMessageW(tabs_, TCM_GETITEMW, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(&item))) return 0;
+    return static_cast<int>(item.lParam);
+}
+
+void TForm1::ShowSelectedPage() {
+    const bool source = selectedPage_ == kPageSource;
+    ShowWindow(editor_->Handle(), source ? SW_SHOW : SW_HIDE);
+    ShowWindow(panel_, source ? SW_SHOW : SW_HIDE);
+    ShowWindow(caretLabel_, source ? SW_SHOW : SW_HIDE);
+    for (std::size_t i = 0; i < memos_.size(); ++i)
+        if (memos_[i] != nullptr) ShowWindow(memos_[i], static_cast<int>(i) == selectedPage_ ? SW_SHOW : SW_HIDE);
+}
+
+// --- The view ------------------------------------------------------------
+
+void TForm1::SetMemoText(int page, const std::string& text) {
+    // The buffers hold CR LF lines already, as an edit control wants them.
+    SetWindowTextW(memos_[static_cast<std::size_t>(page)], Wide(text).c_str());
+}
+
+void TForm1::AppendMemoLine(int page, const std::string& line) {
+    HWND memo = memos_[static_cast<std::size_t>(page)];
+    const int length = GetWindowTextLengthW(memo);
+    std::wstring text = Wide(line);
+    if (length > 0) text.insert(0, L"\r\n");
+    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
+    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TForm1::SetExpandedText(const std::string& text) { SetMemoText(kPageExpanded, text); }
+void TForm1::SetCompilerText(const std::string& text) { SetMemoText(kPageCompiler, text); }
+void TForm1::AppendOutputLine(const std::string& line) { AppendMemoLine(kPageProgramOutput, line); }
+void TForm1::AppendInterpreterLine(const std::string& line) { AppendMemoLine(kPageInterpreter, line); }
+void TForm1::ClearOutput() { SetWindowTextW(memos_[kPageProgramOutput], L""); }
+
+void TForm1::SelectPage(int index) {
+    if (index < 0 || index >= static_cast<int>(pages_.size()) || !pageVisible_[static_cast<std::size_t>(index)])
+        return;
+    const int count = static_cast<int>(SendMessageW(tabs_, TCM_GETITEMCOUNT, 0, 0));
+    for (int position = 0; position < count; ++position) {
+        if (TabPage(position) == index) SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(position), 0);
+    }
+    selectedPage_ = index;
+    ShowSelectedPage();
+}
+
+void TForm1::SetPageVisible(int index, bool visible) {
+    if (index < 0 || index >= static_cast<int>(pages_.size())) return;
+    if (pageVisible_[static_cast<std::size_t>(index)] == visible) return;
+    pageVisible_[static_cast<std::size_t>(index)] = visible;
+    RebuildTabs();
+}
+
+void TForm1::SetCompilePicture(int index) {
+    compilePicture_ = index;
+    SendMessageW(toolBar_, TB_CHANGEBITMAP, static_cast<WPARAM>(CommandId("TBCompile")), MAKELPARAM(index, 0));
+}
+
+void TForm1::SetMenuCaption(const char* name, const std::string& caption) {
+    const Component* c = FindComponent(name);
+    if (c == nullptr) return;
+    Component shown = *c;
+    shown.caption = caption.c_str();
+    ModifyMenuW(menu_, static_cast<UINT>(CommandIdOf(*c)), MF_BYCOMMAND | MF_STRING,
+                static_cast<UINT_PTR>(CommandIdOf(*c)), Wide(MenuText(shown)).c_str());
+    DrawMenuBar(hwnd_);
+}
+
+void TForm1::SetConnectCaption(const std::string& caption) { SetMenuCaption("MNConnect", caption); }
+void TForm1::SetRunHint(const std::string& hint) { runHint_ = hint; }
+
+void TForm1::SetRunPicture(int index) {
+    SendMessageW(toolBar_, TB_CHANGEBITMAP, static_cast<WPARAM>(CommandId("TBRun")), MAKELPARAM(index, 0));
+}
+
+void TForm1::SetDebugCaption(const std::string& caption) { SetMenuCaption("MNDebug", caption); }
+
+void TForm1::SetCompilerOutputChecked(bool checked) {
+    CheckMenuItem(menu_, static_cast<UINT>(CommandId("DisplayCompilerOutput1")),
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+std::vector<std::string> TForm1::EditorLines() const { return editor_->Lines(); }
+
+void TForm1::SetModified(bool modified) {
+    if (core_) core_->SetModified(modified);
+}
+
+void TForm1::EnableTimer() { SetTimer(hwnd_, kTimerId, kTickMilliseconds, nullptr); }
+
+void TForm1::ShowError(const std::string& message) {
+    const std::string title = core_ ? core_->ProgramTitle() : WindowText(hwnd_);
+    MessageBoxW(hwnd_, Wide(message).c_str(), Wide(title).c_str(), MB_OK | MB_ICONERROR);
+}
+
+// --- Messages ------------------------------------------------------------
+
+LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr || msg == WM_NCDESTROY) {
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            if (self != nullptr) self->hwnd_ = nullptr;
+        }
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    return self->Dispatch(msg, wp, lp);
+}
+
+LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == findMessage_ && findMessage_ != 0) {
+        const auto* find = reinterpret_cast<const FINDREPLACEW*>(lp);
+        if (find->Flags & FR_DIALOGTERM) {
+            findDialog_ = nullptr;
+        } else if (find->Flags & FR_FINDNEXT) {
+            core_->FindNext();
+        }
+        return 0;
+    }
+    switch (msg) {
+        case WM_SIZE:
+            if (toolBar_ != nullptr && editor_ != nullptr) Layout();
+            return 0;
+        case WM_COMMAND: {
+            const int id = LOWORD(wp);
+            const int code = HIWORD(wp);
+            if (id == kIdEditor && code == EN_CHANGE) {
+                // Colour-only changes and loading a file are no edits.
+                if (editor_->TextChanged() && core_ && !loading_) core_->EditorChanged();
+                return 0;
+            }
+            if (lp == 0 || reinterpret_cast<HWND>(lp) == toolBar_) {
+                if (const Component* c = ComponentOfId(id)) core_->Run(c->command);
+            }
+            return 0;
+        }
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lp);
+            if (header->hwndFrom == tabs_ && header->code == TCN_SELCHANGE) {
+                const int position = static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
+                selectedPage_ = TabPage(position);
+                ShowSelectedPage();
+            } else if (header->code == TTN_GETDISPINFOW) {
+                auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
+                const Component* c = ComponentOfId(static_cast<int>(header->idFrom));
+                if (c != nullptr) {
+                    hintText_ = Wide(c->name == std::string("TBRun") ? runHint_ : std::string(c->caption));
+                    info->lpszText = hintText_.data();
+                }
+            }
+            return 0;
+        }
+        case WM_CTLCOLOREDIT: {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            SetBkColor(dc, kWindowColour);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<LRESULT>(background_);
+        }
+        case WM_TIMER:
+            if (wp == kTimerId && core_) core_->Controller().TimerTick();
+            return 0;
+        case WM_CLOSE:
+            if (!core_->MayClose()) return 0;
+            // Withdraw the program's hot keys and close the link: left
+            // registered, they would stay in the simulator after Vorn has gone.
+            core_->Closing();
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            KillTimer(hwnd_, kTimerId);
+            if (findDialog_ != nullptr) DestroyWindow(findDialog_);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd_, msg, wp, lp);
+    }
+}
+
+
+bool TForm1::PreTranslate(MSG& msg) {
+    if (findDialog_ != nullptr && IsDialogMessageW(findDialog_, &msg)) return true;
+    if (hwnd_ != nullptr && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)))
+        return TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0;
+    return false;
+}
+
+int RunMessageLoop(TForm1& form) {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (form.PreTranslate(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace vorn::win32

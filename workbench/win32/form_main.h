@@ -1,0 +1,166 @@
+#pragma once
+// TForm1 on Windows: the workbench's main window on the Win32 API. It builds
+// its menus, accelerators, toolbar and pages from the component table,
+// implements the view the controller talks to and the host the window core
+// talks to, and routes every command to the core. What is here is what only
+// Win32 can do; the rules live in workbench/.
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "workbench/view.h"
+#include "workbench/window_core.h"
+
+namespace vorn {
+class IpcLink;
+class Machine;
+class WorkbenchController;
+struct Component;
+}  // namespace vorn
+
+namespace vorn::win32 {
+
+class RichEditor;
+
+// Child control ids; menu items and toolbar buttons carry CommandId.
+enum ControlId : int {
+    kIdToolBar = 10,
+    kIdPageControl = 11,
+    kIdEditor = 12,
+    kIdPanel = 13,
+    kIdCaretLabel = 14,
+    kIdFirstMemo = 20,  // + page index
+};
+
+// The WM_COMMAND id of a menu item or toolbar button of the component table.
+int CommandId(const char* componentName);
+
+// Files through the Win32 API: paths are UTF-8 on the outside, UTF-16 to the system.
+class Win32Files : public FileAccess {
+public:
+    ReadResult Read(const std::string& path, std::size_t limit) override;
+    bool WriteAtomically(const std::string& path, const std::string& bytes, std::string& error) override;
+    std::string AbsolutePath(const std::string& path) override;
+    std::string NativePath(const std::string& path) override;
+    void EnterFolderOf(const std::string& path) override;
+};
+
+class TForm1 : public WorkbenchView, public WindowHost {
+public:
+    // The link and the machine must outlive the window. Show puts it on screen.
+    TForm1(IpcLink& link, Machine& machine);
+    ~TForm1() override;
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    HWND Editor() const;
+    // The text control of a page (the editor for "Source").
+    HWND PageControlOf(int page) const;
+    HWND Tabs() const { return tabs_; }
+    HWND ToolBar() const { return toolBar_; }
+    HWND CaretLabel() const { return caretLabel_; }
+    HWND FindDialogWindow() const { return findDialog_; }
+    HACCEL Accelerators() const { return accelerators_; }
+    WindowCore& Core() { return *core_; }
+
+    void Show(int showCommand);
+    bool OpenFile(const std::string& path) { return core_->OpenFile(path); }
+    // Accelerators and the modeless find dialog: true when the message was
+    // handled and must not be dispatched.
+    bool PreTranslate(MSG& msg);
+
+    // WorkbenchView.
+    void SetExpandedText(const std::string& text) override;
+    void SetCompilerText(const std::string& text) override;
+    void AppendOutputLine(const std::string& line) override;
+    void AppendInterpreterLine(const std::string& line) override;
+    void ClearOutput() override;
+    void SelectPage(int index) override;
+    void SetPageVisible(int index, bool visible) override;
+    void SetCompilePicture(int index) override;
+    int CompilePicture() const override { return compilePicture_; }
+    void SetConnectCaption(const std::string& caption) override;
+    void SetRunHint(const std::string& hint) override;
+    void SetRunPicture(int index) override;
+    void SetDebugCaption(const std::string& caption) override;
+    void SetCompilerOutputChecked(bool checked) override;
+    std::vector<std::string> EditorLines() const override;
+    void SetModified(bool modified) override;
+    void EnableTimer() override;
+    void ShowError(const std::string& message) override;
+
+    // WindowHost.
+    bool ChooseOpenPath(std::string& path) override;
+    bool ChooseSavePath(const std::string& currentName, std::string& path) override;
+    SaveAnswer AskSave(const std::string& title, const std::string& text) override;
+    void ShowMessage(const std::string& title, const std::string& text) override;
+    void SetCaption(const std::string& caption) override;
+    void ShowFindDialog() override;
+    std::string FindText() const override;
+    bool FindMatchCase() const override;
+    void ShowAbout() override;
+    void SetChecked(Command command, bool checked) override;
+    void SetEditorLines(const std::vector<std::string>& lines) override;
+    int CaretLine() const override;
+    int CaretColumn() const override;
+    void SelectText(int line, int column, int length) override;
+    void SetCaretLabel(const std::string& text) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildPages();
+    void Layout();
+    void RebuildTabs();
+    int TabPage(int position) const;
+    void ShowSelectedPage();
+    void SetMenuCaption(const char* name, const std::string& caption);
+    void AppendMemoLine(int page, const std::string& line);
+    void SetMemoText(int page, const std::string& text);
+    bool FileDialog(bool save, const std::string& suggested, std::string& path);
+
+    IpcLink& link_;
+    Machine& machine_;
+    Win32Files files_;
+    std::unique_ptr<WindowCore> core_;
+
+    HWND hwnd_ = nullptr;
+    HWND toolBar_ = nullptr;
+    HWND tabs_ = nullptr;
+    HWND panel_ = nullptr;
+    HWND caretLabel_ = nullptr;
+    std::unique_ptr<RichEditor> editor_;
+    std::vector<const Component*> pages_;  // in tab order
+    std::vector<HWND> memos_;              // per page; none for "Source"
+    std::vector<bool> pageVisible_;
+    int selectedPage_ = 0;
+    HMENU menu_ = nullptr;
+    HACCEL accelerators_ = nullptr;
+    HIMAGELIST images_ = nullptr;
+    HFONT windowFont_ = nullptr;
+    HBRUSH background_ = nullptr;
+
+    int compilePicture_ = 11;
+    std::string runHint_;
+    std::wstring hintText_;  // the tooltip's text while it is shown
+    bool loading_ = false;   // the editor is being given new lines
+
+    HWND findDialog_ = nullptr;
+    FINDREPLACEW find_{};
+    std::array<wchar_t, 256> findText_{};
+    UINT findMessage_ = 0;
+};
+
+// Runs the message loop until the window is gone; the exit code.
+int RunMessageLoop(TForm1& form);
+
+}  // namespace vorn::win32

@@ -1,0 +1,308 @@
+#include "workbench/win32/rich_editor.h"
+
+#include <richedit.h>
+#include <richole.h>
+#include <tom.h>
+
+#include <algorithm>
+
+#include "workbench/source_text.h"
+#include "workbench/win32/highlight_paint.h"
+#include "workbench/win32/text.h"
+
+namespace vorn::win32 {
+namespace {
+
+constexpr int kRightMarginColumn = 80;
+constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
+constexpr int kEditorFontHeight = 13;  // pixels, at 96 dots per inch
+constexpr int kTabColumns = 2;         // tab stops "3 5": every second column
+
+const wchar_t* RichEditClass() {
+    // RichEdit 4.1 where it exists, else 2.0/3.0; both talk the same messages.
+    if (LoadLibraryA("msftedit.dll") != nullptr) return L"RICHEDIT50W";
+    LoadLibraryA("riched20.dll");
+    return L"RichEdit20W";
+}
+
+int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// Courier New; where a system has none (Wine without Windows' fonts), a
+// monospace face of its own, so columns stay aligned.
+const wchar_t* EditorFace(HWND hwnd) {
+    static const wchar_t* const kFaces[] = {L"Courier New", L"Liberation Mono", L"DejaVu Sans Mono", L"Courier"};
+    HDC dc = GetDC(hwnd);
+    const wchar_t* chosen = kFaces[0];
+    for (const wchar_t* face : kFaces) {
+        LOGFONTW lf{};
+        lf.lfCharSet = DEFAULT_CHARSET;
+        wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+        bool found = false;
+        EnumFontFamiliesExW(dc, &lf, &FontFound, reinterpret_cast<LPARAM>(&found), 0);
+        if (found) {
+            chosen = face;
+            break;
+        }
+    }
+    ReleaseDC(hwnd, dc);
+    return chosen;
+}
+
+// The text object model's document, for keeping colour changes out of Undo.
+ITextDocument* TextDocument(HWND richEdit) {
+    // {8CC497C0-A1DF-11CE-8098-00AA0047BE5D}
+    static const GUID kITextDocument = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+    IRichEditOle* ole = nullptr;
+    if (!SendMessageW(richEdit, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole)) || ole == nullptr)
+        return nullptr;
+    void* document = nullptr;
+    ole->QueryInterface(kITextDocument, &document);
+    ole->Release();
+    return static_cast<ITextDocument*>(document);
+}
+
+}  // namespace
+
+RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(background) {
+    hwnd_ = CreateWindowExW(0, RichEditClass(), L"",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                            0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    baseProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RichEditor::SubclassProc)));
+
+    // Lines are paragraphs: no wrapping, so line numbers are the file's.
+    SendMessageW(hwnd_, EM_SETTARGETDEVICE, 0, 1);
+    SendMessageW(hwnd_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(background_));
+    SendMessageW(hwnd_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    SendMessageW(hwnd_, EM_SETEVENTMASK, 0, ENM_CHANGE);
+
+    CHARFORMAT2W& cf = face_;
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_CHARSET;
+    const wchar_t* face = EditorFace(hwnd_);
+    wcsncpy(cf.szFaceName, face, LF_FACESIZE - 1);
+    cf.yHeight = kEditorFontHeight * 15;  // twips: 1440 per inch, 96 pixels per inch
+    cf.dwEffects = CFE_AUTOCOLOR;
+    cf.bCharSet = DEFAULT_CHARSET;
+    // The default format is what new text (a loaded file, typing) takes.
+    SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET;  // what a loaded file's text is given
+
+    HDC dc = GetDC(hwnd_);
+    HFONT font = CreateFontW(-kEditorFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                             FIXED_PITCH | FF_MODERN, face);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, L"0", 1, &size) && size.cx > 0) charWidth_ = size.cx;
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(hwnd_, dc);
+
+    PARAFORMAT2& pf = tabs_;
+    pf.cbSize = sizeof pf;
+    pf.dwMask = PFM_TABSTOPS;
+    pf.cTabCount = MAX_TAB_STOPS;
+    for (int i = 0; i < MAX_TAB_STOPS; ++i) pf.rgxTabs[i] = (i + 1) * kTabColumns * charWidth_ * 15;
+    SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+    SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    SendMessageW(hwnd_, EM_SETSEL, 0, 0);
+    SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+LRESULT CALLBACK RichEditor::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<RichEditor*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_KEYDOWN && self->keyPressing) self->keyPressing();
+    const LRESULT result = CallWindowProcW(self->baseProc_, hwnd, msg, wp, lp);
+    if (msg == WM_PAINT) self->PaintMargin();
+    if ((msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) && self->mousePressed)
+        self->mousePressed();
+    return result;
+}
+
+void RichEditor::PaintMargin() {
+    RECT format{};
+    SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    POINT scroll{};
+    SendMessageW(hwnd_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    const int x = format.left + kRightMarginColumn * charWidth_ - scroll.x;
+    if (x < format.left || x >= format.right) return;
+    HDC dc = GetDC(hwnd_);
+    HPEN pen = CreatePen(PS_SOLID, 1, kSilver);
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, x, format.top, nullptr);
+    LineTo(dc, x, format.bottom);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    ReleaseDC(hwnd_, dc);
+}
+
+std::wstring RichEditor::Text() const {
+    GETTEXTLENGTHEX lengthEx{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT n = SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthEx), 0);
+    if (n <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    GETTEXTEX get{};
+    get.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    get.flags = GT_DEFAULT;
+    get.codepage = 1200;  // UTF-16
+    const LRESULT got = SendMessageW(hwnd_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
+    return text;
+}
+
+std::vector<std::wstring> RichEditor::SplitText(const std::wstring& text) const {
+    // RichEdit ends paragraphs with CR (CR LF from older versions).
+    std::vector<std::wstring> lines;
+    if (text.empty()) return lines;
+    std::wstring current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c == L'\r' || c == L'\n') {
+            lines.push_back(current);
+            current.clear();
+            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        } else {
+            current.push_back(c);
+        }
+    }
+    lines.push_back(current);
+    return lines;
+}
+
+std::vector<std::string> RichEditor::Lines() const { return SplitLines(Utf8(Text())); }
+
+void RichEditor::SetLines(const std::vector<std::string>& lines) {
+    // A last empty line needs a paragraph mark more to show, as the core says.
+    std::vector<std::wstring> wide = SplitText(Wide(EditorText(lines, "\r")));
+    // A whole file goes in coloured, as one RTF stream: painting it span by
+    // span would take seconds for a few thousand lines.
+    struct Feed {
+        std::string rtf;
+        std::size_t at = 0;
+    } feed;
+    feed.rtf = ColouredRtf(wide, endState_);
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&feed);
+    stream.pfnCallback = [](DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) -> DWORD {
+        auto* f = reinterpret_cast<Feed*>(cookie);
+        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), f->rtf.size() - f->at);
+        std::copy_n(f->rtf.data() + f->at, n, buffer);
+        f->at += n;
+        *done = static_cast<LONG>(n);
+        return 0;
+    };
+    const LRESULT mask = SendMessageW(hwnd_, EM_SETEVENTMASK, 0, 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    // The stream's font and paragraphs give way to the editor's own.
+    SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&face_));
+    SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+    SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&tabs_));
+    SendMessageW(hwnd_, EM_SETSEL, 0, 0);  // a new text is shown from its top
+    SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+    SendMessageW(hwnd_, EM_SETEVENTMASK, 0, mask);
+    shown_ = std::move(wide);
+    endState_.resize(shown_.size());
+}
+
+int RichEditor::LineStart(int line) const {
+    return static_cast<int>(SendMessageW(hwnd_, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+}
+
+int RichEditor::CaretLine() const {
+    CHARRANGE range{};
+    SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return static_cast<int>(SendMessageW(hwnd_, EM_EXLINEFROMCHAR, 0, range.cpMax));
+}
+
+int RichEditor::CaretColumn() const {
+    CHARRANGE range{};
+    SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    const int line = static_cast<int>(SendMessageW(hwnd_, EM_EXLINEFROMCHAR, 0, range.cpMax));
+    return range.cpMax - LineStart(line);
+}
+
+void RichEditor::SetCaret(int line, int column) { SelectFrom(line, column, 0); }
+
+void RichEditor::SelectFrom(int line, int column, int length) {
+    const int lines = static_cast<int>(SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0));
+    line = std::clamp(line, 0, std::max(lines - 1, 0));
+    const int start = LineStart(line);
+    const int lineLength = static_cast<int>(SendMessageW(hwnd_, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
+    column = std::clamp(column, 0, lineLength);
+    const int end = start + std::min(column + std::max(length, 0), lineLength);
+    CHARRANGE range{start + column, end};  // the caret ends at cpMax
+    SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+}
+
+bool RichEditor::TextChanged() {
+    std::vector<std::wstring> lines = SplitText(Text());
+    if (lines == shown_ && endState_.size() == lines.size()) return false;
+    // The changed stretch: everything between the common head and tail.
+    std::size_t head = 0;
+    while (head < lines.size() && head < shown_.size() && lines[head] == shown_[head]) ++head;
+    std::size_t tail = 0;
+    while (tail < lines.size() - head && tail < shown_.size() - head &&
+           lines[lines.size() - 1 - tail] == shown_[shown_.size() - 1 - tail])
+        ++tail;
+    // States of the kept head stay; those of the tail move with their lines.
+    std::vector<int> states(lines.size(), 0);
+    for (std::size_t i = 0; i < head && i < endState_.size(); ++i) states[i] = endState_[i];
+    for (std::size_t i = 0; i < tail; ++i) {
+        const std::size_t from = endState_.size() - 1 - i;
+        if (from < endState_.size()) states[lines.size() - 1 - i] = endState_[from];
+    }
+    endState_ = std::move(states);
+    const bool changed = !(lines == shown_);
+    shown_ = std::move(lines);
+    if (!shown_.empty()) Recolour(shown_, head, shown_.size() - tail);
+    return changed;
+}
+
+void RichEditor::Recolour(const std::vector<std::wstring>& lines, std::size_t first, std::size_t last) {
+    // Quiet while painting colours: no change notifications, no flicker, and
+    // the user's selection comes back afterwards.
+    const LRESULT mask = SendMessageW(hwnd_, EM_SETEVENTMASK, 0, 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE saved{};
+    SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved));
+    POINT scroll{};
+    SendMessageW(hwnd_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    // Colours are not edits: Ctrl+Z must undo the typing, not the painting.
+    ITextDocument* document = TextDocument(hwnd_);
+    if (document != nullptr) document->Undo(tomSuspend, nullptr);
+
+    int state = first == 0 ? 0 : endState_[first - 1];
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        // Past the edited stretch, stop as soon as a line ends as it did before.
+        const int before = endState_[i];
+        const int start = LineStart(static_cast<int>(i));
+        state = PaintLine(hwnd_, start, lines[i], state);
+        endState_[i] = state;
+        if (i + 1 >= last && state == before) break;
+    }
+
+    if (document != nullptr) {
+        document->Undo(tomResume, nullptr);
+        document->Release();
+    }
+    SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
+    SendMessageW(hwnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    SendMessageW(hwnd_, EM_SETEVENTMASK, 0, mask);
+}
+
+}  // namespace vorn::win32
