@@ -1,8 +1,15 @@
-// One FSUIPC exchange (a 4-byte read) over the Win32 transport against a
-// real vorn-sim.exe, beside its floor: a bare cross-process SendMessage of
-// WM_NULL to the same window. Google Benchmark has no mingw build here, so
-// this is a plain timing loop: 5 runs, the median reported.
+// The cost of one FSUIPC exchange (a 4-byte read) over the Win32 transport,
+// split into its parts:
+//   - the client alone: the exchange against a minimal answering window in a
+//     child process that returns 1 at once, beside a bare SendMessageTimeout
+//     of the same message and parameters to that window;
+//   - vorn-sim.exe: the same exchange against a real vorn-sim.exe, beside a
+//     bare SendMessageTimeout of WM_NULL to its window; the difference to the
+//     minimal window is vorn-sim.exe's own cost per request.
+// Google Benchmark has no mingw build here, so this is a plain timing loop:
+// 7 runs of each, alternating, the medians reported.
 //   win32_exchange_timing VORN-SIM.EXE [EXCHANGES-PER-RUN]
+//   win32_exchange_timing --answer     (the minimal answering window)
 #include <windows.h>
 #undef AddAtom  // keep the transport's method name
 
@@ -10,10 +17,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/request_block.h"
 #include "fsuipc/win32_transport.h"
 #include "sim/sim_process.h"
 
@@ -21,26 +30,185 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-template <typename F>
-double MedianNanoseconds(int perRun, F&& once) {
-    std::vector<double> runs;
-    for (int r = 0; r < 5; ++r) {
+// Times `first` and `second` in alternating runs of perRun calls each, so
+// that a slow spell of the machine falls on both; the medians of 7 runs.
+template <typename F, typename G>
+void MedianNanoseconds(int perRun, F&& first, G&& second, double& firstNs, double& secondNs) {
+    std::vector<double> a;
+    std::vector<double> b;
+    const auto time = [perRun](auto& once) {
         const auto start = Clock::now();
         for (int i = 0; i < perRun; ++i) once();
-        runs.push_back(std::chrono::duration<double, std::nano>(Clock::now() - start).count() / perRun);
+        return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / perRun;
+    };
+    for (int r = 0; r < 7; ++r) {
+        a.push_back(time(first));
+        b.push_back(time(second));
     }
-    std::sort(runs.begin(), runs.end());
-    return runs[2];
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    firstNs = a[3];
+    secondNs = b[3];
+}
+
+// --- The minimal answering window -------------------------------------------
+
+UINT g_ipcMessage = 0;
+bool g_handshakeDone = false;
+
+std::uint32_t Load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+void Store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
+
+// Answers the version reads of the client's handshake; the first request
+// that reads anything else ends the handshake, and from then on every
+// request is answered at once without looking at the block.
+void AnswerHandshake(WPARAM atom) {
+    char name[256];
+    const UINT n = GlobalGetAtomNameA(static_cast<ATOM>(atom), name, sizeof name);
+    if (n == 0 || n >= sizeof name) return;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
+    if (mapping == nullptr) return;
+    auto* block = static_cast<std::uint8_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, vorn::kBlockSize));
+    if (block != nullptr) {
+        std::uint32_t pos = 0;
+        while (pos + vorn::kReadHeaderSize <= vorn::kBlockSize) {
+            const std::uint32_t id = Load32(block + pos);
+            const std::uint32_t offset = Load32(block + pos + 4);
+            const std::uint32_t size = Load32(block + pos + 8);
+            if (id == vorn::kRecordRead) {
+                if (size > vorn::kBlockSize - pos - vorn::kReadHeaderSize) break;
+                std::uint8_t* data = block + pos + vorn::kReadHeaderSize;
+                if (offset == vorn::kOffsetFsuipcVersion && size >= 4) {
+                    Store32(data, vorn::kMinimumFsuipcVersion);
+                } else if (offset == vorn::kOffsetSimulatorVersion && size >= 4) {
+                    Store32(data, vorn::kSimulatorSignature << 16);
+                } else {
+                    g_handshakeDone = true;
+                }
+                pos += vorn::kReadHeaderSize + size;
+            } else if (id == vorn::kRecordWrite) {
+                if (size > vorn::kBlockSize - pos - vorn::kWriteHeaderSize) break;
+                pos += vorn::kWriteHeaderSize + size;
+            } else {
+                break;
+            }
+        }
+        UnmapViewOfFile(block);
+    }
+    CloseHandle(mapping);
+}
+
+LRESULT CALLBACK AnswerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == g_ipcMessage && g_ipcMessage != 0) {
+        if (!g_handshakeDone) AnswerHandshake(wParam);
+        return 1;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int RunAnsweringWindow() {
+    g_ipcMessage = RegisterWindowMessageA(vorn::IpcName().c_str());
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &AnswerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "FS98MAIN";
+    if (g_ipcMessage == 0 || RegisterClassA(&wc) == 0) return 1;
+    HWND window = CreateWindowExA(0, "FS98MAIN", "minimal answer", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    if (window == nullptr) return 1;
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+}
+
+HWND WaitForWindow(DWORD timeoutMs) {
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        HWND window = FindWindowExA(nullptr, nullptr, "FS98MAIN", nullptr);
+        if (window != nullptr || Clock::now() > end) return window;
+        Sleep(20);
+    }
+}
+
+struct ClientFigures {
+    double exchange = 0;
+    double bare = 0;
+};
+
+// The client against the minimal answering window of a child process.
+bool MeasureClient(const char* self, int perRun, ClientFigures& out) {
+    std::string command = std::string("\"") + self + "\" --answer";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+        std::fprintf(stderr, "win32_exchange_timing: cannot start the answering window (%lu)\n", GetLastError());
+        return false;
+    }
+    bool ok = false;
+    HWND window = WaitForWindow(15000);
+    if (window == nullptr) {
+        std::fprintf(stderr, "win32_exchange_timing: the answering window did not appear\n");
+    } else {
+        auto transport = vorn::MakeWin32Transport();
+        vorn::IpcLink link(*transport);
+        vorn::IpcResult result = -1;
+        if (!link.Open(0, result)) {
+            std::fprintf(stderr, "win32_exchange_timing: answering window: %s\n", vorn::IpcResultText(result));
+        } else {
+            const UINT message = RegisterWindowMessageA(vorn::IpcName().c_str());
+            const ATOM atom = GlobalAddAtomA("vorn-exchange-timing");
+            long long failed = 0;
+            for (int i = 0; i < 100; ++i) link.ReadLong(vorn::kOffsetHotKeyCount);  // warm up
+            // The window leaves the block alone: the read comes back as the 0 the client queued.
+            MedianNanoseconds(
+                perRun, [&] { failed += link.ReadLong(vorn::kOffsetHotKeyCount) != 0; },
+                [&] {
+                    DWORD_PTR answer = 0;
+                    failed +=
+                        SendMessageTimeoutA(window, message, atom, 0, SMTO_BLOCK, 2000, &answer) == 0 || answer != 1;
+                },
+                out.exchange, out.bare);
+            GlobalDeleteAtom(atom);
+            link.Close();
+            ok = failed == 0;
+            if (!ok) std::fprintf(stderr, "win32_exchange_timing: %lld exchanges with the answering window failed\n", failed);
+        }
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    if (WaitForSingleObject(child.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 1);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return ok;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--answer") == 0) return RunAnsweringWindow();
     if (argc < 2) {
         std::fprintf(stderr, "usage: win32_exchange_timing VORN-SIM.EXE [EXCHANGES-PER-RUN]\n");
         return 2;
     }
-    const int perRun = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2000;
+    const long requested = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 2000;
+    if (requested < 1 || requested > 1000000) {
+        std::fprintf(stderr, "win32_exchange_timing: EXCHANGES-PER-RUN must be 1..1000000\n");
+        return 2;
+    }
+    const int perRun = static_cast<int>(requested);
+
+    ClientFigures client;
+    if (!MeasureClient(argv[0], perRun, client)) return 1;
+
     vorn::SimProcess sim;
     std::string error;
     if (!sim.Start(argv[1], {}, error, 15000)) {
@@ -55,18 +223,26 @@ int main(int argc, char** argv) {
         return 1;
     }
     HWND window = FindWindowExA(nullptr, nullptr, "FS98MAIN", nullptr);
+    constexpr auto kHotKeys = static_cast<std::int32_t>(vorn::kHotKeyEntries);
     long long wrong = 0;
-    for (int i = 0; i < 100; ++i) link.ReadLong(0x320C);  // warm up
-    const double exchange = MedianNanoseconds(perRun, [&] { wrong += link.ReadLong(0x320C) != 56; });
-    const double bare = MedianNanoseconds(perRun, [&] {
-        DWORD_PTR answer = 0;
-        wrong += SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &answer) == 0;
-    });
+    for (int i = 0; i < 100; ++i) link.ReadLong(vorn::kOffsetHotKeyCount);  // warm up
+    double exchange = 0;
+    double bare = 0;
+    MedianNanoseconds(
+        perRun, [&] { wrong += link.ReadLong(vorn::kOffsetHotKeyCount) != kHotKeys; },
+        [&] {
+            DWORD_PTR answer = 0;
+            wrong += SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &answer) == 0;
+        },
+        exchange, bare);
     link.Close();
     if (wrong != 0) {
         std::fprintf(stderr, "win32_exchange_timing: %lld exchanges failed\n", wrong);
         return 1;
     }
-    std::printf("win32 exchange %.0f ns, bare SendMessage %.0f ns, ratio %.2f\n", exchange, bare, exchange / bare);
+    std::printf("client exchange %.0f ns, bare SendMessageTimeout %.0f ns, ratio %.2f (minimal answering window)\n",
+                client.exchange, client.bare, client.exchange / client.bare);
+    std::printf("vorn-sim.exe exchange %.0f ns, bare SendMessage %.0f ns, ratio %.2f; vorn-sim.exe's own cost %.0f ns per request\n",
+                exchange, bare, exchange / bare, exchange - client.exchange);
     return 0;
 }

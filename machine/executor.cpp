@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "fsuipc/ipc_link.h"
 #include "machine/code_image.h"
@@ -58,8 +59,6 @@ double ArithFloat(std::int32_t op, double a, double b) {
     }
 }
 
-double AsDouble(const Value& v) { return v.tag ? static_cast<double>(v.i) : v.f; }
-
 }  // namespace
 
 Executor::Executor(Machine& machine, int slot, const LineSink& output, const LineSink& trace)
@@ -80,407 +79,759 @@ Executor::Executor(Machine& machine, int slot, const LineSink& output, const Lin
 
 void Executor::Fault(std::int32_t pc, const char* what) { m_.ReportRuntimeError(slot_, pc, what, output_); }
 
+// The registers (stack pointer, frame base, frame mark) live in locals while
+// the loop runs: stores into the tag bytes may alias anything, so members
+// would be reloaded after every push. They go back into the members around
+// every call of a helper that works on them (VORN_SAVE / VORN_LOAD).
+//
+// With GCC and clang every handler ends in its own indirect jump through a
+// table of label addresses (one branch-predictor entry per handler); other
+// compilers get the same handlers as the cases of one switch. An indirect
+// jump out of a scope runs no destructors: a handler keeps any local that
+// has one in an inner block that closes before VORN_NEXT.
+#if defined(__GNUC__)
+#define VORN_THREADED 1
+#endif
+
 template <bool Debug>
 std::int32_t Executor::Run(std::int32_t pc, int budget) {
     const DecodedProgram& program = *m_.decoded_;
-    const DecodedIns* code = Debug ? program.single.data() : program.fast.data();
+    const DecodedIns* const code = Debug ? program.single.data() : program.fast.data();
+    const DecodedIns* const single = program.single.data();
     const auto codeSize = static_cast<std::int32_t>(m_.code_.size());
-    std::uint8_t* data = m_.data_.data();
+    const std::size_t dataSize = m_.data_.size();
+    std::uint8_t* const data = m_.data_.data();
+    std::int32_t* const ints = ints_;
+    double* const floats = floats_;
+    std::uint8_t* const tags = tags_;
+    std::int32_t sp = sp_;
+    std::int32_t fb = frameBase_;
+    std::int32_t fm = frameMark_;
+    std::int32_t at = pc;
+    DecodedIns d{};
 
+    const auto pushInt = [&](std::int32_t v) {
+        ints[sp] = v;
+        tags[sp] = 1;
+        ++sp;
+    };
+    const auto pushFloat = [&](double v) {
+        floats[sp] = v;
+        tags[sp] = 0;
+        ++sp;
+    };
+    // The operand as a double, whatever its kind.
+    const auto asDouble = [&](std::int32_t slot) {
+        return tags[slot] ? static_cast<double>(ints[slot]) : floats[slot];
+    };
+    // A frame slot offset from the frame base; false when outside the stack.
+    // Unsigned: a negative frame base wraps far above the stack size.
+    const auto frameSlot = [&](std::int32_t k, std::uint32_t& slot) {
+        slot = static_cast<std::uint32_t>(fb) + static_cast<std::uint32_t>(k);
+        return slot < static_cast<std::uint32_t>(kStackSlots);
+    };
+
+#define VORN_SAVE() (sp_ = sp, frameBase_ = fb, frameMark_ = fm)
+#define VORN_LOAD() (sp = sp_, fb = frameBase_, fm = frameMark_)
 #define VORN_FAULT(what)   \
     do {                   \
         fault_ = (what);   \
         goto fault;        \
     } while (0)
 #define VORN_NEED_POP(n) \
-    if (!CanPop(n)) VORN_FAULT(kUnderflow)
+    if (sp < (n)) VORN_FAULT(kUnderflow)
 #define VORN_NEED_PUSH(n) \
-    if (!CanPush(n)) VORN_FAULT(kOverflow)
+    if (sp + (n) > kStackSlots) VORN_FAULT(kOverflow)
 #define VORN_LINK_CHECK() \
     if (m_.linkError_ != 0) goto end_run
 
-    for (;;) {
-        const std::int32_t at = pc;
-        const DecodedIns& d = code[pc];
-        if constexpr (Debug) {
-            line_.clear();
-            AppendFormat(line_, "Process:%.3d, PC %.4d: %s", slot_, pc, MnemonicOf(pc < codeSize ? m_.code_[pc] : 0));
-        }
-        switch (d.op) {
-        case kOpHLT:
-            pc = -1;
-            goto end_run;
+#ifdef VORN_THREADED
+#define VORN_HANDLER_ADDRESS(name) &&L_##name,
+#define VORN_HANDLER_NUMBER(name) name,
+#define VORN_EXTRA_ADDRESS(name) &&L_kX##name,
+#define VORN_EXTRA_NUMBER(name) kX##name,
+    // Every operation in numeric order; the static_assert below checks it.
+#define VORN_INSTRUCTION_HANDLERS(X)                                                                            \
+    X(kXIllegal)                                                                                                \
+    X(kOpHLT) X(kOpPushV) X(kOpPushC) X(kOpIFF) X(kOpGOTO) X(kOpWriteV) X(kOpGT) X(kOpGE) X(kOpLT) X(kOpLE)      \
+    X(kOpEQ) X(kOpNE) X(kOpADD) X(kOpSUB) X(kOpMUL) X(kOpDIV) X(kOpNEG) X(kOpAND) X(kOpOR) X(kOpLDI) X(kOpSTI) \
+    X(kOpWRB) X(kOpCALL) X(kOpRET) X(kOpSTP) X(kOpPRS) X(kOpRDB) X(kOpRFP) X(kOpTDY) X(kOpMOD) X(kOpPRF)        \
+    X(kOpWAIT) X(kOpPLAY) X(kOpSSQ) X(kOpNOT) X(kOpL_AND) X(kOpL_OR)
+    static const void* const handlers[] = {VORN_INSTRUCTION_HANDLERS(VORN_HANDLER_ADDRESS)
+                                               VORN_EXTRA_OPS(VORN_EXTRA_ADDRESS)};
+    static constexpr std::int32_t handlerOps[] = {VORN_INSTRUCTION_HANDLERS(VORN_HANDLER_NUMBER)
+                                                      VORN_EXTRA_OPS(VORN_EXTRA_NUMBER)};
+    static_assert(std::size(handlerOps) == kXOpCount, "one handler per operation");
+    static_assert(
+        [] {
+            for (std::size_t i = 0; i < std::size(handlerOps); ++i) {
+                if (handlerOps[i] != static_cast<std::int32_t>(i)) return false;
+            }
+            return true;
+        }(),
+        "handlers in numeric order");
+#undef VORN_INSTRUCTION_HANDLERS
+#undef VORN_EXTRA_NUMBER
+#undef VORN_EXTRA_ADDRESS
+#undef VORN_HANDLER_NUMBER
+#undef VORN_HANDLER_ADDRESS
+#define VORN_OP(name) L_##name:
+#define VORN_DISPATCH() goto* handlers[d.op]
+#else
+#define VORN_OP(name) \
+    case name:        \
+    L_##name:
+#define VORN_DISPATCH() goto dispatch
+#endif
+    // The end of every handler: count the instruction, then the next one.
+    // Without tracing the fetch is repeated in each handler.
+#define VORN_NEXT()                                     \
+    do {                                                \
+        if constexpr (Debug) {                          \
+            goto next;                                  \
+        } else {                                        \
+            if (--budget <= 0) goto done;               \
+            at = pc;                                    \
+            d = code[pc];                               \
+            VORN_DISPATCH();                            \
+        }                                               \
+    } while (0)
 
-        case kXPushVData4: {
-            VORN_NEED_PUSH(1);
+    goto fetch;
+
+    // Without tracing the threaded handlers never come back here.
+next:
+#ifdef VORN_THREADED
+    __attribute__((unused));
+#endif
+    if constexpr (Debug) {
+        if (trace_) trace_(line_);
+    }
+    if (--budget <= 0) goto done;
+fetch:
+    at = pc;
+    d = code[pc];
+    if constexpr (Debug) {
+        line_.clear();
+        AppendFormat(line_, "Process:%.3d, PC %.4d: %s", slot_, pc, MnemonicOf(pc < codeSize ? m_.code_[pc] : 0));
+    }
+#ifdef VORN_THREADED
+    VORN_DISPATCH();
+#else
+dispatch:
+    switch (d.op) {
+#endif
+
+    VORN_OP(kOpHLT) {
+        pc = -1;
+        goto end_run;
+    }
+
+    VORN_OP(kXPushVData4) {
+        VORN_NEED_PUSH(1);
+        std::int32_t v;
+        std::memcpy(&v, data + d.c, 4);
+        pushInt(v);
+        if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
+        pc += Words(kOpPushV);
+        VORN_NEXT();
+    }
+    VORN_OP(kOpPushV) {
+        if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
+        VORN_SAVE();
+        if (!LoadValue(d.a, d.b)) goto fault;
+        VORN_LOAD();
+        pc += Words(kOpPushV);
+        VORN_LINK_CHECK();
+        VORN_NEXT();
+    }
+    VORN_OP(kXPushVData8) {
+        VORN_NEED_PUSH(1);
+        double v;
+        std::memcpy(&v, data + d.c, 8);
+        pushFloat(v);
+        pc += Words(kOpPushV);
+        VORN_NEXT();
+    }
+    VORN_OP(kXPushVFrame4) {
+        VORN_NEED_PUSH(1);
+        std::uint32_t s;
+        if (!frameSlot(d.c, s)) VORN_FAULT(kFrameFault);
+        pushInt(ints[s]);
+        pc += Words(kOpPushV);
+        VORN_NEXT();
+    }
+    VORN_OP(kXPushVFrame8) {
+        VORN_NEED_PUSH(1);
+        std::uint32_t s;
+        if (!frameSlot(d.c, s)) VORN_FAULT(kFrameFault);
+        pushFloat(floats[s]);
+        pc += Words(kOpPushV);
+        VORN_NEXT();
+    }
+
+    VORN_OP(kOpPushC) {
+        VORN_NEED_PUSH(1);
+        pushInt(d.a);
+        if constexpr (Debug) AppendFormat(line_, " %d", d.a);
+        pc += Words(kOpPushC);
+        VORN_NEXT();
+    }
+
+    VORN_OP(kOpIFF) {
+        VORN_NEED_POP(1);
+        const std::int32_t c = ints[--sp];
+        if constexpr (Debug) AppendFormat(line_, " goto L%d, location %d, result=%d", d.a, d.b, c);
+        if (c == 0) {
+            if (d.b < 0) VORN_FAULT("jump outside the code");
+            pc = d.b;
+        } else {
+            pc += Words(kOpIFF);
+        }
+        VORN_NEXT();
+    }
+    VORN_OP(kOpGOTO) {
+        if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d.a, d.b);
+        if (d.b < 0) VORN_FAULT("jump outside the code");
+        pc = d.b;
+        VORN_NEXT();
+    }
+
+    VORN_OP(kXWriteVData4) {
+        VORN_NEED_POP(1);
+        --sp;
+        const std::int32_t x = tags[sp] ? ints[sp] : TruncateToInt32(floats[sp]);
+        std::memcpy(data + d.c, &x, 4);
+        pc += Words(kOpWriteV);
+        VORN_NEXT();
+    }
+    VORN_OP(kXWriteVData8) {
+        VORN_NEED_POP(1);
+        --sp;
+        const double x = asDouble(sp);
+        std::memcpy(data + d.c, &x, 8);
+        pc += Words(kOpWriteV);
+        VORN_NEXT();
+    }
+    VORN_OP(kXWriteVFrameInt) {
+        VORN_NEED_POP(1);
+        --sp;
+        std::uint32_t s;
+        if (!frameSlot(d.c, s)) VORN_FAULT(kFrameFault);
+        ints[s] = tags[sp] ? ints[sp] : TruncateToInt32(floats[sp]);
+        pc += Words(kOpWriteV);
+        VORN_NEXT();
+    }
+    VORN_OP(kXWriteVFrame8) {
+        VORN_NEED_POP(1);
+        --sp;
+        std::uint32_t s;
+        if (!frameSlot(d.c, s)) VORN_FAULT(kFrameFault);
+        floats[s] = asDouble(sp);
+        pc += Words(kOpWriteV);
+        VORN_NEXT();
+    }
+    VORN_OP(kOpWriteV) {
+        VORN_NEED_POP(1);
+        --sp;
+        const Value v{ints[sp], floats[sp], tags[sp]};
+        VORN_SAVE();
+        if (!StoreValue(v, d.a, d.b)) goto fault;
+        pc += Words(kOpWriteV);
+        VORN_LINK_CHECK();
+        VORN_NEXT();
+    }
+
+    // Binary operations on the two top slots: b on top, a below; the result
+    // replaces a. Ints when both are ints, doubles otherwise.
+#define VORN_COMPARE(opcode)                                                                     \
+    VORN_OP(opcode) {                                                                            \
+        VORN_NEED_POP(2);                                                                        \
+        const std::int32_t ia = sp - 2;                                                          \
+        const bool r = (tags[ia] && tags[ia + 1]) ? Compare<std::int32_t>(opcode, ints[ia], ints[ia + 1]) \
+                                                 : Compare<double>(opcode, asDouble(ia), asDouble(ia + 1)); \
+        ints[ia] = r ? 1 : 0;                                                                    \
+        tags[ia] = 1;                                                                            \
+        sp = ia + 1;                                                                             \
+        pc += Words(opcode);                                                                     \
+        VORN_NEXT();                                                                             \
+    }
+    VORN_COMPARE(kOpGT)
+    VORN_COMPARE(kOpGE)
+    VORN_COMPARE(kOpLT)
+    VORN_COMPARE(kOpLE)
+    VORN_COMPARE(kOpEQ)
+    VORN_COMPARE(kOpNE)
+#undef VORN_COMPARE
+
+#define VORN_ARITH(opcode)                                                                      \
+    VORN_OP(opcode) {                                                                           \
+        VORN_NEED_POP(2);                                                                       \
+        const std::int32_t ia = sp - 2;                                                         \
+        if (tags[ia] && tags[ia + 1]) {                                                         \
+            if (opcode == kOpDIV && ints[ia + 1] == 0) VORN_FAULT("division by zero");          \
+            ints[ia] = ArithInt(opcode, ints[ia], ints[ia + 1]);                                \
+        } else {                                                                                \
+            floats[ia] = ArithFloat(opcode, asDouble(ia), asDouble(ia + 1));                    \
+            tags[ia] = 0;                                                                       \
+        }                                                                                       \
+        sp = ia + 1;                                                                            \
+        pc += Words(opcode);                                                                    \
+        VORN_NEXT();                                                                            \
+    }
+    VORN_ARITH(kOpADD)
+    VORN_ARITH(kOpSUB)
+    VORN_ARITH(kOpMUL)
+    VORN_ARITH(kOpDIV)
+#undef VORN_ARITH
+
+    VORN_OP(kOpNEG) {
+        VORN_NEED_POP(1);
+        const std::int32_t ia = sp - 1;
+        if (tags[ia]) {
+            ints[ia] = Wrap(0u - static_cast<std::uint32_t>(ints[ia]));
+        } else {
+            floats[ia] = -floats[ia];
+        }
+        pc += Words(kOpNEG);
+        VORN_NEXT();
+    }
+
+    // Operations on two ints: b on top, a below; the int result replaces a.
+#define VORN_INT_OP(opcode, expr)                 \
+    VORN_OP(opcode) {                             \
+        VORN_NEED_POP(2);                         \
+        const std::int32_t b = ints[--sp];        \
+        const std::int32_t a = ints[sp - 1];      \
+        ints[sp - 1] = (expr);                    \
+        tags[sp - 1] = 1;                         \
+        pc += Words(opcode);                      \
+        VORN_NEXT();                              \
+    }
+    VORN_INT_OP(kOpAND, a == 1 && b == 1 ? 1 : 0)
+    VORN_INT_OP(kOpOR, a != 0 || b != 0 ? 1 : 0)
+    VORN_INT_OP(kOpL_AND, a | b)  // computes OR
+    VORN_INT_OP(kOpL_OR, a & b)   // computes AND
+#undef VORN_INT_OP
+
+    VORN_OP(kOpMOD) {
+        VORN_NEED_POP(2);
+        const std::int32_t b = ints[--sp];
+        const std::int32_t a = ints[--sp];
+        if (b == 0) VORN_FAULT("division by zero");
+        pushInt(b == -1 ? 0 : a % b);
+        pc += Words(kOpMOD);
+        VORN_NEXT();
+    }
+    VORN_OP(kOpNOT) {
+        VORN_NEED_POP(1);
+        ints[sp - 1] = ints[sp - 1] == 0 ? 1 : 0;
+        tags[sp - 1] = 1;
+        pc += Words(kOpNOT);
+        VORN_NEXT();
+    }
+
+    VORN_OP(kOpLDI) {
+        VORN_NEED_POP(1);
+        const std::int32_t address = ints[--sp];
+        const std::int64_t off = std::int64_t{address} - kDataBase;
+        if (d.a == 4 && off >= 0 && static_cast<std::uint64_t>(off) + 4 <= dataSize) {
+            // A whole 4-byte int inside the data segment.
             std::int32_t v;
-            std::memcpy(&v, data + d.c, 4);
-            PushInt(v);
-            if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
-            pc += 3;
-            break;
-        }
-        case kOpPushV:
-            if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
-            if (!LoadValue(d.a, d.b)) goto fault;
-            pc += 3;
-            VORN_LINK_CHECK();
-            break;
-
-        case kOpPushC:
-            VORN_NEED_PUSH(1);
-            PushInt(d.a);
-            if constexpr (Debug) AppendFormat(line_, " %d", d.a);
-            pc += 2;
-            break;
-
-        case kOpIFF: {
-            VORN_NEED_POP(1);
-            const std::int32_t c = PopInt();
-            if constexpr (Debug) AppendFormat(line_, " goto L%d, location %d, result=%d", d.a, d.b, c);
-            if (c == 0) {
-                if (d.b < 0) VORN_FAULT("jump outside the code");
-                pc = d.b;
-            } else {
-                pc += 2;
-            }
-            break;
-        }
-        case kOpGOTO:
-            if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d.a, d.b);
-            if (d.b < 0) VORN_FAULT("jump outside the code");
-            pc = d.b;
-            break;
-
-        case kXWriteVData4: {
-            VORN_NEED_POP(1);
-            const Value v = PopValue();
-            const std::int32_t x = v.tag ? v.i : TruncateToInt32(v.f);
-            std::memcpy(data + d.c, &x, 4);
-            pc += 3;
-            break;
-        }
-        case kOpWriteV: {
-            VORN_NEED_POP(1);
-            const Value v = PopValue();
-            if (!StoreValue(v, d.a, d.b)) goto fault;
-            pc += 3;
-            VORN_LINK_CHECK();
-            break;
-        }
-
-        case kOpGT:
-        case kOpGE:
-        case kOpLT:
-        case kOpLE:
-        case kOpEQ:
-        case kOpNE: {
-            VORN_NEED_POP(2);
-            const Value b = PopValue();
-            const Value a = PopValue();
-            const bool r = (a.tag && b.tag) ? Compare<std::int32_t>(d.op, a.i, b.i) : Compare<double>(d.op, AsDouble(a), AsDouble(b));
-            PushInt(r ? 1 : 0);
-            pc += 1;
-            break;
-        }
-
-        case kOpADD:
-        case kOpSUB:
-        case kOpMUL:
-        case kOpDIV: {
-            VORN_NEED_POP(2);
-            const Value b = PopValue();
-            const Value a = PopValue();
-            if (a.tag && b.tag) {
-                if (d.op == kOpDIV && b.i == 0) VORN_FAULT("division by zero");
-                PushInt(ArithInt(d.op, a.i, b.i));
-            } else {
-                PushFloat(ArithFloat(d.op, AsDouble(a), AsDouble(b)));
-            }
-            pc += 1;
-            break;
-        }
-        case kOpNEG: {
-            VORN_NEED_POP(1);
-            const Value a = PopValue();
-            if (a.tag) {
-                PushInt(Wrap(0u - static_cast<std::uint32_t>(a.i)));
-            } else {
-                PushFloat(-a.f);
-            }
-            pc += 1;
-            break;
-        }
-        case kOpAND: {
-            VORN_NEED_POP(2);
-            const std::int32_t b = PopInt();
-            const std::int32_t a = PopInt();
-            PushInt(a == 1 && b == 1 ? 1 : 0);
-            pc += 1;
-            break;
-        }
-        case kOpOR: {
-            VORN_NEED_POP(2);
-            const std::int32_t b = PopInt();
-            const std::int32_t a = PopInt();
-            PushInt(a != 0 || b != 0 ? 1 : 0);
-            pc += 1;
-            break;
-        }
-        case kOpLDI: {
-            VORN_NEED_POP(1);
-            const std::int32_t address = PopInt();
+            std::memcpy(&v, data + off, 4);
+            pushInt(v);
+        } else {
+            VORN_SAVE();
             if (!LoadValue(address, d.a)) goto fault;
-            pc += 2;
-            VORN_LINK_CHECK();
-            break;
+            VORN_LOAD();
         }
-        case kOpSTI: {
-            VORN_NEED_POP(2);
-            const Value v = PopValue();
-            const std::int32_t address = PopInt();
-            if (!StoreValue(v, address, d.a)) goto fault;
-            pc += 2;
-            VORN_LINK_CHECK();
-            break;
-        }
-        case kOpWRB:
-        case kOpRDB: {
-            VORN_NEED_POP(3);
-            const std::int32_t size = PopInt();
-            const std::int32_t dataAddress = PopInt();
-            const std::int32_t offset = PopInt();
-            std::size_t off = 0;
-            if (!BlockRange(dataAddress, size, off)) goto fault;
-            // Block transfers do not touch the link error: a failure goes unnoticed.
-            IpcResult result = 0;
-            const bool queued =
-                d.op == kOpWRB
-                    ? m_.link_.QueueWrite(static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size),
-                                          data + off, result)
-                    : m_.link_.QueueRead(static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size),
-                                         data + off, result);
-            if (queued) m_.link_.Exchange(result);
-            pc += 1;
-            break;
-        }
-        case kOpCALL:
-            if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d.a, d.b);
-            VORN_NEED_PUSH(1);
-            if (d.b < 0) VORN_FAULT("jump outside the code");
-            PushInt(pc + 2);
-            frameBase_ = frameMark_;
-            pc = d.b;
-            break;
+        pc += Words(kOpLDI);
+        VORN_LINK_CHECK();
+        VORN_NEXT();
+    }
+    VORN_OP(kOpSTI) {
+        VORN_NEED_POP(2);
+        --sp;
+        const Value v{ints[sp], floats[sp], tags[sp]};
+        const std::int32_t address = ints[--sp];
+        VORN_SAVE();
+        if (!StoreValue(v, address, d.a)) goto fault;
+        pc += Words(kOpSTI);
+        VORN_LINK_CHECK();
+        VORN_NEXT();
+    }
+    VORN_OP(kOpWRB)
+    VORN_OP(kOpRDB) {
+        VORN_NEED_POP(3);
+        const std::int32_t size = ints[--sp];
+        const std::int32_t dataAddress = ints[--sp];
+        const std::int32_t offset = ints[--sp];
+        std::size_t off = 0;
+        VORN_SAVE();
+        if (!BlockRange(dataAddress, size, off)) goto fault;
+        // Block transfers do not touch the link error: a failure goes unnoticed.
+        IpcResult result = 0;
+        const bool queued =
+            d.op == kOpWRB
+                ? m_.link_.QueueWrite(static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size),
+                                      data + off, result)
+                : m_.link_.QueueRead(static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size),
+                                     data + off, result);
+        if (queued) m_.link_.Exchange(result);
+        static_assert(Words(kOpWRB) == Words(kOpRDB), "one stride for both block transfers");
+        pc += Words(kOpWRB);
+        VORN_NEXT();
+    }
 
-        case kOpRET: {
-            if (!CanPop(2)) VORN_FAULT("RET with no return point");
-            const Value v = PopValue();
-            const std::int32_t r = PopInt();
-            PushValue(v);
-            if constexpr (Debug) AppendFormat(line_, " to %d", r);
-            if (r < 0 || r >= codeSize) VORN_FAULT("return outside the code");
-            pc = r;
-            break;
+    VORN_OP(kOpCALL) {
+        if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d.a, d.b);
+        VORN_NEED_PUSH(1);
+        if (d.b < 0) VORN_FAULT("jump outside the code");
+        pushInt(pc + Words(kOpCALL));
+        fb = fm;
+        pc = d.b;
+        VORN_NEXT();
+    }
+    VORN_OP(kOpRET) {
+        if (sp < 2) VORN_FAULT("RET with no return point");
+        // Pop v and r, push v back where r was.
+        const std::int32_t r = ints[sp - 2];
+        const std::int32_t vi = ints[sp - 1];
+        const double vf = floats[sp - 1];
+        const std::uint8_t vt = tags[sp - 1];
+        --sp;
+        ints[sp - 1] = vi;
+        floats[sp - 1] = vf;
+        tags[sp - 1] = vt;
+        if constexpr (Debug) AppendFormat(line_, " to %d", r);
+        if (r < 0 || r >= codeSize) VORN_FAULT("return outside the code");
+        pc = r;
+        if constexpr (!Debug) {
+            // The RFP a call returns to runs here too when it cannot fault:
+            // pop v, cut the stack to the frame base, pop the caller's frame
+            // mark and base, push v.
+            if (budget >= 2 && single[r].op == kOpRFP && fb >= 2 && fb <= kStackSlots) {
+                fm = ints[fb - 1];
+                sp = fb - 2;
+                fb = ints[sp];
+                ints[sp] = vi;
+                floats[sp] = vf;
+                tags[sp] = vt;
+                ++sp;
+                pc = r + Words(kOpRFP);
+                --budget;
+            }
         }
-        case kOpSTP:
-            VORN_NEED_PUSH(2);
-            PushInt(frameBase_);
-            PushInt(frameMark_);
-            frameMark_ = sp_;
-            pc += 1;
-            break;
+        VORN_NEXT();
+    }
+    VORN_OP(kOpSTP) {
+        VORN_NEED_PUSH(2);
+        pushInt(fb);
+        pushInt(fm);
+        fm = sp;
+        pc += Words(kOpSTP);
+        VORN_NEXT();
+    }
+    VORN_OP(kOpRFP) {
+        VORN_NEED_POP(1);
+        --sp;
+        const std::int32_t vi = ints[sp];
+        const double vf = floats[sp];
+        const std::uint8_t vt = tags[sp];
+        if (fb < 0 || fb > kStackSlots) VORN_FAULT("frame base out of range");
+        sp = fb;
+        VORN_NEED_POP(2);
+        fm = ints[--sp];
+        fb = ints[--sp];
+        ints[sp] = vi;
+        floats[sp] = vf;
+        tags[sp] = vt;
+        ++sp;
+        pc += Words(kOpRFP);
+        VORN_NEXT();
+    }
+    VORN_OP(kOpTDY) {
+        VORN_NEED_POP(1);
+        --sp;
+        pc += Words(kOpTDY);
+        VORN_NEXT();
+    }
 
-        case kOpPRS: {
-            VORN_NEED_POP(1);
+    VORN_OP(kOpPRS) {
+        VORN_NEED_POP(1);
+        const std::int32_t address = ints[--sp];
+        {
             std::string text;
-            if (!Text(PopInt(), text)) goto fault;
+            VORN_SAVE();
+            if (!Text(address, text)) goto fault;
             if (output_) output_(text);
             if constexpr (Debug) {
                 line_ += ' ';
                 line_ += text;
             }
-            pc += 1;
-            break;
         }
-        case kOpRFP: {
-            VORN_NEED_POP(1);
-            const Value v = PopValue();
-            if (frameBase_ < 0 || frameBase_ > kStackSlots) VORN_FAULT("frame base out of range");
-            sp_ = frameBase_;
-            VORN_NEED_POP(2);
-            frameMark_ = PopInt();
-            frameBase_ = PopInt();
-            PushValue(v);
-            pc += 1;
-            break;
-        }
-        case kOpTDY:
-            VORN_NEED_POP(1);
-            --sp_;
-            pc += 1;
-            break;
-
-        case kOpMOD: {
-            VORN_NEED_POP(2);
-            const std::int32_t b = PopInt();
-            const std::int32_t a = PopInt();
-            if (b == 0) VORN_FAULT("division by zero");
-            PushInt(b == -1 ? 0 : a % b);
-            pc += 1;
-            break;
-        }
-        case kOpPRF:
-            frameBase_ = frameMark_;
-            VORN_NEED_PUSH(1);
-            if (!Prf()) goto fault;
-            PushInt(0);
-            pc += 1;
-            break;
-
-        case kOpWAIT: {
-            VORN_NEED_POP(1);
-            const std::int64_t ticks = std::int64_t{PopInt()} * 10;
-            m_.wait_[slot_] = static_cast<std::int32_t>(std::clamp<std::int64_t>(ticks, INT_MIN, INT_MAX));
-            pc += 1;
-            goto end_run;
-        }
-        case kOpPLAY: {
-            VORN_NEED_POP(1);
-            std::string file;
-            if (!Text(PopInt(), file)) goto fault;
-            if (!m_.player_->Play(file) && output_) output_(file + " not found");
-            pc += 1;
-            break;
-        }
-        case kOpSSQ: {
-            VORN_NEED_PUSH(1);
-            if (d.b < 0) VORN_FAULT("jump outside the code");
-            // Write the registers back first: the new process copies this stack.
-            m_.sp_[slot_] = sp_;
-            const int child = m_.FindFreeProcessSlot();
-            if (child < 0) {
-                if (output_) output_("SSQ - Create process failed");
-            } else {
-                const std::size_t base = static_cast<std::size_t>(child) * kStackSlots;
-                const auto n = static_cast<std::size_t>(sp_);
-                std::memcpy(m_.ints_.data() + base, ints_, n * sizeof(std::int32_t));
-                std::memcpy(m_.floats_.data() + base, floats_, n * sizeof(double));
-                std::memcpy(m_.tags_.data() + base, tags_, n);
-                m_.sp_[child] = sp_;
-                m_.pc_[child] = d.b;
-                m_.frameBase_[child] = frameMark_;
-            }
-            frameBase_ = frameMark_;
-            PushInt(-1);
-            pc += 2;
-            break;
-        }
-        case kOpNOT: {
-            VORN_NEED_POP(1);
-            PushInt(PopInt() == 0 ? 1 : 0);
-            pc += 1;
-            break;
-        }
-        case kOpL_AND: {  // computes OR
-            VORN_NEED_POP(2);
-            const std::int32_t b = PopInt();
-            const std::int32_t a = PopInt();
-            PushInt(a | b);
-            pc += 1;
-            break;
-        }
-        case kOpL_OR: {  // computes AND
-            VORN_NEED_POP(2);
-            const std::int32_t b = PopInt();
-            const std::int32_t a = PopInt();
-            PushInt(a & b);
-            pc += 1;
-            break;
-        }
-
-        case kXFusedCompareJump:
-            if (budget < 4 || !CanPush(2)) goto single;
-            {
-                std::int32_t x;
-                std::memcpy(&x, data + d.c, 4);
-                const std::int32_t r = Compare<std::int32_t>(d.sub, x, d.a) ? 1 : 0;
-                // Leave the slots as PushV, PushC, compare and IFF would.
-                ints_[sp_] = r;
-                tags_[sp_] = 1;
-                ints_[sp_ + 1] = d.a;
-                tags_[sp_ + 1] = 1;
-                pc = r == 0 ? d.b : pc + 8;
-                budget -= 3;
-            }
-            break;
-        case kXFusedArithStore:
-            if (budget < 4 || !CanPush(2)) goto single;
-            {
-                std::int32_t x;
-                std::memcpy(&x, data + d.c, 4);
-                const std::int32_t r = ArithInt(d.sub, x, d.a);
-                ints_[sp_] = r;
-                tags_[sp_] = 1;
-                ints_[sp_ + 1] = d.a;
-                tags_[sp_ + 1] = 1;
-                std::memcpy(data + d.b, &r, 4);
-                pc += 9;
-                budget -= 3;
-            }
-            break;
-        single:
-            // Too little budget or stack for the whole sequence: run its
-            // first instruction, a plain 4-byte data PushV, on its own.
-            {
-                VORN_NEED_PUSH(1);
-                std::int32_t v;
-                std::memcpy(&v, data + d.c, 4);
-                PushInt(v);
-                pc += 3;
-            }
-            break;
-
-        case kXTruncated:
-            VORN_FAULT("instruction runs past the end of the code");
-        case kXOutside:
-            VORN_FAULT("PC outside the code");
-
-        default: {  // kXIllegal: the PC stays on the word
-            char buf[48];
-            std::snprintf(buf, sizeof buf, "Illegal instruction %d", d.a);
-            if (trace_) trace_(buf);
-            break;
-        }
-        }
-        if constexpr (Debug) {
-            if (trace_) trace_(line_);
-        }
-        if (--budget <= 0) break;
-        continue;
-
-    fault:
-        Fault(at, fault_);
-        pc = -1;
-        // A key routine starts again in this slot at its next press: give it
-        // an empty stack, not the one that broke.
-        sp_ = 0;
-        frameBase_ = 0;
-        frameMark_ = 0;
-    end_run:
-        if constexpr (Debug) {
-            if (trace_) trace_(line_);
-        }
-        break;
+        pc += Words(kOpPRS);
+        VORN_NEXT();
     }
+    VORN_OP(kOpPRF) {
+        fb = fm;
+        VORN_NEED_PUSH(1);
+        VORN_SAVE();
+        if (!Prf()) goto fault;
+        pushInt(0);
+        pc += Words(kOpPRF);
+        VORN_NEXT();
+    }
+    VORN_OP(kOpWAIT) {
+        VORN_NEED_POP(1);
+        const std::int64_t ticks = std::int64_t{ints[--sp]} * 10;
+        m_.wait_[slot_] = static_cast<std::int32_t>(std::clamp<std::int64_t>(ticks, INT_MIN, INT_MAX));
+        pc += Words(kOpWAIT);
+        goto end_run;
+    }
+    VORN_OP(kOpPLAY) {
+        VORN_NEED_POP(1);
+        const std::int32_t address = ints[--sp];
+        {
+            std::string file;
+            VORN_SAVE();
+            if (!Text(address, file)) goto fault;
+            if (!m_.player_->Play(file) && output_) output_(file + " not found");
+        }
+        pc += Words(kOpPLAY);
+        VORN_NEXT();
+    }
+    VORN_OP(kOpSSQ) {
+        VORN_NEED_PUSH(1);
+        if (d.b < 0) VORN_FAULT("jump outside the code");
+        // Write the registers back first: the new process copies this stack.
+        VORN_SAVE();
+        m_.sp_[slot_] = sp;
+        const int child = m_.FindFreeProcessSlot();
+        if (child < 0) {
+            if (output_) output_("SSQ - Create process failed");
+        } else {
+            const std::size_t base = static_cast<std::size_t>(child) * kStackSlots;
+            const auto n = static_cast<std::size_t>(sp);
+            std::memcpy(m_.ints_.data() + base, ints, n * sizeof(std::int32_t));
+            std::memcpy(m_.floats_.data() + base, floats, n * sizeof(double));
+            std::memcpy(m_.tags_.data() + base, tags, n);
+            m_.sp_[child] = sp;
+            m_.pc_[child] = d.b;
+            m_.frameBase_[child] = fm;
+        }
+        fb = fm;
+        pushInt(-1);
+        pc += Words(kOpSSQ);
+        VORN_NEXT();
+    }
+
+    // Fused sequences. Each first checks that the budget holds all its
+    // instructions and that none of them can fault; otherwise the first
+    // instruction runs alone. The slots above the new stack pointer get the
+    // values the single instructions would have left there.
+    VORN_OP(kXFusedCompareJump) {
+        if (budget < 4 || sp + 2 > kStackSlots) goto L_kXPushVData4;
+        std::int32_t x;
+        std::memcpy(&x, data + d.c, 4);
+        const std::int32_t r = CompareMasked<std::int32_t>(d.sub, x, d.a) ? 1 : 0;
+        ints[sp] = r;
+        tags[sp] = 1;
+        ints[sp + 1] = d.a;
+        tags[sp + 1] = 1;
+        pc = r == 0 ? d.b : pc + Words({kOpPushV, kOpPushC, kOpGT, kOpIFF});
+        budget -= 3;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedArithStore) {
+        if (budget < 4 || sp + 2 > kStackSlots) goto L_kXPushVData4;
+        std::int32_t x;
+        std::memcpy(&x, data + d.c, 4);
+        const std::int32_t r = ArithInt(d.sub, x, d.a);
+        ints[sp] = r;
+        tags[sp] = 1;
+        ints[sp + 1] = d.a;
+        tags[sp + 1] = 1;
+        std::memcpy(data + d.b, &r, 4);
+        pc += Words({kOpPushV, kOpPushC, kOpADD, kOpWriteV});
+        budget -= 3;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedDataArith) {
+        if (budget < 3 || sp + 2 > kStackSlots) goto L_kXPushVData4;
+        std::int32_t x;
+        std::memcpy(&x, data + d.c, 4);
+        ints[sp] = ArithInt(d.sub, x, d.a);
+        tags[sp] = 1;
+        ints[sp + 1] = d.a;
+        tags[sp + 1] = 1;
+        ++sp;
+        pc += Words({kOpPushV, kOpPushC, kOpADD});
+        budget -= 2;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedFrameCompareJump) {
+        std::uint32_t s;
+        if (budget < 4 || sp + 2 > kStackSlots || !frameSlot(d.c, s)) goto L_kXPushVFrame4;
+        const std::int32_t r = CompareMasked<std::int32_t>(d.sub, ints[s], d.a) ? 1 : 0;
+        ints[sp] = r;
+        tags[sp] = 1;
+        ints[sp + 1] = d.a;
+        tags[sp + 1] = 1;
+        pc = r == 0 ? d.b : pc + Words({kOpPushV, kOpPushC, kOpGT, kOpIFF});
+        budget -= 3;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedFrameArith) {
+        std::uint32_t s;
+        if (budget < 3 || sp + 2 > kStackSlots || !frameSlot(d.c, s)) goto L_kXPushVFrame4;
+        ints[sp] = ArithInt(d.sub, ints[s], d.a);
+        tags[sp] = 1;
+        ints[sp + 1] = d.a;
+        tags[sp + 1] = 1;
+        ++sp;
+        pc += Words({kOpPushV, kOpPushC, kOpADD});
+        budget -= 2;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedConstCompareJump) {
+        if (budget < 3 || sp < 1 || sp + 1 > kStackSlots) goto L_kOpPushC;
+        const std::int32_t ia = sp - 1;
+        const bool r = tags[ia] ? CompareMasked<std::int32_t>(d.sub, ints[ia], d.a)
+                                : CompareMasked<double>(d.sub, floats[ia], static_cast<double>(d.a));
+        ints[sp] = d.a;
+        tags[sp] = 1;
+        ints[ia] = r ? 1 : 0;
+        tags[ia] = 1;
+        sp = ia;
+        pc = r ? pc + Words({kOpPushC, kOpGT, kOpIFF}) : d.b;
+        budget -= 2;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedConstArith) {
+        if (budget < 2 || sp < 1 || sp + 1 > kStackSlots) goto L_kOpPushC;
+        const std::int32_t ia = sp - 1;
+        ints[sp] = d.a;
+        tags[sp] = 1;
+        if (tags[ia]) {
+            ints[ia] = ArithInt(d.sub, ints[ia], d.a);
+        } else {
+            floats[ia] = ArithFloat(d.sub, floats[ia], static_cast<double>(d.a));
+        }
+        pc += Words({kOpPushC, kOpADD});
+        --budget;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedData8Arith) {
+        if (budget < 2 || sp < 1 || sp + 1 > kStackSlots) goto L_kXPushVData8;
+        const std::int32_t ia = sp - 1;
+        double y;
+        std::memcpy(&y, data + d.c, 8);
+        floats[sp] = y;
+        tags[sp] = 0;
+        floats[ia] = ArithFloat(d.sub, asDouble(ia), y);
+        tags[ia] = 0;
+        pc += Words({kOpPushV, kOpADD});
+        --budget;
+        VORN_NEXT();
+    }
+
+    VORN_OP(kXFusedData8Pair) {
+        if (budget < 3 || sp + 2 > kStackSlots) goto L_kXPushVData8;
+        double x;
+        double y;
+        std::memcpy(&x, data + d.c, 8);
+        std::memcpy(&y, data + d.a, 8);
+        floats[sp + 1] = y;
+        tags[sp + 1] = 0;
+        floats[sp] = ArithFloat(d.sub, x, y);
+        tags[sp] = 0;
+        ++sp;
+        pc += Words({kOpPushV, kOpPushV, kOpADD});
+        budget -= 2;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedGotoCompareJump) {
+        // The GOTO, then the compare and jump at its target as that entry
+        // runs it (which falls back on its own when the budget is short).
+        pc = d.t;
+        if (budget < 2) VORN_NEXT();
+        --budget;
+        at = pc;
+        goto L_kXFusedCompareJump;
+    }
+    VORN_OP(kXFusedCallFrameArith) {
+        if (budget < 5 || sp + 4 > kStackSlots) goto L_kOpSTP;
+        // STP first: the frame slot may be one of the two it writes.
+        ints[sp] = fb;
+        tags[sp] = 1;
+        ints[sp + 1] = fm;
+        tags[sp + 1] = 1;
+        std::uint32_t s;
+        if (!frameSlot(d.c, s)) goto L_kOpSTP;
+        const std::int32_t x = ints[s];
+        ints[sp + 2] = ArithInt(d.sub, x, d.a);
+        tags[sp + 2] = 1;
+        ints[sp + 3] = pc + Words({kOpSTP, kOpPushV, kOpPushC, kOpADD, kOpCALL});
+        tags[sp + 3] = 1;
+        sp += 4;
+        fm = sp - 2;
+        fb = fm;
+        pc = d.b;
+        budget -= 4;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedReturnFrame) {
+        std::uint32_t s;
+        if (budget < 2 || sp + 1 > kStackSlots || !frameSlot(d.c, s)) goto L_kXPushVFrame4;
+        pushInt(ints[s]);
+        pc += Words(kOpPushV);
+        --budget;
+        at = pc;
+        goto L_kOpRET;
+    }
+
+    VORN_OP(kXTruncated) { VORN_FAULT("instruction runs past the end of the code"); }
+    VORN_OP(kXOutside) { VORN_FAULT("PC outside the code"); }
+
+#ifndef VORN_THREADED
+    default:
+#endif
+    VORN_OP(kXIllegal) {  // the PC stays on the word
+        char buf[48];
+        std::snprintf(buf, sizeof buf, "Illegal instruction %d", d.a);
+        if (trace_) trace_(buf);
+        VORN_NEXT();
+    }
+#ifndef VORN_THREADED
+    }
+#endif
+
+fault:
+    Fault(at, fault_);
+    pc = -1;
+    // A key routine starts again in this slot at its next press: give it
+    // an empty stack, not the one that broke.
+    sp = 0;
+    fb = 0;
+    fm = 0;
+end_run:
+    if constexpr (Debug) {
+        if (trace_) trace_(line_);
+    }
+done:
+#undef VORN_NEXT
+#undef VORN_DISPATCH
+#undef VORN_OP
+#undef VORN_SAVE
+#undef VORN_LOAD
 #undef VORN_FAULT
 #undef VORN_NEED_POP
 #undef VORN_NEED_PUSH
 #undef VORN_LINK_CHECK
-
-    m_.sp_[slot_] = sp_;
-    m_.frameBase_[slot_] = frameBase_;
-    m_.frameMark_[slot_] = frameMark_;
+    m_.sp_[slot_] = sp;
+    m_.frameBase_[slot_] = fb;
+    m_.frameMark_[slot_] = fm;
     return pc;
 }
 

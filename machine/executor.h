@@ -8,6 +8,8 @@
 
 namespace vorn {
 
+inline constexpr const char* kFrameFault = "frame slot out of range";
+
 // One operand stack slot's three fields.
 struct Value {
     std::int32_t i;
@@ -84,7 +86,8 @@ private:
     double* floats_;
     std::uint8_t* tags_;
     const char* fault_ = nullptr;
-    std::string line_;  // the trace line of the current instruction (debug only)
+    std::string line_;     // the trace line of the current instruction (debug only)
+    std::string prfText_;  // PRF's text, kept to reuse its storage
 };
 
 extern template std::int32_t Executor::Run<true>(std::int32_t, int);

@@ -10,15 +10,7 @@ const char* MnemonicOf(std::int32_t opcode) {
 }
 
 int InstructionWords(std::int32_t opcode) {
-    switch (opcode) {
-#define VORN_OPCODE(name, code, mnemonic, words) \
-    case code:                                   \
-        return words;
-#include "machine/opcodes.def"
-#undef VORN_OPCODE
-    default:
-        return 0;
-    }
+    return opcode >= 0 && opcode <= kMaxOpcode ? kInstructionWords[static_cast<std::size_t>(opcode)] : 0;
 }
 
 }  // namespace vorn

@@ -2,7 +2,9 @@
 // The instruction set as the compiler's listing, the loader, the trace and
 // the executor see it. Everything here is generated from opcodes.def.
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 namespace vorn {
 
@@ -17,8 +19,19 @@ struct TIns_set {
     const char* mnemonic;
 };
 
-inline constexpr int kInstructionCount = 37;
-inline constexpr std::int32_t kMaxOpcode = 37;
+inline constexpr int kInstructionCount = 0
+#define VORN_OPCODE(name, code, mnemonic, words) +1
+#include "machine/opcodes.def"
+#undef VORN_OPCODE
+    ;
+
+inline constexpr std::int32_t kMaxOpcode = [] {
+    std::int32_t highest = 0;
+#define VORN_OPCODE(name, code, mnemonic, words) highest = code > highest ? code : highest;
+#include "machine/opcodes.def"
+#undef VORN_OPCODE
+    return highest;
+}();
 
 // Stored order: opcodes 1 to 35, then 37, then 36.
 inline constexpr std::array<TIns_set, kInstructionCount> ins_set = {{
@@ -26,6 +39,25 @@ inline constexpr std::array<TIns_set, kInstructionCount> ins_set = {{
 #include "machine/opcodes.def"
 #undef VORN_OPCODE
 }};
+
+// Length in code words of each instruction, indexed by opcode (0 where the
+// number is not an instruction).
+inline constexpr std::array<std::int8_t, kMaxOpcode + 1> kInstructionWords = [] {
+    std::array<std::int8_t, kMaxOpcode + 1> words{};
+#define VORN_OPCODE(name, code, mnemonic, length) words[code] = length;
+#include "machine/opcodes.def"
+#undef VORN_OPCODE
+    return words;
+}();
+
+// Code words an instruction, or a run of instructions one after the other,
+// occupies: the distance from the first opcode to the word after the last.
+constexpr int Words(std::initializer_list<Op> ops) {
+    int n = 0;
+    for (Op op : ops) n += kInstructionWords[static_cast<std::size_t>(op)];
+    return n;
+}
+constexpr int Words(Op op) { return kInstructionWords[static_cast<std::size_t>(op)]; }
 
 // The mnemonic of an opcode, or "Error:Mnem" when it is not an instruction.
 const char* MnemonicOf(std::int32_t opcode);

@@ -48,12 +48,17 @@ bool Executor::Prf() {
         return false;
     }
     const std::int32_t destination = ints_[f];
-    std::string format;
-    if (!Text(ints_[f + 1], format)) return false;
+    // The format is read in place: the text is built apart and copied to
+    // the destination only at the end, so an overlap reads the old bytes.
+    std::size_t formatOffset = 0;
+    if (!DataRange(ints_[f + 1], 1, formatOffset)) return false;
+    const auto* format = reinterpret_cast<const char*>(m_.data_.data()) + formatOffset;
+    const std::size_t formatSize = strnlen(format, m_.data_.size() - formatOffset);
     std::size_t destOffset = 0;
     if (!DataRange(destination, 1, destOffset)) return false;
 
-    std::string out;
+    std::string& out = prfText_;
+    out.clear();
     std::int32_t arg = f + 2;
     auto nextArg = [&](int& slot) {
         if (arg >= kStackSlots) {
@@ -63,24 +68,27 @@ bool Executor::Prf() {
         slot = arg++;
         return true;
     };
-    const std::string decimalPoint = LocaleDecimalPoint();
-    for (std::size_t i = 0; i < format.size(); ++i) {
+    std::string decimalPoint;  // looked up at the first "%f"
+    for (std::size_t i = 0; i < formatSize; ++i) {
         const char c = format[i];
         if (c != '%') {
             out += c;
             continue;
         }
-        if (i + 1 >= format.size()) {
+        if (i + 1 >= formatSize) {
             out += 'X';
             break;
         }
         const char conv = format[++i];
         int slot = 0;
         switch (conv) {
-        case 'd':
+        case 'd': {
             if (!nextArg(slot)) return false;
-            out += std::to_string(ints_[slot]);
+            char digits[16];
+            const auto r = std::to_chars(digits, digits + sizeof digits, ints_[slot]);
+            out.append(digits, r.ptr);
             break;
+        }
         case 'x': {
             if (!nextArg(slot)) return false;
             char hex[16];
@@ -90,6 +98,7 @@ bool Executor::Prf() {
         }
         case 'f':
             if (!nextArg(slot)) return false;
+            if (decimalPoint.empty()) decimalPoint = LocaleDecimalPoint();
             out += FormatPrfFloat(floats_[slot], decimalPoint);
             break;
         case 's': {

@@ -26,6 +26,8 @@ WorkbenchController::WorkbenchController(WorkbenchView& view, IpcLink& link, Mac
     });
 }
 
+WorkbenchController::~WorkbenchController() { machine_.SetPlaceOfPc(nullptr); }
+
 void WorkbenchController::StartUp() {
     SetConnected(false);
     source_.Clear();

@@ -31,6 +31,8 @@ public:
     WorkbenchController(WorkbenchView& view, IpcLink& link, Machine& machine,
                         bool& debugMode = DebugMode);
 
+    // The machine outlives the controller; it must not keep asking it for places.
+    ~WorkbenchController();
     WorkbenchController(const WorkbenchController&) = delete;
     WorkbenchController& operator=(const WorkbenchController&) = delete;
 

@@ -1,6 +1,5 @@
 // Running processes tick by tick: the budget, debug mode's single steps and
 // trace lines, WAIT timing, SSQ scheduling, illegal instructions.
-#include "tests/fakes/test_clock.h"
 #include "tests/machine/machine_test_util.h"
 
 namespace vorn::test {
@@ -55,9 +54,16 @@ TEST_F(ProcessRun, NormalRunUsesTheWholeBudget) {
     EXPECT_EQ(DataInt(0), 100);
 }
 
-// Runs `a` once for 500 instructions and once in 500 debug steps; the
-// machine state must be the same.
-void ExpectSameStateBothWays(const Asm& a, std::vector<std::uint8_t> data, int ticks) {
+// Runs `a` once for 500 instructions and once in 500 debug steps per tick;
+// the machine state (every field of every stack slot, the registers, the data
+// segment) and the output lines must be the same after every tick. Leaves
+// the final PC, output and first data int of the fast run in `end`.
+struct RunEnd {
+    std::int32_t pc = 0;
+    std::vector<std::string> output;
+    std::int32_t firstInt = 0;
+};
+void ExpectSameStateBothWays(const Asm& a, std::vector<std::uint8_t> data, int ticks, RunEnd* end = nullptr) {
     RecordingClock clock;
     SimServer server;
     InProcessTransport transport(server, "FS98MAIN", clock);
@@ -71,18 +77,34 @@ void ExpectSameStateBothWays(const Asm& a, std::vector<std::uint8_t> data, int t
     const auto bytes = WriteCodeImage(MakeImage(a, data));
     ASSERT_TRUE(fast.Load(bytes, nullptr));
     ASSERT_TRUE(slow.Load(bytes, nullptr));
+    std::vector<std::string> fastOutput;
+    std::vector<std::string> slowOutput;
+    const LineSink toFast = [&](const std::string& line) { fastOutput.push_back(line); };
+    const LineSink toSlow = [&](const std::string& line) { slowOutput.push_back(line); };
     std::int32_t pcFast = 0;
     std::int32_t pcSlow = 0;
-    for (int t = 0; t < ticks; ++t) {
-        pcFast = fast.Run(pcFast, 0, nullptr, nullptr);
-        for (int i = 0; i < kRunBudget && pcSlow >= 0; ++i) pcSlow = slow.Run(pcSlow, 0, nullptr, nullptr);
+    for (int t = 0; t < ticks && (pcFast >= 0 || pcSlow >= 0); ++t) {
+        if (pcFast >= 0) pcFast = fast.Run(pcFast, 0, toFast, nullptr);
+        for (int i = 0; i < kRunBudget && pcSlow >= 0; ++i) pcSlow = slow.Run(pcSlow, 0, toSlow, nullptr);
         ASSERT_EQ(pcFast, pcSlow) << "tick " << t;
         ASSERT_EQ(fast.StackPointer(0), slow.StackPointer(0)) << "tick " << t;
+        ASSERT_EQ(fast.FrameBase(0), slow.FrameBase(0)) << "tick " << t;
+        ASSERT_EQ(fast.FrameMark(0), slow.FrameMark(0)) << "tick " << t;
         for (int s = 0; s < kStackSlots; ++s) {
-            ASSERT_EQ(fast.StackInt(0, s), slow.StackInt(0, s)) << "slot " << s;
-            ASSERT_EQ(fast.StackTag(0, s), slow.StackTag(0, s)) << "slot " << s;
+            ASSERT_EQ(fast.StackInt(0, s), slow.StackInt(0, s)) << "slot " << s << ", tick " << t;
+            ASSERT_EQ(fast.StackTag(0, s), slow.StackTag(0, s)) << "slot " << s << ", tick " << t;
+            const double ff = fast.StackFloat(0, s);
+            const double sf = slow.StackFloat(0, s);
+            ASSERT_EQ(std::memcmp(&ff, &sf, sizeof ff), 0) << "slot " << s << ", tick " << t;
         }
-        ASSERT_TRUE(std::equal(fast.DataSegment().begin(), fast.DataSegment().end(), slow.DataSegment().begin()));
+        ASSERT_TRUE(std::equal(fast.DataSegment().begin(), fast.DataSegment().end(), slow.DataSegment().begin()))
+            << "tick " << t;
+        ASSERT_EQ(fastOutput, slowOutput) << "tick " << t;
+    }
+    if (end != nullptr) {
+        end->pc = pcFast;
+        end->output = fastOutput;
+        std::memcpy(&end->firstInt, fast.DataSegment().data(), 4);
     }
 }
 
@@ -108,6 +130,128 @@ TEST(ProcessRunFused, FullStackFallsBackToSingleSteps) {
     a.Mark(top).Ins(kOpPushV, {kDataBase, 4}).Ins(kOpPushC, {3}).Ins(kOpSUB).Ins(kOpWriteV, {kDataBase, 4});
     a.Ins(kOpGOTO, {top});
     ExpectSameStateBothWays(a, IntBytes(0), 3);
+}
+
+// The sequences the decoder specialises or fuses, each in a loop whose
+// length lets the budget end fall inside the sequence at some tick.
+TEST(ProcessRunFused, SpecialisedAndFusedEntriesMatchSingleSteps) {
+    struct Case {
+        const char* name;
+        Asm code;
+        std::vector<std::uint8_t> data;
+        std::int32_t firstInt;     // data int 0 at the end
+        const char* fault;         // the runtime error's end, or nullptr
+    };
+    std::vector<Case> cases;
+    {
+        // fib(n) = n < 2 ? n : fib(n - 1) + fib(n - 2), summed into data 0
+        // by a loop of 97 calls of fib(7): frame compare and arithmetic, CALL,
+        // RET into RFP.
+        Asm a;
+        const int fib = a.NewLabel();
+        const int leaf = a.NewLabel();
+        const int top = a.NewLabel();
+        const int done = a.NewLabel();
+        a.Mark(top).Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {97}).Ins(kOpLT).Ins(kOpIFF, {done});
+        a.Ins(kOpPushV, {kDataBase, 4}).Ins(kOpSTP).Ins(kOpPushC, {7}).Ins(kOpCALL, {fib}).Ins(kOpRFP);
+        a.Ins(kOpADD).Ins(kOpWriteV, {kDataBase, 4});
+        a.Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {1}).Ins(kOpADD).Ins(kOpWriteV, {kDataBase + 4, 4});
+        a.Ins(kOpGOTO, {top});
+        a.Mark(done).Ins(kOpHLT);
+        a.Mark(fib).Ins(kOpPushV, {kFrameBase, 4}).Ins(kOpPushC, {2}).Ins(kOpLT).Ins(kOpIFF, {leaf});
+        a.Ins(kOpPushV, {kFrameBase, 4}).Ins(kOpRET);
+        a.Mark(leaf).Ins(kOpSTP).Ins(kOpPushV, {kFrameBase, 4}).Ins(kOpPushC, {1}).Ins(kOpSUB);
+        a.Ins(kOpCALL, {fib}).Ins(kOpRFP);
+        a.Ins(kOpSTP).Ins(kOpPushV, {kFrameBase, 4}).Ins(kOpPushC, {2}).Ins(kOpSUB).Ins(kOpCALL, {fib}).Ins(kOpRFP);
+        a.Ins(kOpADD).Ins(kOpRET);
+        cases.push_back({"recursive calls", a, Bytes({0, 0, 0, 0, 0, 0, 0, 0}), 97 * 13, nullptr});
+    }
+    {
+        // x = x * 0.999 + 1.5 / 3.0 while x < 400, with x a double in the
+        // data segment compared with an int, and a frame double and int
+        // written and read back; x truncated into data int 0 at the end.
+        Asm a;
+        const int top = a.NewLabel();
+        const int done = a.NewLabel();
+        constexpr std::int32_t x = kDataBase + 8;
+        a.Ins(kOpSTP).Ins(kOpPushC, {0}).Ins(kOpPushC, {0});
+        a.Mark(top).Ins(kOpPushV, {x, 8}).Ins(kOpPushC, {400}).Ins(kOpLT).Ins(kOpIFF, {done});
+        a.Ins(kOpPushV, {x, 8}).Ins(kOpPushV, {x + 8, 8}).Ins(kOpMUL);
+        a.Ins(kOpPushV, {x + 16, 8}).Ins(kOpPushV, {x + 24, 8}).Ins(kOpDIV).Ins(kOpADD);
+        a.Ins(kOpWriteV, {x, 8});
+        a.Ins(kOpPushV, {x, 8}).Ins(kOpPushC, {2}).Ins(kOpSUB).Ins(kOpWriteV, {kFrameBase, 8});
+        a.Ins(kOpPushV, {kFrameBase, 8}).Ins(kOpWriteV, {kFrameBase + 4, 4});
+        a.Ins(kOpPushV, {kFrameBase + 4, 8}).Ins(kOpPushV, {kFrameBase + 4, 4}).Ins(kOpADD).Ins(kOpTDY);
+        a.Ins(kOpGOTO, {top});
+        a.Mark(done).Ins(kOpPushV, {x, 8}).Ins(kOpWriteV, {kDataBase, 4}).Ins(kOpHLT);
+        std::vector<std::uint8_t> data(8, 0);
+        for (double v : {0.0, 0.999, 1.5, 3.0}) {
+            const auto bytes = DoubleBytes(v);
+            data.insert(data.end(), bytes.begin(), bytes.end());
+        }
+        cases.push_back({"float recurrence", a, data, 400, nullptr});
+    }
+    {
+        // a[j % 20] = j * 3 for j < 2000, then s = s + a[j % 20] for j < 600:
+        // data arithmetic, constant arithmetic, LDI and STI. Both loops are
+        // 23 instructions long, so budget ends fall at every position.
+        Asm a;
+        const int fill = a.NewLabel();
+        const int sum = a.NewLabel();
+        const int next = a.NewLabel();
+        const int done = a.NewLabel();
+        constexpr std::int32_t kArray = kDataBase + 12;
+        a.Mark(fill).Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {2000}).Ins(kOpLT).Ins(kOpIFF, {sum});
+        a.Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {4}).Ins(kOpMUL).Ins(kOpPushC, {80}).Ins(kOpMOD);
+        a.Ins(kOpPushC, {kArray}).Ins(kOpADD);
+        a.Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {3}).Ins(kOpMUL).Ins(kOpSTI, {4});
+        a.Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {1}).Ins(kOpADD).Ins(kOpWriteV, {kDataBase + 4, 4});
+        a.Ins(kOpPushC, {7}).Ins(kOpNEG).Ins(kOpTDY);
+        a.Ins(kOpGOTO, {fill});
+        a.Mark(sum).Ins(kOpPushC, {0}).Ins(kOpWriteV, {kDataBase + 4, 4});
+        a.Mark(next).Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {600}).Ins(kOpLT).Ins(kOpIFF, {done});
+        a.Ins(kOpPushV, {kDataBase, 4}).Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {20}).Ins(kOpMOD);
+        a.Ins(kOpPushC, {4}).Ins(kOpMUL).Ins(kOpPushC, {kArray}).Ins(kOpADD).Ins(kOpLDI, {4});
+        a.Ins(kOpADD).Ins(kOpWriteV, {kDataBase, 4});
+        a.Ins(kOpPushV, {kDataBase + 4, 4}).Ins(kOpPushC, {1}).Ins(kOpADD).Ins(kOpWriteV, {kDataBase + 4, 4});
+        a.Ins(kOpPushC, {7}).Ins(kOpNEG).Ins(kOpTDY);
+        a.Ins(kOpGOTO, {next});
+        a.Mark(done).Ins(kOpHLT);
+        cases.push_back({"array sum", a, std::vector<std::uint8_t>(12 + 80, 0), 30 * 3 * (20 * 1980 + 190), nullptr});
+    }
+    for (const int pushes : {40, 47, 48}) {
+        // A call of f(slot 0 - 1) after `pushes` slots. With 40 the frame
+        // base is 42: frame slot 8 is stack slot 50 and slot 9 lies past the
+        // stack. With 47 the call fills the stack and f's first push
+        // overflows; with 48 the call itself has too little room.
+        const std::int32_t k = pushes == 40 ? 8 : 1;
+        Asm a;
+        const int f = a.NewLabel();
+        for (int i = 0; i < pushes; ++i) a.Ins(kOpPushC, {i});
+        a.Ins(kOpSTP).Ins(kOpPushV, {kFrameBase, 4}).Ins(kOpPushC, {1}).Ins(kOpSUB).Ins(kOpCALL, {f});
+        a.Ins(kOpRFP).Ins(kOpHLT);
+        a.Mark(f).Ins(kOpPushV, {kFrameBase + 4 * k, 4}).Ins(kOpPushC, {1}).Ins(kOpADD).Ins(kOpTDY);
+        a.Ins(kOpPushV, {kFrameBase + 4 * k, 4}).Ins(kOpPushC, {1}).Ins(kOpLT).Ins(kOpIFF, {f});
+        a.Ins(kOpPushV, {kFrameBase + 4 * k + 4, 4}).Ins(kOpRET);
+        if (pushes == 40) {
+            cases.push_back({"frame past the stack", a, {}, 0, "frame slot out of range"});
+        } else {
+            cases.push_back({"full stack", a, {}, 0, "stack overflow"});
+        }
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunEnd end;
+        ExpectSameStateBothWays(c.code, c.data, 200, &end);
+        EXPECT_EQ(end.pc, -1);
+        if (c.fault == nullptr) {
+            EXPECT_TRUE(end.output.empty());
+            EXPECT_EQ(end.firstInt, c.firstInt);
+        } else {
+            ASSERT_EQ(end.output.size(), 1u);
+            EXPECT_TRUE(end.output[0].ends_with(c.fault)) << end.output[0];
+        }
+    }
 }
 
 TEST_F(ProcessRun, WaitOneSecondResumesTenTicksLater) {

@@ -1,0 +1,96 @@
+// Runs the first key routine of a program once on the machine, to
+// completion, in 500-instruction runs as ticks give them but without the
+// ticks, and prints two lines: the CPU seconds of the run and the last line
+// the program printed.
+//   machine_suite FILE.vrn
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "compiler/compile_source.h"
+#include "fsuipc/ipc_link.h"
+#include "machine/machine.h"
+#include "preprocessor/memory_stream.h"
+#include "sim/inprocess_transport.h"
+#include "sim/sim_server.h"
+
+namespace {
+
+class InstantClock : public vorn::IpcClock {
+public:
+    void Sleep(std::uint32_t) override {}
+};
+
+constexpr std::streamsize kMaxSource = 1 << 20;
+
+bool Compile(const char* path, std::vector<std::uint8_t>& image) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "machine_suite: cannot open %s\n", path);
+        return false;
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (static_cast<std::streamsize>(text.size()) > kMaxSource) {
+        std::fprintf(stderr, "machine_suite: %s is larger than %lld bytes\n", path, static_cast<long long>(kMaxSource));
+        return false;
+    }
+    vorn::MemoryStream source;
+    vorn::MemoryStream listing;
+    vorn::MemoryStream out;
+    source.Write(text);
+    source.Rewind();
+    bool ok = false;
+    try {
+        ok = vorn::CompileSource(source, listing, out, false);
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok) {
+        const auto bytes = listing.Bytes();
+        std::fprintf(stderr, "machine_suite: %s does not compile:\n%.*s\n", path, static_cast<int>(bytes.size()),
+                     reinterpret_cast<const char*>(bytes.data()));
+        return false;
+    }
+    image.assign(out.Bytes().begin(), out.Bytes().end());
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FILE.vrn\n", argv[0]);
+        return 2;
+    }
+    std::vector<std::uint8_t> image;
+    if (!Compile(argv[1], image)) return 1;
+
+    InstantClock clock;
+    vorn::SimServer server;
+    vorn::InProcessTransport transport(server, "FS98MAIN", clock);
+    vorn::IpcLink link(transport, clock);
+    vorn::IpcResult r = 0;
+    if (!link.Open(0, r)) {
+        std::fprintf(stderr, "machine_suite: link did not open (%d)\n", r);
+        return 1;
+    }
+    bool debug = false;
+    vorn::Machine machine(link, debug);
+    std::string error;
+    if (!machine.Load(image, nullptr, [&](const std::string& line) { error = line; }) ||
+        machine.KeyRoutineCount() < 1) {
+        std::fprintf(stderr, "machine_suite: image refused %s\n", error.c_str());
+        return 1;
+    }
+    std::string last;
+    const vorn::LineSink output = [&](const std::string& line) { last = line; };
+    std::int32_t pc = machine.KeyEntryPoint(0);
+    const std::clock_t start = std::clock();
+    while (pc >= 0) pc = machine.Run(pc, 0, output, nullptr);
+    const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    std::printf("%.3f\n%s\n", seconds, last.c_str());
+    return 0;
+}
