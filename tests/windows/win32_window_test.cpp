@@ -189,6 +189,15 @@ protected:
     }
     std::string Caption() { return TextOf(form_->Handle()); }
     std::string PageText(int page) { return TextOf(form_->PageControlOf(page)); }
+    // The character format RichEdit shows for `length` characters from `start`.
+    CHARFORMAT2W FormatAt(int start, int length) {
+        CHARRANGE range{start, start + length};
+        SendMessageW(form_->Editor(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        CHARFORMAT2W cf{};
+        cf.cbSize = sizeof cf;
+        SendMessageW(form_->Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        return cf;
+    }
     CHARRANGE Selection() {
         CHARRANGE range{};
         SendMessageW(form_->Editor(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
@@ -265,11 +274,17 @@ TEST_F(Win32Window, F9CompilesAndShowsTheDiagnostic) {
     TempFile file("vorn_window_f9.vrn", "int x;\r\nx = ;\r\n");
     ASSERT_TRUE(form_->OpenFile(file.path));
     EXPECT_EQ(Caption(), "Vorn - " + file.path);
+    EXPECT_TRUE(FormatAt(0, 3).dwEffects & CFE_BOLD) << "a keyword, coloured as the file came in";
+    EXPECT_FALSE(FormatAt(4, 1).dwEffects & CFE_BOLD);
     PressKey(VK_F9);
     EXPECT_NE(PageText(kPageCompiler).find("syntax error"), std::string::npos) << PageText(kPageCompiler);
     EXPECT_EQ(SendMessageW(form_->ToolBar(), TB_GETBITMAP, win32::CommandId("TBCompile"), 0), kPicNotCompiled);
     SendMessageW(form_->Editor(), EM_SETSEL, 0, -1);
-    Type("int x;");
+    Type("// note\rint x;");
+    const CHARFORMAT2W comment = FormatAt(0, 7);
+    EXPECT_TRUE((comment.dwEffects & CFE_ITALIC) && comment.crTextColor == RGB(0x80, 0x80, 0x00))
+        << "an edited line is coloured again: comments olive italic";
+    EXPECT_TRUE(FormatAt(8, 3).dwEffects & CFE_BOLD);
     PressKey(VK_F9);
     EXPECT_EQ(SendMessageW(form_->ToolBar(), TB_GETBITMAP, win32::CommandId("TBCompile"), 0), kPicCompiled);
     EXPECT_EQ(SelectedTab(), "Source") << "compiling selects no page";
