@@ -797,6 +797,34 @@ dispatch:
         goto L_kOpRET;
     }
 
+    VORN_OP(kXFusedIndexLoad) {
+        // PushC a; ADD; LDI 4 on an int address that lands inside the data segment.
+        if (budget < 3 || sp < 1 || sp + 1 > kStackSlots || !tags[sp - 1]) goto L_kOpPushC;
+        const std::int32_t address = Wrap(static_cast<std::uint32_t>(ints[sp - 1]) + static_cast<std::uint32_t>(d.a));
+        const std::int64_t off = std::int64_t{address} - kDataBase;
+        if (off < 0 || static_cast<std::uint64_t>(off) + 4 > dataSize) goto L_kOpPushC;
+        ints[sp] = d.a;
+        tags[sp] = 1;
+        std::memcpy(&ints[sp - 1], data + off, 4);
+        pc += Words({kOpPushC, kOpADD, kOpLDI});
+        budget -= 2;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedArithWrite) {
+        if (budget < 2 || sp < 2 || !(tags[sp - 2] && tags[sp - 1])) {
+            if (d.sub == kOpADD) goto L_kOpADD;
+            if (d.sub == kOpSUB) goto L_kOpSUB;
+            goto L_kOpMUL;
+        }
+        const std::int32_t r = ArithInt(d.sub, ints[sp - 2], ints[sp - 1]);
+        ints[sp - 2] = r;
+        sp -= 2;
+        std::memcpy(data + d.c, &r, 4);
+        pc += Words({kOpADD, kOpWriteV});
+        --budget;
+        VORN_NEXT();
+    }
+
     VORN_OP(kXTruncated) { VORN_FAULT("instruction runs past the end of the code"); }
     VORN_OP(kXOutside) { VORN_FAULT("PC outside the code"); }
 
