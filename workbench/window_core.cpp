@@ -1,10 +1,15 @@
 #include "workbench/window_core.h"
 
+#include <algorithm>
+
 #include "machine/debug_mode.h"
 #include "workbench/controller.h"
+#include "workbench/line_buffer.h"
+#include "workbench/source_jump.h"
 #include "workbench/text_search.h"
 #include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
+#include "workbench/watch_model.h"
 
 namespace vorn {
 
@@ -12,12 +17,53 @@ std::string CaretLabel(int line, int column) {
     return "Line " + std::to_string(line + 1) + ": Char " + std::to_string(column + 1);
 }
 
+std::vector<std::string> WatchLines(const std::vector<WatchRow>& rows) {
+    std::size_t name = 4, type = 4, where = 5;  // the headings' widths
+    for (const WatchRow& r : rows) {
+        name = std::max(name, r.name.size());
+        type = std::max(type, r.type.size());
+        where = std::max(where, r.where.size());
+    }
+    auto line = [&](const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
+        std::string text = a;
+        text.resize(name + 2, ' ');
+        text += b;
+        text.resize(name + 2 + type + 2, ' ');
+        text += c;
+        text.resize(name + 2 + type + 2 + where + 2, ' ');
+        return text + d;
+    };
+    std::vector<std::string> lines;
+    lines.reserve(rows.size() + 1);
+    lines.push_back(line("Name", "Type", "Where", "Value"));
+    for (const WatchRow& r : rows) lines.push_back(line(r.name, r.type, r.where, r.value));
+    return lines;
+}
+
+std::string IncludedPlaceMessage(const std::string& file, int line) {
+    return "The line is in the included file " + file + ", line " + std::to_string(line) + ".";
+}
+
+BoundedPage::BoundedPage(std::size_t limit) : limit_(limit == 0 ? 1 : limit) {}
+
+void BoundedPage::Append(WindowHost& host, int page, const std::string& line) {
+    if (kept_ >= limit_) {
+        ++dropped_;
+        host.DropOldestPageLine(page, DroppedLinesNote(dropped_), dropped_ == 1);
+    } else {
+        ++kept_;
+    }
+    host.AppendPageLine(page, line);
+}
+
 WindowCore::WindowCore(WorkbenchView& view, WindowHost& host, FileAccess& files, IpcLink& link, Machine& machine,
                        bool& debugMode)
     : view_(view),
       host_(host),
       files_(files),
-      controller_(std::make_unique<WorkbenchController>(view, link, machine, debugMode)) {}
+      controller_(std::make_unique<WorkbenchController>(view, link, machine, debugMode)),
+      output_(kPageLineLimit),
+      interpreter_(kPageLineLimit) {}
 
 WindowCore::~WindowCore() = default;
 
@@ -30,6 +76,11 @@ void WindowCore::Start(const std::string& title) {
 }
 
 void WindowCore::Run(Command command) {
+    RunCommand(command);
+    UpdateWatch();
+}
+
+void WindowCore::RunCommand(Command command) {
     switch (command) {
         case Command::kNone:
             return;
@@ -37,6 +88,7 @@ void WindowCore::Run(Command command) {
             if (!SavePrompt()) return;
             // The text stays; it is only detached from its file.
             fileName_.clear();
+            NameSource();
             SetFileCaption();
             return;
         case Command::kFileOpen: {
@@ -119,6 +171,7 @@ bool WindowCore::OpenFile(const std::string& path) {
     read.bytes.clear();
 
     fileName_ = files_.AbsolutePath(path);
+    NameSource();
     view_.SetCompilePicture(kPicNotCompiled);
     SetFileCaption();
     files_.EnterFolderOf(fileName_);
@@ -140,6 +193,7 @@ WindowCore::SaveOutcome WindowCore::SaveAs() {
     std::string path;
     if (!host_.ChooseSavePath(fileName_, path)) return SaveOutcome::Cancelled;
     fileName_ = files_.AbsolutePath(path);
+    NameSource();
     SetFileCaption();
     files_.EnterFolderOf(fileName_);
     if (!WriteEditorTo(fileName_)) return SaveOutcome::Failed;
@@ -183,5 +237,66 @@ void WindowCore::EditorChanged() {
 }
 
 void WindowCore::CaretMoved() { host_.SetCaretLabel(CaretLabel(host_.CaretLine(), host_.CaretColumn())); }
+
+void WindowCore::NameSource() {
+    // Open and Save As make the file's folder the current one, so the name
+    // alone is what the user knows it by and what includes are found beside.
+    const std::size_t slash = fileName_.find_last_of("/\\");
+    controller_->SetSourceName(slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1));
+}
+
+void WindowCore::Tick() {
+    controller_->TimerTick();
+    UpdateWatch();
+}
+
+void WindowCore::PageSelected(int page) {
+    if (page == kPageWatch) UpdateWatch();
+}
+
+void WindowCore::UpdateWatch() {
+    const bool connected = controller_->Connected();
+    if (connected != watchShown_) {
+        watchShown_ = connected;
+        view_.SetPageVisible(kPageWatch, connected);
+    }
+    // Reading the values costs an FSUIPC exchange: only for a page on top.
+    if (connected && host_.CurrentPage() == kPageWatch) host_.SetWatchLines(WatchLines(controller_->WatchRows()));
+}
+
+void WindowCore::PageLineDoubleClicked(int page, const std::string& line) {
+    if (page != kPageCompiler && page != kPageProgramOutput) return;
+    const std::optional<SourcePlace> place = PlaceOfPageLine(controller_->Program(), line);
+    if (!place || place->line < 1) return;
+    if (!place->mainFile) {
+        host_.ShowMessage(programTitle_, IncludedPlaceMessage(place->file, place->line));
+        return;
+    }
+    view_.SelectPage(kPageSource);
+    host_.SelectText(place->line - 1, 0, 0);
+    host_.FocusEditor();
+}
+
+BoundedPage* WindowCore::PageBuffer(int page) {
+    if (page == kPageProgramOutput) return &output_;
+    if (page == kPageInterpreter) return &interpreter_;
+    return nullptr;
+}
+
+void WindowCore::AppendPageLine(int page, const std::string& line) {
+    if (BoundedPage* buffer = PageBuffer(page)) buffer->Append(host_, page, line);
+}
+
+void WindowCore::ClearPage(int page) {
+    if (BoundedPage* buffer = PageBuffer(page)) {
+        buffer->Clear();
+        host_.ClearPage(page);
+    }
+}
+
+void WindowCore::SetPageLineLimit(std::size_t limit) {
+    output_ = BoundedPage(limit);
+    interpreter_ = BoundedPage(limit);
+}
 
 }  // namespace vorn

@@ -5,6 +5,7 @@
 // Win32) implements the small interfaces below and routes its menus,
 // buttons and editor notifications here.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,19 @@ public:
     // Selects `length` units from (line, column), clamped to the text; the caret ends after them.
     virtual void SelectText(int line, int column, int length) = 0;
     virtual void SetCaretLabel(const std::string& text) = 0;
+    virtual void FocusEditor() = 0;
+
+    // The text pages that only grow ("Interpreter", "Program Output"), by PageIndex.
+    virtual void AppendPageLine(int page, const std::string& line) = 0;
+    // Removes the page's oldest line and shows `note` as its first line:
+    // inserted there when `noteIsNew`, else in place of the note already shown.
+    virtual void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) = 0;
+    virtual void ClearPage(int page) = 0;
+
+    // The page on top, by PageIndex.
+    virtual int CurrentPage() const = 0;
+    // The whole text of the "Watch" page, one line per global.
+    virtual void SetWatchLines(const std::vector<std::string>& lines) = 0;
 };
 
 // The platform's files. Paths are UTF-8.
@@ -82,6 +96,29 @@ public:
 
 // "Line 3: Char 7" for the caret at line 2, column 6 (both from 0).
 std::string CaretLabel(int line, int column);
+
+struct WatchRow;
+// The "Watch" page's lines: a heading, then one line per global, in columns.
+std::vector<std::string> WatchLines(const std::vector<WatchRow>& rows);
+
+// What "in an included file" says when a page line is double-clicked.
+std::string IncludedPlaceMessage(const std::string& file, int line);
+
+// Keeps a growing page to its last `limit` lines; the window mirrors the steps.
+class BoundedPage {
+public:
+    explicit BoundedPage(std::size_t limit);
+    // Appends one line through the host, dropping the oldest one first at the limit.
+    void Append(WindowHost& host, int page, const std::string& line);
+    void Clear() { kept_ = 0, dropped_ = 0; }
+    std::size_t Kept() const { return kept_; }
+    std::uint64_t Dropped() const { return dropped_; }
+
+private:
+    std::size_t limit_;
+    std::size_t kept_ = 0;
+    std::uint64_t dropped_ = 0;
+};
 
 class WindowCore {
 public:
@@ -114,6 +151,20 @@ public:
     // A key or mouse press moved the caret: the label shows it.
     void CaretMoved();
 
+    // The window's 100 ms timer.
+    void Tick();
+    // The user brought a page to the top.
+    void PageSelected(int page);
+    // A line of "Compiler" or "Program Output" was double-clicked: a
+    // diagnostic or runtime error line leads to its source line.
+    void PageLineDoubleClicked(int page, const std::string& line);
+    // The controller's lines for "Program Output" and "Interpreter", kept to
+    // their last lines; and the clearing at Connect.
+    void AppendPageLine(int page, const std::string& line);
+    void ClearPage(int page);
+    // For tests: a smaller limit than kPageLineLimit.
+    void SetPageLineLimit(std::size_t limit);
+
     WorkbenchController& Controller() { return *controller_; }
     const std::string& FileName() const { return fileName_; }
     bool Modified() const { return modified_; }
@@ -123,6 +174,7 @@ public:
 private:
     enum class SaveOutcome { Saved, Cancelled, Failed };
 
+    void RunCommand(Command command);
     bool SavePrompt();
     SaveOutcome Save();
     SaveOutcome SaveAs();
@@ -130,6 +182,11 @@ private:
     void SetFileCaption();
     void RunSearch(int columnOffset);
     void ShowError(const std::string& message);
+    // Names the edited text in source places ("prog.vrn:6").
+    void NameSource();
+    // The "Watch" page: shown while connected, refreshed while on top.
+    void UpdateWatch();
+    BoundedPage* PageBuffer(int page);
 
     WorkbenchView& view_;
     WindowHost& host_;
@@ -141,6 +198,9 @@ private:
     std::string programTitle_;
     TextEncoding fileEncoding_ = TextEncoding::Utf8;
     bool loading_ = false;  // a file is being put into the editor
+    bool watchShown_ = false;
+    BoundedPage output_;
+    BoundedPage interpreter_;
 };
 
 }  // namespace vorn

@@ -140,6 +140,32 @@ private slots:
         QVERIFY(!f->form.Controller().ReconnectEnabled());
     }
 
+    void growingPagesKeepTheirLastLines_data() {
+        QTest::addColumn<QString>("memo");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("appended");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("output below the limit") << "MMOutput" << 3 << 3 << "1\n2\n3";
+        QTest::newRow("output one over") << "MMOutput" << 3 << 4 << "(1 earlier line dropped)\n2\n3\n4";
+        QTest::newRow("output three over") << "MMOutput" << 3 << 6 << "(3 earlier lines dropped)\n4\n5\n6";
+        QTest::newRow("interpreter, limit 1") << "MMInterpretDebug" << 1 << 4 << "(3 earlier lines dropped)\n4";
+    }
+    void growingPagesKeepTheirLastLines() {
+        QFETCH(QString, memo);
+        QFETCH(int, limit);
+        QFETCH(int, appended);
+        QFETCH(QString, shown);
+        f->form.SetPageLineLimit(static_cast<std::size_t>(limit));
+        f->form.Run(Command::kDebug);  // the interpreter's lines are kept only with Debug on
+        for (int i = 1; i <= appended; ++i) {
+            const std::string line = std::to_string(i);
+            if (memo == "MMOutput") f->form.Controller().ProgramOutputLine(line);
+            else f->form.Controller().TraceLine(line);
+        }
+        QCOMPARE(f->form.findChild<QPlainTextEdit*>(memo)->toPlainText(), shown);
+        f->form.Run(Command::kDebug);
+    }
+
     void menusAreInOrderAndEditIsEmpty() {
         QStringList titles;
         for (QAction* a : f->form.menuBar()->actions()) titles << a->text();

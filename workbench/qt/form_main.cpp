@@ -14,7 +14,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QTimer>
@@ -123,7 +126,7 @@ TForm1::TForm1(IpcLink& link, Machine& machine, QWidget* parent) : QMainWindow(p
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kTickMilliseconds);
-    connect(Timer1, &QTimer::timeout, this, [this] { core_->Controller().TimerTick(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { core_->Tick(); });
 
     // FormCreate: colours, components reset, then the core's share.
     const QColor background = WindowBackground();
@@ -220,10 +223,24 @@ void TForm1::BuildPages() {
         } else {
             auto* memo = new QPlainTextEdit(page);
             memo->setObjectName(QLatin1String(c.owner));
-            // A plain memo: editable, word-wrapped, no scroll bars.
-            memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-            memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            const int index = static_cast<int>(memos_.size()) + 1;
+            if (index == kPageWatch) {
+                // A table that is rewritten every tick: read-only, in columns, scrollable.
+                memo->setReadOnly(true);
+                memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+                memo->setFont(EditorFont());
+                memo->setUndoRedoEnabled(false);
+            } else {
+                // A plain memo: editable, word-wrapped, no scroll bars.
+                memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+                memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            }
+            if (index == kPageInterpreter || index == kPageProgramOutput) {
+                // Pages that grow for hours: an undo record per line would grow with them.
+                memo->setUndoRedoEnabled(false);
+            }
+            if (index == kPageCompiler || index == kPageProgramOutput) memo->viewport()->installEventFilter(this);
             layout->addWidget(memo);
             memos_.append(memo);
         }
@@ -231,6 +248,9 @@ void TForm1::BuildPages() {
         PageControl1->setTabVisible(index, c.visible);
     }
 
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (core_) core_->PageSelected(index);
+    });
     connect(JVHLEditor1->document(), &QTextDocument::contentsChange, this, &TForm1::JVHLEditor1Change);
     connect(JVHLEditor1, &SourceEditor::KeyPressing, this, [this] { core_->CaretMoved(); });
     connect(JVHLEditor1, &SourceEditor::MousePressed, this, [this] { core_->CaretMoved(); });
@@ -268,6 +288,19 @@ void TForm1::JVHLEditor1Change(int, int removed, int added) {
     if (core_) core_->EditorChanged();
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int page : {kPageCompiler, kPageProgramOutput}) {
+            QPlainTextEdit* memo = Memo(page);
+            if (watched != memo->viewport()) continue;
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QString line = memo->cursorForPosition(mouse->position().toPoint()).block().text();
+            core_->PageLineDoubleClicked(page, ToUtf8(line));
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     if (!core_->MayClose()) {
         event->ignore();
@@ -281,19 +314,17 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // --- The view ------------------------------------------------------------
 
-void TForm1::SetExpandedText(const std::string& text) { memos_[kPageExpanded - 1]->setPlainText(MemoText(text)); }
+QPlainTextEdit* TForm1::Memo(int page) const { return memos_.value(page - 1); }
 
-void TForm1::SetCompilerText(const std::string& text) { memos_[kPageCompiler - 1]->setPlainText(MemoText(text)); }
+void TForm1::SetExpandedText(const std::string& text) { Memo(kPageExpanded)->setPlainText(MemoText(text)); }
 
-void TForm1::AppendOutputLine(const std::string& line) {
-    memos_[kPageProgramOutput - 1]->appendPlainText(FromUtf8(line));
-}
+void TForm1::SetCompilerText(const std::string& text) { Memo(kPageCompiler)->setPlainText(MemoText(text)); }
 
-void TForm1::AppendInterpreterLine(const std::string& line) {
-    memos_[kPageInterpreter - 1]->appendPlainText(FromUtf8(line));
-}
+void TForm1::AppendOutputLine(const std::string& line) { core_->AppendPageLine(kPageProgramOutput, line); }
 
-void TForm1::ClearOutput() { memos_[kPageProgramOutput - 1]->clear(); }
+void TForm1::AppendInterpreterLine(const std::string& line) { core_->AppendPageLine(kPageInterpreter, line); }
+
+void TForm1::ClearOutput() { core_->ClearPage(kPageProgramOutput); }
 
 void TForm1::SelectPage(int index) {
     if (index >= 0 && index < PageControl1->count()) PageControl1->setCurrentIndex(index);
@@ -414,5 +445,49 @@ void TForm1::SelectText(int line, int column, int length) {
 }
 
 void TForm1::SetCaretLabel(const std::string& text) { L_Editor_Pos->setText(FromUtf8(text)); }
+
+void TForm1::FocusEditor() { JVHLEditor1->setFocus(); }
+
+void TForm1::AppendPageLine(int page, const std::string& line) { Memo(page)->appendPlainText(FromUtf8(line)); }
+
+void TForm1::DropOldestPageLine(int page, const std::string& note, bool noteIsNew) {
+    QTextDocument* doc = Memo(page)->document();
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    if (!noteIsNew) {
+        // The oldest line is the one below the note.
+        const QTextBlock oldest = doc->firstBlock().next();
+        if (oldest.next().isValid()) {
+            cursor.setPosition(oldest.position());
+            cursor.setPosition(oldest.next().position(), QTextCursor::KeepAnchor);
+        } else {
+            cursor.setPosition(oldest.position() - 1);
+            cursor.setPosition(oldest.position() + oldest.length() - 1, QTextCursor::KeepAnchor);
+        }
+        cursor.removeSelectedText();
+    }
+    // The first line (the oldest one, or the old note) becomes the note.
+    cursor.setPosition(0);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(FromUtf8(note));
+    cursor.endEditBlock();
+}
+
+void TForm1::ClearPage(int page) { Memo(page)->clear(); }
+
+int TForm1::CurrentPage() const { return PageControl1->currentIndex(); }
+
+void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
+    QPlainTextEdit* memo = Memo(kPageWatch);
+    // Rewritten every tick: the reader's scroll position stays.
+    const int vertical = memo->verticalScrollBar()->value();
+    const int horizontal = memo->horizontalScrollBar()->value();
+    QStringList text;
+    text.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) text.append(FromUtf8(line));
+    memo->setPlainText(text.join(QLatin1Char('\n')));
+    memo->verticalScrollBar()->setValue(vertical);
+    memo->horizontalScrollBar()->setValue(horizontal);
+}
 
 }  // namespace vorn

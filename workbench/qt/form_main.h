@@ -94,15 +94,26 @@ public:
     int CaretColumn() const override;
     void SelectText(int line, int column, int length) override;
     void SetCaretLabel(const std::string& text) override;
+    void FocusEditor() override;
+    void AppendPageLine(int page, const std::string& line) override;
+    void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) override;
+    void ClearPage(int page) override;
+    int CurrentPage() const override;
+    void SetWatchLines(const std::vector<std::string>& lines) override;
+
+    // For tests: pages keep this many lines instead of the usual limit.
+    void SetPageLineLimit(std::size_t limit) { core_->SetPageLineLimit(limit); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenusAndToolBar();
     void BuildPages();
     void ResetComponents();
     void JVHLEditor1Change(int position, int removed, int added);
+    QPlainTextEdit* Memo(int page) const;
 
     QtFileAccess files_;
     std::unique_ptr<WindowCore> core_;

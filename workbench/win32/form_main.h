@@ -111,8 +111,15 @@ public:
     int CaretColumn() const override;
     void SelectText(int line, int column, int length) override;
     void SetCaretLabel(const std::string& text) override;
+    void FocusEditor() override;
+    void AppendPageLine(int page, const std::string& line) override;
+    void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) override;
+    void ClearPage(int page) override;
+    int CurrentPage() const override { return selectedPage_; }
+    void SetWatchLines(const std::vector<std::string>& lines) override;
 
 private:
+    static LRESULT CALLBACK MemoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -142,6 +149,8 @@ private:
     std::vector<const Component*> pages_;  // in tab order
     std::vector<HWND> memos_;              // per page; none for "Source"
     std::vector<bool> pageVisible_;
+    std::vector<WNDPROC> memoProcs_;  // the edit control's own, per page
+    std::string watchText_;           // what the "Watch" page shows
     int selectedPage_ = 0;
     HMENU menu_ = nullptr;
     HACCEL accelerators_ = nullptr;

@@ -1,0 +1,181 @@
+// The window core over the in-process simulator and a host that records what
+// a window would show: growing pages kept to their last lines, and the Watch
+// page shown while connected and read only while on top.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/workbench/recording_view.h"
+#include "workbench/window_core.h"
+
+namespace vorn::test {
+namespace {
+
+class RecordingHost : public WindowHost {
+public:
+    bool ChooseOpenPath(std::string&) override { return false; }
+    bool ChooseSavePath(const std::string&, std::string&) override { return false; }
+    SaveAnswer AskSave(const std::string&, const std::string&) override { return SaveAnswer::kCancel; }
+    void ShowMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
+    void SetCaption(const std::string&) override {}
+    void ShowFindDialog() override {}
+    std::string FindText() const override { return {}; }
+    bool FindMatchCase() const override { return false; }
+    void ShowAbout() override {}
+    void SetChecked(Command, bool) override {}
+    void SetEditorLines(const std::vector<std::string>&) override {}
+    int CaretLine() const override { return 0; }
+    int CaretColumn() const override { return 0; }
+    void SelectText(int, int, int) override {}
+    void SetCaretLabel(const std::string&) override {}
+    void FocusEditor() override {}
+    void AppendPageLine(int page, const std::string& line) override { pages[page].push_back(line); }
+    void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) override {
+        std::vector<std::string>& lines = pages[page];
+        if (!noteIsNew) lines.erase(lines.begin() + 1);
+        lines.front() = note;
+    }
+    void ClearPage(int page) override { pages[page].clear(); }
+    int CurrentPage() const override { return current; }
+    void SetWatchLines(const std::vector<std::string>& lines) override {
+        watch = lines;
+        ++watchUpdates;
+    }
+
+    std::map<int, std::vector<std::string>> pages;
+    std::vector<std::string> messages, watch;
+    int current = kPageSource;
+    int watchUpdates = 0;
+};
+
+// As a window does: the growing pages go through the core.
+class WindowView : public RecordingView {
+public:
+    void AppendOutputLine(const std::string& line) override { core->AppendPageLine(kPageProgramOutput, line); }
+    void AppendInterpreterLine(const std::string& line) override { core->AppendPageLine(kPageInterpreter, line); }
+    void ClearOutput() override { core->ClearPage(kPageProgramOutput); }
+    WindowCore* core = nullptr;
+};
+
+// Files that hold `content`, read as the platforms do: never beyond limit + 1 bytes.
+class MemoryFiles : public FileAccess {
+public:
+    ReadResult Read(const std::string&, std::size_t limit) override {
+        return {true, false, content.substr(0, limit + 1), {}};
+    }
+    bool WriteAtomically(const std::string&, const std::string&, std::string&) override { return false; }
+    std::string AbsolutePath(const std::string& path) override { return path; }
+    std::string NativePath(const std::string& path) override { return path; }
+    void EnterFolderOf(const std::string&) override {}
+    std::string content;
+};
+
+class WindowCoreTest : public ::testing::Test {
+protected:
+    WindowCoreTest()
+        : inner_(sim, "FS98MAIN", clock_),
+          faults(inner_),
+          link(faults, clock_),
+          machine(link, debug),
+          core(view, host, files, link, machine, debug) {
+        view.core = &core;
+        core.Start("Vorn");
+    }
+
+    void Connect(const std::vector<std::string>& program) {
+        view.editor = program;
+        core.Run(Command::kCompile);
+        ASSERT_TRUE(core.Controller().Compiled()) << view.compiler;
+        core.Run(Command::kConnect);
+        ASSERT_TRUE(core.Controller().Connected());
+    }
+
+    SimServer sim;
+    bool debug = false;
+    InstantClock clock_;
+    InProcessTransport inner_;
+    FaultTransport faults;
+    IpcLink link;
+    Machine machine;
+    WindowView view;
+    RecordingHost host;
+    MemoryFiles files;
+    WindowCore core;
+};
+
+TEST_F(WindowCoreTest, GrowingPagesKeepTheirLastLines) {
+    struct Case {
+        int appended;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {3, {"1", "2", "3"}},
+        {4, {"(1 earlier line dropped)", "2", "3", "4"}},
+        {6, {"(3 earlier lines dropped)", "4", "5", "6"}},
+    };
+    for (const Case& c : cases) {
+        core.SetPageLineLimit(3);
+        core.ClearPage(kPageProgramOutput);
+        for (int i = 1; i <= c.appended; ++i) core.Controller().ProgramOutputLine(std::to_string(i));
+        EXPECT_EQ(host.pages[kPageProgramOutput], c.shown) << c.appended;
+    }
+    // Connect clears the page and its count.
+    Connect({"int x;"});
+    EXPECT_TRUE(host.pages[kPageProgramOutput].empty());
+    core.Controller().ProgramOutputLine("a");
+    EXPECT_EQ(host.pages[kPageProgramOutput], std::vector<std::string>{"a"});
+}
+
+TEST_F(WindowCoreTest, TheUsualLimitIsAHundredThousandLines) {
+    for (int i = 0; i < 100001; ++i) core.AppendPageLine(kPageInterpreter, "x");
+    ASSERT_EQ(host.pages[kPageInterpreter].size(), 100001u);
+    EXPECT_EQ(host.pages[kPageInterpreter].front(), "(1 earlier line dropped)");
+}
+
+TEST_F(WindowCoreTest, OpenTakesFilesUpTo32Mebibytes) {
+    files.content.assign(kMaxSourceFileBytes, 'a');
+    EXPECT_TRUE(core.OpenFile("just.vrn"));
+    EXPECT_EQ(core.FileName(), "just.vrn");
+    files.content += 'a';
+    EXPECT_FALSE(core.OpenFile("over.vrn"));
+    EXPECT_EQ(core.FileName(), "just.vrn");
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.errors[0], "Cannot open file \"over.vrn\". The file is larger than 32 MB.");
+}
+
+TEST_F(WindowCoreTest, WatchIsShownWhileConnectedAndReadWhileOnTop) {
+    const std::int32_t alt = 1234;
+    sim.Poke(0x0570, &alt, 4);
+    EXPECT_FALSE(view.visiblePages[kPageWatch]);
+    Connect({"int count;", "int alt at $0570;"});
+    EXPECT_TRUE(view.visiblePages[kPageWatch]);
+
+    // Not on top: one exchange per tick (the heartbeat), nothing read.
+    auto blocks = sim.BlocksProcessed();
+    core.Tick();
+    EXPECT_EQ(sim.BlocksProcessed() - blocks, 1u);
+    EXPECT_EQ(host.watchUpdates, 0);
+
+    // On top: the FSUIPC-bound globals in one more exchange per tick.
+    host.current = kPageWatch;
+    core.PageSelected(kPageWatch);
+    EXPECT_EQ(host.watchUpdates, 1);
+    blocks = sim.BlocksProcessed();
+    core.Tick();
+    EXPECT_EQ(sim.BlocksProcessed() - blocks, 2u);
+    EXPECT_EQ(host.watchUpdates, 2);
+    ASSERT_EQ(host.watch.size(), 3u);
+    EXPECT_EQ(host.watch[0].rfind("Name", 0), 0u);
+    EXPECT_NE(host.watch[2].find("1234"), std::string::npos) << host.watch[2];
+
+    // A lost link hides the page again.
+    faults.FailSends(1000, 0);
+    core.Tick();
+    EXPECT_FALSE(core.Controller().Connected());
+    EXPECT_FALSE(view.visiblePages[kPageWatch]);
+}
+
+}  // namespace
+}  // namespace vorn::test
