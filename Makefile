@@ -41,7 +41,7 @@ test-fuzz: bootstrap
 	build-fuzz/fuzz/fuzz_machine -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 \
 	  -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus-machine
 
-# vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, no extra DLLs),
+# vorn.exe, vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, system DLLs only),
 # and their tests under Wine.
 windows: bootstrap
 	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \

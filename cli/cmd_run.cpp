@@ -20,7 +20,13 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
+#endif
 
 #include "cli/command.h"
 #include "cli/diagnostics.h"
@@ -28,6 +34,7 @@
 #include "cli/run_options.h"
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/platform_transport.h"
+#include "fsuipc/transport.h"
 #include "machine/machine.h"
 #include "sim/aircraft_model.h"
 #include "sim/inprocess_transport.h"
@@ -45,7 +52,59 @@ using Clock = std::chrono::steady_clock;
 
 std::atomic<bool> gInterrupted{false};
 
-extern "C" void OnInterrupt(int) { gInterrupted = true; }
+extern "C" void OnInterrupt(int) {
+    gInterrupted = true;
+    IpcInterrupt();  // an exchange stuck on a stalled server gives up
+}
+
+// Ctrl+C, kill and a closed terminal all end the run the same clean way:
+// hot keys released, link closed, block removed.
+#ifdef _WIN32
+constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+
+void CatchStopSignals() {
+    for (int signal : kStopSignals) std::signal(signal, OnInterrupt);
+}
+
+struct StopSignalsBlocked {
+    StopSignalsBlocked() {}  // Windows delivers them on a thread of its own anyway
+};
+#else
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no restart: a wait in progress sees the signal
+    for (int signal : kStopSignals) ::sigaction(signal, &action, nullptr);
+}
+
+// While it lives, threads started by this one do not take the stop signals.
+class StopSignalsBlocked {
+public:
+    StopSignalsBlocked() {
+        sigset_t stop;
+        sigemptyset(&stop);
+        for (int signal : kStopSignals) sigaddset(&stop, signal);
+        ::pthread_sigmask(SIG_BLOCK, &stop, &old_);
+    }
+    ~StopSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+    StopSignalsBlocked(const StopSignalsBlocked&) = delete;
+    StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
+
+private:
+    sigset_t old_;
+};
+#endif
+
+bool StdinIsTerminal() {
+#ifdef _WIN32
+    return ::_isatty(0) != 0;
+#else
+    return ::isatty(STDIN_FILENO) != 0;
+#endif
+}
 
 void Complain(const std::string& message) { std::fprintf(stderr, "vornc run: %s\n", message.c_str()); }
 
@@ -56,6 +115,9 @@ class InputLines {
 public:
     static std::shared_ptr<InputLines> Start() {
         auto lines = std::make_shared<InputLines>();
+        // The stop signals go to the tick loop's thread, never to a read
+        // that would take them for the end of input.
+        const StopSignalsBlocked blocked;
         // Detached: a read blocked on a terminal must not hold up the exit.
         std::thread([lines] {
             std::string line;
@@ -109,6 +171,12 @@ bool ReportErrors(HeadlessView& view) {
     return !errors.empty();
 }
 
+// What the workbench says about the link on "Program Output" goes to
+// standard error here, apart from the program's own lines.
+void ReportLink(HeadlessView& view, const std::string& hint = "") {
+    for (const std::string& line : view.TakeLinkMessages()) Complain(line + hint);
+}
+
 class Run {
 public:
     // folder: the file's folder as the user named it, which becomes the
@@ -155,16 +223,20 @@ public:
         watch_.SetGlobals(std::move(watched));
 
         if (options_.debug) controller_->ToggleDebug();
+        if (options_.reconnect) controller_->ToggleReconnect();
         controller_->ToggleConnection();
         if (ReportErrors(view_)) return kExitCommandError;
         if (!controller_->Connected()) {
-            Complain(options_.server ? "cannot connect: no simulator answered (is vorn-sim running?)"
-                                     : "cannot connect to the built-in simulator");
+            const bool noServer = controller_->LinkResult() == kIpcNoServer;
+            ReportLink(view_, options_.server && noServer ? " - is vorn-sim running?" : "");
             return kExitConnectFailed;
         }
 
-        const int status = Ticks();
+        int status = Ticks();
+        // A run that ends while the link is down ends as a lost link.
+        if (status == kExitOk && !controller_->Connected()) status = kExitConnectFailed;
         if (controller_->Connected()) controller_->ToggleConnection();
+        ReportLink(view_);
         if (ReportErrors(view_)) return kExitCommandError;
         if (status == kExitOk && machine_->RuntimeErrors() > 0) return kExitRuntimeError;
         return status;
@@ -176,7 +248,7 @@ private:
         std::shared_ptr<InputLines> input;
         if (!options_.fast || !counted) {
             input = InputLines::Start();
-            if (::isatty(STDIN_FILENO)) std::fprintf(stderr, "type help for commands, quit to stop\n");
+            if (StdinIsTerminal()) std::fprintf(stderr, "type help for commands, quit to stop\n");
         }
         if (!watch_.Globals().empty()) {
             watch_.Refresh(machine_->DataSegment(), link_.get());
@@ -213,10 +285,8 @@ private:
             }
             if (model_) model_->Advance();
             controller_->TimerTick();
-            if (!controller_->Connected()) {
-                Complain("the link to the simulator was lost at tick " + std::to_string(tick));
-                return kExitConnectFailed;
-            }
+            ReportLink(view_);
+            if (!controller_->Connected() && !controller_->Reconnecting()) return kExitConnectFailed;
             if (!watch_.Globals().empty()) ReportWatch(tick);
             // The commands that came with "quit" or the end of input have had
             // this tick to take effect.
@@ -320,7 +390,7 @@ int RunCommand(const std::vector<std::string>& args) {
         }
     }
 
-    std::signal(SIGINT, OnInterrupt);
+    CatchStopSignals();
     Run run(options, std::move(presses), std::move(lines), folder.generic_string());
     return run.Execute();
 }

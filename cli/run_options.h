@@ -29,6 +29,7 @@ struct RunOptions {
     bool listing = false;
     bool server = false;
     bool model = false;
+    bool reconnect = false;
     std::vector<RunPress> presses;
     std::vector<RunPoke> pokes;
     std::vector<std::string> watch;  // global names, in the order given

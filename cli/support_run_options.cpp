@@ -165,6 +165,8 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             options.server = true;
         } else if (arg == "--model") {
             options.model = true;
+        } else if (arg == "--reconnect") {
+            options.reconnect = true;
         } else if (Matches(arg, "--ticks")) {
             if (!TakeValue(args, i, "--ticks", value, error)) return false;
             std::int64_t n = 0;

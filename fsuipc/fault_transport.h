@@ -50,6 +50,7 @@ public:
     void CloseBlock(BlockHandle block) override;
     bool Send(ServerHandle server, std::uint32_t message, std::uint16_t atom, std::uint32_t timeoutMs,
               std::uint32_t& answer) override;
+    void ReleaseServer(ServerHandle server) override { inner_.ReleaseServer(server); }
 
 private:
     IpcTransport& inner_;

@@ -26,6 +26,7 @@ public:
               std::uint32_t& answer) override {
         return Get().Send(server, message, atom, timeoutMs, answer);
     }
+    void ReleaseServer(ServerHandle server) override { Get().ReleaseServer(server); }
 
 private:
     IpcTransport& Get() {

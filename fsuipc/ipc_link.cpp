@@ -11,11 +11,48 @@ namespace vorn {
 namespace {
 
 constexpr const char* kDefaultIpcName = "VorerOro:IPC";
-constexpr int kSendAttempts = 10;
 constexpr std::uint32_t kPauseMs = 100;
 constexpr int kHandshakePasses = 5;
 
+// A whole decimal number from `min` to `max`, nothing else.
+bool ParseBounded(const char* text, std::uint64_t min, std::uint64_t max, std::uint64_t& value) {
+    value = 0;
+    if (*text == '\0') return false;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        value = value * 10 + std::uint64_t(*p - '0');
+        if (value > max) return false;
+    }
+    return value >= min;
+}
+
 }  // namespace
+
+bool IpcTimingFromEnvironment(IpcTiming& timing, std::string& error) {
+    timing = IpcTiming{};
+    IpcTiming read;
+    std::uint64_t value = 0;
+    const char* timeout = std::getenv("VORN_IPC_TIMEOUT_MS");
+    if (timeout != nullptr && timeout[0] != '\0') {
+        if (!ParseBounded(timeout, 1, kMaxIpcTimeoutMs, value)) {
+            error = "VORN_IPC_TIMEOUT_MS=" + std::string(timeout) + ": expected a whole number of milliseconds from 1 to " +
+                    std::to_string(kMaxIpcTimeoutMs);
+            return false;
+        }
+        read.timeoutMs = std::uint32_t(value);
+    }
+    const char* attempts = std::getenv("VORN_IPC_ATTEMPTS");
+    if (attempts != nullptr && attempts[0] != '\0') {
+        if (!ParseBounded(attempts, 1, kMaxIpcAttempts, value)) {
+            error = "VORN_IPC_ATTEMPTS=" + std::string(attempts) + ": expected a whole number from 1 to " +
+                    std::to_string(kMaxIpcAttempts);
+            return false;
+        }
+        read.attempts = int(value);
+    }
+    timing = read;
+    return true;
+}
 
 std::string IpcName() {
     const char* name = std::getenv("VORN_IPC_NAME");
@@ -56,6 +93,7 @@ bool IpcLink::Open(std::uint32_t simVersion, IpcResult& result) {
     }
     fsuipcVersion_ = 0;
     simulatorVersion_ = 0;
+    deadResult_ = kIpcOk;
 
     bool foundAsFs98 = false;
     server_ = transport_.FindServer("UIPCMAIN");
@@ -135,7 +173,9 @@ bool IpcLink::Open(std::uint32_t simVersion, IpcResult& result) {
 }
 
 void IpcLink::Close() {
+    if (server_ != 0) transport_.ReleaseServer(server_);
     server_ = 0;
+    deadResult_ = kIpcOk;
     message_ = 0;
     next_ = 0;
     destinations_.clear();
@@ -214,12 +254,20 @@ bool IpcLink::QueueWrite(std::uint32_t offset, std::uint32_t size, const void* s
 bool IpcLink::Send(IpcResult& result) {
     std::uint32_t answer = 0;
     bool delivered = false;
-    for (int attempt = 0; attempt < kSendAttempts && !delivered; ++attempt) {
-        delivered = transport_.Send(server_, message_, atom_, sendTimeoutMs_, answer);
-        if (!delivered) clock_.Sleep(kPauseMs);
+    for (int attempt = 0; attempt < timing_.attempts && !delivered; ++attempt) {
+        delivered = transport_.Send(server_, message_, atom_, timing_.timeoutMs, answer);
+        if (!delivered) {
+            clock_.Sleep(kPauseMs);
+            if (IpcInterrupted()) break;  // asked to stop: no more waiting
+        }
     }
     if (!delivered) {
         result = transport_.LastError() == 0 ? kIpcTimeout : kIpcSendFailed;
+        deadResult_ = result;
+        // A stalled server may still read the requests it was sent once it
+        // wakes up: it must find the block empty, not apply records this
+        // side has reported as failed.
+        StoreU32(view_, 0);
         return false;
     }
     if (answer != 1) {
@@ -269,6 +317,12 @@ bool IpcLink::Walk() {
 }
 
 bool IpcLink::Exchange(IpcResult& result) {
+    const bool ok = ExchangeBlock(result);
+    lastResult_ = result;
+    return ok;
+}
+
+bool IpcLink::ExchangeBlock(IpcResult& result) {
     if (!IsOpen()) {
         result = kIpcNotOpen;
         return false;
@@ -286,6 +340,11 @@ bool IpcLink::Exchange(IpcResult& result) {
         ~DropDestinations() { list.clear(); }
     } drop{destinations_};
 
+    if (deadResult_ != kIpcOk) {
+        StoreU32(view_, 0);  // what was queued since is never sent
+        result = deadResult_;
+        return false;
+    }
     if (!Send(result)) return false;
     if (!Walk()) {
         result = kIpcBadAnswer;

@@ -37,6 +37,20 @@ std::string IpcName();
 // The text of a result code, for messages ("handshake refused" ...).
 const char* IpcResultText(IpcResult result);
 
+// How long one attempt of an exchange waits for the server, and how many
+// attempts an exchange makes.
+struct IpcTiming {
+    std::uint32_t timeoutMs = 2000;
+    int attempts = 10;
+};
+inline constexpr std::uint32_t kMaxIpcTimeoutMs = 600000;
+inline constexpr int kMaxIpcAttempts = 100;
+
+// The defaults, or VORN_IPC_TIMEOUT_MS (1 .. 600000) and VORN_IPC_ATTEMPTS
+// (1 .. 100) where those are set and non-empty. False with a message in
+// `error` when one is set to anything else; `timing` then keeps the defaults.
+bool IpcTimingFromEnvironment(IpcTiming& timing, std::string& error);
+
 class IpcLink {
 public:
     explicit IpcLink(IpcTransport& transport, IpcClock& clock = RealClock());
@@ -47,6 +61,12 @@ public:
     bool Open(std::uint32_t simVersion, IpcResult& result);
     void Close();
     bool IsOpen() const { return view_ != nullptr; }
+    // An exchange failed with a time-out (11) or a gone server (12): the link
+    // stays open until its owner closes it, but every later exchange fails
+    // at once with that code instead of waiting out its own attempts.
+    bool Dead() const { return deadResult_ != kIpcOk; }
+    // The code of the most recent exchange (kIpcOk before the first).
+    IpcResult LastResult() const { return lastResult_; }
 
     bool QueueRead(std::uint32_t offset, std::uint32_t size, void* destination, IpcResult& result);
     bool QueueWrite(std::uint32_t offset, std::uint32_t size, const void* source, IpcResult& result);
@@ -64,10 +84,13 @@ public:
     // Bytes queued so far (0 when the queue is empty or the link closed).
     std::uint32_t QueuedBytes() const { return IsOpen() ? next_ : 0; }
 
-    void SetSendTimeout(std::uint32_t ms) { sendTimeoutMs_ = ms; }  // default 2000; tests only
+    void SetSendTimeout(std::uint32_t ms) { timing_.timeoutMs = ms; }  // default 2000
+    void SetTiming(const IpcTiming& timing) { timing_ = timing; }
+    const IpcTiming& Timing() const { return timing_; }
 
 private:
     bool Fits(std::uint32_t header, std::uint32_t size, IpcResult& result) const;
+    bool ExchangeBlock(IpcResult& result);
     bool Send(IpcResult& result);
     bool Walk();
 
@@ -81,7 +104,9 @@ private:
     std::uint32_t next_ = 0;  // write position, relative to view_
     std::uint32_t fsuipcVersion_ = 0;
     std::uint32_t simulatorVersion_ = 0;
-    std::uint32_t sendTimeoutMs_ = 2000;
+    IpcTiming timing_;
+    IpcResult deadResult_ = kIpcOk;
+    IpcResult lastResult_ = kIpcOk;
     // Read destinations of the queued records; the record's 32-bit
     // destination field holds index + 1 (0 = discard), so 64-bit builds work.
     struct Destination {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <map>
@@ -34,7 +35,7 @@ public:
     }
 
     ~PosixTransport() override {
-        for (Server& s : servers_) Disconnect(s);
+        for (auto& [handle, s] : servers_) Disconnect(s);
         for (auto& [view, size] : views_) ::munmap(view, size);
         for (auto& [handle, block] : blocks_) {
             ::close(block.fd);
@@ -42,6 +43,12 @@ public:
         }
     }
 
+    // Like a window lookup, this sees the server as it is now: a fresh
+    // connection to whoever listens on the class's socket, or none. The
+    // connection is the server's identity for the link that found it: it is
+    // never made again behind the link's back, so a server that went away
+    // or was restarted fails every later send instead of quietly taking the
+    // requests of a link it never opened.
     ServerHandle FindServer(const char* className) override {
         lastError_ = 0;
         std::string error;
@@ -50,15 +57,19 @@ public:
             lastError_ = ENOENT;
             return 0;
         }
-        std::size_t i = 0;
-        while (i < servers_.size() && servers_[i].path != path) ++i;
-        if (i == servers_.size()) servers_.push_back(Server{path});
-        Server& s = servers_[i];
-        // Like a window lookup, this sees the server as it is now: a fresh
-        // connection, or none when nobody listens on the socket.
-        Disconnect(s);
+        Server s;
+        s.path = path;
         if (!Connect(s)) return 0;
-        return i + 1;
+        const ServerHandle handle = nextServer_++;
+        servers_[handle] = s;
+        return handle;
+    }
+
+    void ReleaseServer(ServerHandle server) override {
+        auto it = servers_.find(server);
+        if (it == servers_.end()) return;
+        Disconnect(it->second);
+        servers_.erase(it);
     }
 
     std::uint32_t RegisterMessage(const char* name) override {
@@ -148,7 +159,8 @@ public:
     bool Send(ServerHandle server, std::uint32_t message, std::uint16_t atom, std::uint32_t timeoutMs,
               std::uint32_t& answer) override {
         lastError_ = 0;
-        if (server == 0 || server > servers_.size()) return Fail(EBADF);
+        auto found = servers_.find(server);
+        if (found == servers_.end()) return Fail(EBADF);
         const std::string* atomName = atoms_.Find(atom);
         if (atomName == nullptr) return Fail(EINVAL);
         const std::string& blockName = *atomName;
@@ -157,8 +169,8 @@ public:
         for (auto& [handle, block] : blocks_)
             if (block.name == blockName) nonce = block.nonce;
 
-        Server& s = servers_[server - 1];
-        if (s.fd < 0 && !Connect(s)) return false;
+        Server& s = found->second;
+        if (s.fd < 0) return Fail(ECONNRESET);  // gone; see FindServer
 
         std::uint8_t frame[kPosixRequestHeader + kPosixMaxName + 1];
         const std::uint32_t sequence = ++s.sequence;
@@ -178,7 +190,8 @@ public:
             return Fail(code);
         }
 
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto start = std::chrono::steady_clock::now();
+        const auto deadline = start + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             while (s.received >= kPosixReplySize) {
                 const std::uint32_t replySequence = LoadU32(s.reply);
@@ -190,11 +203,15 @@ public:
                 }
                 // The late answer to an attempt that already timed out.
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto now = std::chrono::steady_clock::now();
+            // A program asked to stop does not sit out a stalled server.
+            if (now - start >= kInterruptAfter && IpcInterrupted()) return Fail(EINTR);
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
             if (left.count() <= 0) return false;  // time-out: no system error
             pollfd p{s.fd, POLLIN, 0};
-            const int ready = ::poll(&p, 1, int(left.count()));
+            // Waits in slices, so that a stop request is seen even when its
+            // signal went to another thread.
+            const int ready = ::poll(&p, 1, int(std::min<std::int64_t>(left.count(), kSliceMs)));
             if (ready < 0) {
                 if (errno == EINTR) continue;
                 const int code = errno;
@@ -257,8 +274,12 @@ private:
         s.received = 0;
     }
 
+    static constexpr std::int64_t kSliceMs = 100;
+    static constexpr std::chrono::milliseconds kInterruptAfter{100};
+
     std::uint32_t lastError_ = 0;
-    std::vector<Server> servers_;
+    std::map<ServerHandle, Server> servers_;
+    ServerHandle nextServer_ = 1;
     AtomTable atoms_;
     std::map<BlockHandle, Block> blocks_;
     BlockHandle nextBlock_ = 1;

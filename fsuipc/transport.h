@@ -30,7 +30,18 @@ public:
     // a time-out (0) from a system error (non-zero).
     virtual bool Send(ServerHandle server, std::uint32_t message, std::uint16_t atom,
                       std::uint32_t timeoutMs, std::uint32_t& answer) = 0;
+    // The link that found `server` has closed. A transport that keeps a
+    // connection per found server drops it here, so that the server can let
+    // go of the block at once.
+    virtual void ReleaseServer(ServerHandle server) { static_cast<void>(server); }
 };
+
+// The program was asked to stop (SIGINT, SIGTERM). Safe in a signal handler.
+// From then on an exchange that has waited 100 ms without an answer gives
+// up at once instead of using up its attempts; exchanges with a server that
+// answers are not affected, so a clean disconnect still reaches it.
+void IpcInterrupt();
+bool IpcInterrupted();
 
 // The client's pauses (Sleep). Injectable so tests of the retry cycle run in
 // milliseconds instead of seconds.

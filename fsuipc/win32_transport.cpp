@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <map>
 
 #include "fsuipc/platform_transport.h"
 
@@ -19,8 +20,15 @@ HANDLE AsHandle(BlockHandle block) { return reinterpret_cast<HANDLE>(block); }
 class Win32Transport : public IpcTransport {
 public:
     ServerHandle FindServer(const char* className) override {
-        return reinterpret_cast<ServerHandle>(FindWindowExA(nullptr, nullptr, className, nullptr));
+        HWND window = FindWindowExA(nullptr, nullptr, className, nullptr);
+        // The owning thread names the window for good: a handle Windows hands
+        // out again to another window after the simulator restarted will not
+        // have it.
+        if (window != nullptr) owners_[window] = GetWindowThreadProcessId(window, nullptr);
+        return reinterpret_cast<ServerHandle>(window);
     }
+
+    void ReleaseServer(ServerHandle server) override { owners_.erase(AsWindow(server)); }
 
     std::uint32_t RegisterMessage(const char* name) override { return RegisterWindowMessageA(name); }
 
@@ -57,6 +65,13 @@ public:
     bool Send(ServerHandle server, std::uint32_t message, std::uint16_t atom, std::uint32_t timeoutMs,
               std::uint32_t& answer) override {
         DWORD_PTR result = 0;
+        HWND window = AsWindow(server);
+        const auto owner = owners_.find(window);
+        if (owner == owners_.end() || !IsWindow(window) || GetWindowThreadProcessId(window, nullptr) != owner->second) {
+            // The window the link was opened on has gone: never send to its successor.
+            lastError_ = ERROR_INVALID_WINDOW_HANDLE;
+            return false;
+        }
         SetLastError(0);
         LRESULT delivered = SendMessageTimeoutA(AsWindow(server), message, atom, 0, SMTO_BLOCK, timeoutMs, &result);
         if (delivered == 0) {
@@ -75,7 +90,9 @@ public:
 
 private:
     std::uint32_t lastError_ = 0;
+    std::map<HWND, DWORD> owners_;  // found windows and their threads
 };
+
 
 }  // namespace
 

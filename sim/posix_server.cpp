@@ -154,6 +154,19 @@ void PosixServer::StopOnSignals() {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+// Waits ms, or less when Stop() comes first (then false).
+bool PosixServer::Pause(std::uint32_t ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!stop_.load()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now()).count();
+        if (left <= 0) return true;
+        pollfd p{wakeRead_, POLLIN, 0};
+        ::poll(&p, 1, int(left) + 1);
+    }
+    return false;
+}
+
 void PosixServer::SetTicker(std::uint32_t periodMs, std::function<void()> tick) {
     tickPeriodMs_ = tick ? periodMs : 0;
     tick_ = std::move(tick);
@@ -192,7 +205,7 @@ bool PosixServer::ServeRequest(Connection& c) {
         c.input.erase(c.input.begin(), c.input.begin() + std::ptrdiff_t(kPosixRequestHeader + nameLength));
 
         if (options.neverAnswer) continue;
-        if (options.delayMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
+        if (options.delayMs != 0 && !Pause(options.delayMs)) return true;  // stopping
 
         std::uint32_t answer = 0;
         // Only a client block of this IPC name, and only a whole block.

@@ -50,6 +50,7 @@ private:
     struct Connection;
     void Accept(int listenFd);
     bool ServeRequest(Connection& c);
+    bool Pause(std::uint32_t ms);
     void Close();
 
     SimServer& server_;

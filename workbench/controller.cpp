@@ -82,48 +82,138 @@ void WorkbenchController::ToggleConnection() {
     }
 }
 
+namespace {
+
+std::string CodeAndText(IpcResult result) {
+    return std::to_string(result) + ": " + IpcResultText(result);
+}
+
+std::string LostMessage(IpcResult result, const IpcTiming& timing, std::int64_t tick) {
+    std::string line = "Lost the link to the simulator at tick " + std::to_string(tick);
+    if (result == kIpcTimeout) {
+        line += ": no answer in " + std::to_string(timing.attempts) + (timing.attempts == 1 ? " attempt" : " attempts") +
+                " of " + std::to_string(timing.timeoutMs) + " ms";
+    }
+    return line + " (" + CodeAndText(result) + ")";
+}
+
+}  // namespace
+
+// Opens the link with the time-out and attempts of the environment (result
+// -1 when those are refused: the error box has said why). A probe
+// (a reconnect attempt) sends each handshake request once, so a simulator
+// that is there but does not answer holds the window for one time-out only.
+bool WorkbenchController::OpenLink(int& result, bool probe) {
+    IpcTiming timing;
+    std::string error;
+    if (!IpcTimingFromEnvironment(timing, error)) {
+        view_.ShowError(error);
+        result = -1;
+        return false;
+    }
+    IpcTiming opening = timing;
+    if (probe) opening.attempts = 1;
+    link_.SetTiming(opening);
+    const bool open = link_.Open(kRequestedSimVersion, result);
+    link_.SetTiming(timing);
+    return open;
+}
+
+void WorkbenchController::StartProgram() {
+    connected_ = true;
+    linkProblem_.clear();
+    linkResult_ = kIpcOk;
+    view_.SetConnectCaption("Disconnect");
+    view_.SetRunHint("Disconnect");
+    view_.SetRunPicture(kPicDisconnect);
+    if (!machine_.Load(image_.Bytes(), trace_)) {
+        // Nothing may run from an image the loader refused.
+        const std::string why = machine_.LoadError();
+        SetConnected(false);
+        view_.ShowError(why.empty() ? "The code image could not be loaded." : why);
+        return;
+    }
+    watch_.SetGlobals(program_.globals);
+    startMessages_.clear();
+    machine_.Start([this](const std::string& line) {
+        startMessages_.push_back(line);
+        ProgramOutputLine(line);
+    });
+    view_.EnableTimer();
+}
+
+void WorkbenchController::ReportLink(const std::string& line, int result) {
+    linkProblem_ = line;
+    linkResult_ = result;
+    view_.ShowLinkMessage(line);
+}
+
 void WorkbenchController::SetConnected(bool on) {
     if (on) {
         if (view_.CompilePicture() != kPicCompiled) return;
         IpcResult result = kIpcOk;
-        connected_ = link_.Open(kRequestedSimVersion, result);
-        if (!connected_) return;
-        view_.SetConnectCaption("Disconnect");
-        view_.SetRunHint("Disconnect");
-        view_.SetRunPicture(kPicDisconnect);
-        if (!machine_.Load(image_.Bytes(), trace_)) {
-            // Nothing may run from an image the loader refused.
-            const std::string why = machine_.LoadError();
-            SetConnected(false);
-            view_.ShowError(why.empty() ? "The code image could not be loaded." : why);
+        ticks_ = 0;
+        if (!OpenLink(result, false)) {
+            connected_ = false;
+            if (result == -1) return;
+            ReportLink("Cannot connect to the simulator (" + CodeAndText(result) + ")", result);
+            view_.SelectPage(kPageProgramOutput);
             return;
         }
-        watch_.SetGlobals(program_.globals);
-        startMessages_.clear();
-        machine_.Start([this](const std::string& line) {
-            startMessages_.push_back(line);
-            ProgramOutputLine(line);
-        });
-        view_.EnableTimer();
+        reconnectPending_ = false;
+        StartProgram();
         return;
     }
+    reconnectPending_ = false;
     view_.SetConnectCaption("Connect");
     view_.SetRunHint("Connect");
     view_.SetRunPicture(kPicConnect);
     connected_ = false;
-    // The link is still open here, so the hot-key withdrawals reach FSUIPC.
+    // The link is still open here, so the hot-key withdrawals reach FSUIPC;
+    // over a dead link they fail at once instead of waiting.
     machine_.Stop();
     link_.Close();
     connected_ = false;
 }
 
 void WorkbenchController::TimerTick() {
-    if (!connected_) return;
+    if (!connected_) {
+        if (!reconnectPending_) return;
+        ++ticks_;
+        if (--reconnectCountdown_ <= 0) TryReconnect();
+        return;
+    }
+    ++ticks_;
     if (link_.ReadByte(HeartbeatOffset) == -1) {
+        const IpcResult why = link_.LastResult();
         SetConnected(false);
+        ReportLink(LostMessage(why, link_.Timing(), ticks_), why);
+        if (reconnect_) {
+            view_.ShowLinkMessage("Trying to reconnect every 2 s");
+            reconnectPending_ = true;
+            reconnectCountdown_ = kReconnectTicks;
+        }
         return;
     }
     machine_.Tick(output_, trace_);
+}
+
+// The program that was running is started again from its code image:
+// handshake, load, hot keys registered anew, exactly as Connect does.
+void WorkbenchController::TryReconnect() {
+    IpcResult result = kIpcOk;
+    if (!OpenLink(result, true)) {
+        reconnectCountdown_ = kReconnectTicks;
+        return;
+    }
+    reconnectPending_ = false;
+    StartProgram();
+    if (connected_) view_.ShowLinkMessage("Reconnected to the simulator");
+}
+
+void WorkbenchController::ToggleReconnect() {
+    reconnect_ = !reconnect_;
+    if (!reconnect_) reconnectPending_ = false;
 }
 
 void WorkbenchController::ToggleDebug() {

@@ -2,6 +2,7 @@
 // The workbench's spine: Compile, Connect/Disconnect, the 100 ms tick and the
 // two display switches. It knows no window; it talks to one through
 // WorkbenchView, to FSUIPC through IpcLink and runs code on a Machine.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ inline constexpr int HeartbeatOffset = 0x0C48;
 inline constexpr int kRequestedSimVersion = 0;
 // Period of the workbench timer.
 inline constexpr int kTickMilliseconds = 100;
+// Ticks between two reconnect attempts (2 s).
+inline constexpr int kReconnectTicks = 20;
 
 class WorkbenchController {
 public:
@@ -49,9 +52,9 @@ public:
     void ToggleDebug();
     void ToggleCompilerOutput();
     void SourceChanged();
-    // The "Reconnect Automatically" switch.
-    void ToggleReconnect() { reconnect_ = !reconnect_; }
-    bool ReconnectEnabled() const { return reconnect_; }
+    // Options > "Reconnect Automatically": after a lost link, try to connect
+    // every 2 s and, when a simulator answers, do a full Connect.
+    void ToggleReconnect();
 
     // Names the edited text in source places ("prog.vrn:6"); see
     // LineMap::SetNames for includeFolder. Takes effect at the next compile.
@@ -70,6 +73,14 @@ public:
     bool ShowCompilerOutput() const { return showCompilerOutput_; }
     // The process-wide debug switch (DebugMode).
     bool Debugging() const { return debugMode_; }
+    bool ReconnectEnabled() const { return reconnect_; }
+    // A link was lost and the controller is trying to connect again.
+    bool Reconnecting() const { return reconnectPending_; }
+    // Why the last Connect failed or the link was lost, as shown to the
+    // user; "" when the last Connect succeeded and the link still holds.
+    const std::string& LinkProblem() const { return linkProblem_; }
+    // The client's result code behind LinkProblem() (0 when there is none).
+    int LinkResult() const { return linkResult_; }
 
     // The machine's two line sinks.
     void ProgramOutputLine(const std::string& line);
@@ -82,6 +93,11 @@ public:
     const MemoryStream& ImageBuffer() const { return image_; }
 
 private:
+    bool OpenLink(int& result, bool probe);  // result: the link's IpcResult
+    void StartProgram();
+    void TryReconnect();
+    void ReportLink(const std::string& line, int result);
+
     WorkbenchView& view_;
     IpcLink& link_;
     Machine& machine_;
@@ -100,6 +116,11 @@ private:
     bool connected_ = false;
     bool showCompilerOutput_ = false;
     bool reconnect_ = false;
+    bool reconnectPending_ = false;
+    int reconnectCountdown_ = 0;
+    std::int64_t ticks_ = 0;  // since the last Connect command
+    std::string linkProblem_;
+    int linkResult_ = 0;
 };
 
 }  // namespace vorn

@@ -36,4 +36,10 @@ std::vector<std::string> HeadlessView::TakeErrors() {
     return errors;
 }
 
+std::vector<std::string> HeadlessView::TakeLinkMessages() {
+    std::vector<std::string> lines;
+    lines.swap(linkMessages_);
+    return lines;
+}
+
 }  // namespace vorn

@@ -38,6 +38,8 @@ public:
     void EnableTimer() override { timerEnabled_ = true; }
 
     void ShowError(const std::string& message) override { errors_.push_back(message); }
+    // Kept apart from the program's output: a tool reports them its own way.
+    void ShowLinkMessage(const std::string& line) override { linkMessages_.push_back(line); }
 
     // What the commands left behind.
     const std::string& ExpandedText() const { return expandedText_; }
@@ -55,6 +57,8 @@ public:
     // Messages of the error box, oldest first; TakeErrors empties the list.
     const std::vector<std::string>& Errors() const { return errors_; }
     std::vector<std::string> TakeErrors();
+    // Lines about the link since the last call, oldest first.
+    std::vector<std::string> TakeLinkMessages();
 
 private:
     std::vector<std::string> editorLines_;
@@ -74,6 +78,7 @@ private:
     bool modified_ = false;
     bool timerEnabled_ = true;
     std::vector<std::string> errors_;
+    std::vector<std::string> linkMessages_;
 };
 
 }  // namespace vorn

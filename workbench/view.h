@@ -57,6 +57,10 @@ public:
 
     // The application's standard error box, for an error that ends a command.
     virtual void ShowError(const std::string& message) = 0;
+
+    // A line about the link: why Connect failed, a lost link, a reconnect.
+    // A window shows it on "Program Output" with the program's own lines.
+    virtual void ShowLinkMessage(const std::string& line) { AppendOutputLine(line); }
 };
 
 }  // namespace vorn

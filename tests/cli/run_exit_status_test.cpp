@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"PokeMalformed", kGood, {"FILE", "--poke", "0x0570=4"}, 2, "OFFSET:SIZE=VALUE"},
         StatusCase{"ServerWithPress", kGood, {"FILE", "--server", "--press", "Ctrl+G@1"}, 2,
                    "act on the built-in simulator"},
-        StatusCase{"NoServerRunning", kGood, {"FILE", "--server", "--fast", "--ticks", "1"}, 4, "cannot connect"}),
+        StatusCase{"NoServerRunning", kGood, {"FILE", "--server", "--fast", "--ticks", "1"}, 4, "Cannot connect to the simulator (2: "}),
     [](const ::testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
 
 TEST(VorncExitStatus, TopLevelUsage) {

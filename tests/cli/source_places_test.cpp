@@ -19,6 +19,7 @@ struct DiagnosticCase {
     const char* program;  // prog.vrn; lib.vrn holds kLib
     std::vector<std::string> stderrLines;
     std::vector<std::string> listing;  // stdout, unchanged expanded-line numbers
+    const char* lib = kLib;
 };
 
 std::ostream& operator<<(std::ostream& os, const DiagnosticCase& c) { return os << c.name; }
@@ -28,7 +29,7 @@ class Diagnostics : public ::testing::TestWithParam<DiagnosticCase> {};
 TEST_P(Diagnostics, NameTheFileAndLineTheUserWrote) {
     const DiagnosticCase& c = GetParam();
     TempProgram program(c.program, "prog.vrn");
-    program.Write("lib.vrn", kLib);
+    program.Write("lib.vrn", c.lib);
     ProcessOptions inFolder;
     inFolder.folder = program.Folder();
     const ProcessResult r = RunVornc({"compile", "prog.vrn"}, inFolder);
@@ -64,7 +65,11 @@ INSTANTIATE_TEST_SUITE_P(
         DiagnosticCase{"FromTheExpander", "int a;\n#include \"missing.vrn\"\nint b;\n",
                        {"prog.vrn:2: error - file does not exist:#include \"missing.vrn\"",
                         "prog.vrn:2: syntax error at or before -"},
-                       {": 2: syntax error at or before -"}}));
+                       {": 2: syntax error at or before -"}},
+        DiagnosticCase{"AtTheEndOfAnInclude", "int a;\n#include \"lib.vrn\"\n",
+                       {"lib.vrn:2: syntax error at or before "},
+                       {": 3: syntax error at or before "},
+                       "int b;\nint c\n"}));
 
 struct RuntimeCase {
     const char* name;

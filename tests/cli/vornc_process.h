@@ -112,6 +112,7 @@ public:
     void Signal(int signal) {
         if (pid_ > 0 && !finished_) ::kill(pid_, signal);
     }
+    pid_t Pid() const { return pid_; }
 
     ProcessResult Finish() {
         ProcessResult result;

@@ -59,10 +59,11 @@ struct FailureCase {
 
 class AllAttemptsFail : public ExchangeRetries, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(AllAttemptsFail, TenAttemptsTenPausesThenTheCode) {
+TEST_P(AllAttemptsFail, TenAttemptsTenPausesThenTheCodeAndTheLinkIsDead) {
     rig.fault.FailSends(-1, GetParam().errorCode);
     ASSERT_TRUE(QueueOneRead());
     IpcResult result = -1;
+    EXPECT_FALSE(rig.link.Dead());
     EXPECT_FALSE(rig.link.Exchange(result));
     EXPECT_EQ(result, GetParam().expected);
     EXPECT_EQ(Sends(), 10);
@@ -70,6 +71,22 @@ TEST_P(AllAttemptsFail, TenAttemptsTenPausesThenTheCode) {
     EXPECT_EQ(rig.clock.TotalMs() - 100u * sleepsAfterOpen, 1000u);
     EXPECT_TRUE(rig.link.IsOpen()) << "only the caller closes";
     EXPECT_EQ(rig.link.QueuedBytes(), 0u);
+    EXPECT_EQ(LoadU32(rig.fault.LastView()), 0u) << "a server that wakes up later finds nothing to apply";
+
+    // Dead: later exchanges fail at once with the same code, sending nothing.
+    EXPECT_TRUE(rig.link.Dead());
+    EXPECT_EQ(rig.link.WriteLong(5, 0x0B00), false);
+    EXPECT_EQ(rig.link.LastResult(), GetParam().expected);
+    EXPECT_EQ(LoadU32(rig.fault.LastView()), 0u) << "the write queued on the dead link is wiped";
+    EXPECT_EQ(rig.link.ReadByte(0x0C48), -1);
+    EXPECT_EQ(Sends(), 10);
+    EXPECT_EQ(Sleeps(), 10);
+
+    rig.link.Close();
+    rig.fault.FailSends(0, 0);
+    ASSERT_TRUE(rig.Open()) << "a new link starts alive";
+    EXPECT_FALSE(rig.link.Dead());
+    EXPECT_EQ(rig.link.ReadLong(kOffsetHotKeyCount), 56);
 }
 
 INSTANTIATE_TEST_SUITE_P(Errors, AllAttemptsFail,
@@ -107,6 +124,8 @@ TEST_F(ExchangeRetries, AfterAFailedExchangeTheNextStartsFromAnEmptyBlock) {
     rig.fault.FailSends(10, 0);
     EXPECT_FALSE(rig.link.Exchange(result));
     EXPECT_EQ(rig.link.QueuedBytes(), 0u);
+    rig.link.Close();
+    ASSERT_TRUE(rig.Open());
 
     ASSERT_TRUE(QueueOneRead());
     ASSERT_TRUE(rig.link.Exchange(result));
@@ -122,6 +141,17 @@ TEST_F(ExchangeRetries, SendTimeoutIsConfigurable) {
     IpcResult result;
     ASSERT_TRUE(rig.link.Exchange(result));
     EXPECT_EQ(rig.fault.LastTimeout(), 25u);
+}
+
+TEST_F(ExchangeRetries, AttemptsAreConfigurable) {
+    rig.link.SetTiming({40, 3});
+    rig.fault.FailSends(-1, 0);
+    ASSERT_TRUE(QueueOneRead());
+    IpcResult result;
+    EXPECT_FALSE(rig.link.Exchange(result));
+    EXPECT_EQ(result, kIpcTimeout);
+    EXPECT_EQ(Sends(), 3);
+    EXPECT_EQ(rig.fault.LastTimeout(), 40u);
 }
 
 }  // namespace

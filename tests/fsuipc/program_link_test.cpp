@@ -83,6 +83,52 @@ TEST(IpcNameTest, DefaultAndEnvironment) {
 }
 #endif
 
+#ifndef _WIN32
+struct TimingCase {
+    const char* timeout;  // nullptr: unset
+    const char* attempts;
+    bool accepted;
+    std::uint32_t timeoutMs;
+    int attemptCount;
+    const char* blamed = "";  // what the refusal's message names
+};
+
+class TimingFromEnvironment : public ::testing::TestWithParam<TimingCase> {
+protected:
+    void TearDown() override {
+        ::unsetenv("VORN_IPC_TIMEOUT_MS");
+        ::unsetenv("VORN_IPC_ATTEMPTS");
+    }
+};
+
+TEST_P(TimingFromEnvironment, TakesCheckedValuesOrKeepsTheDefaults) {
+    const TimingCase& c = GetParam();
+    if (c.timeout) ::setenv("VORN_IPC_TIMEOUT_MS", c.timeout, 1);
+    if (c.attempts) ::setenv("VORN_IPC_ATTEMPTS", c.attempts, 1);
+    IpcTiming timing{1, 1};
+    std::string error;
+    EXPECT_EQ(IpcTimingFromEnvironment(timing, error), c.accepted) << error;
+    EXPECT_EQ(timing.timeoutMs, c.timeoutMs);
+    EXPECT_EQ(timing.attempts, c.attemptCount);
+    if (!c.accepted) {
+        EXPECT_NE(error.find(c.blamed), std::string::npos) << error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, TimingFromEnvironment,
+    ::testing::Values(TimingCase{nullptr, nullptr, true, 2000, 10}, TimingCase{"", "", true, 2000, 10},
+                      TimingCase{"1", "1", true, 1, 1}, TimingCase{"600000", "100", true, 600000, 100},
+                      TimingCase{"0", nullptr, false, 2000, 10, "VORN_IPC_TIMEOUT_MS=0"},
+                      TimingCase{"600001", nullptr, false, 2000, 10, "VORN_IPC_TIMEOUT_MS=600001"},
+                      TimingCase{nullptr, "0", false, 2000, 10, "VORN_IPC_ATTEMPTS=0"},
+                      TimingCase{nullptr, "101", false, 2000, 10, "VORN_IPC_ATTEMPTS=101"},
+                      TimingCase{"2s", nullptr, false, 2000, 10, "VORN_IPC_TIMEOUT_MS=2s"},
+                      TimingCase{"-5", nullptr, false, 2000, 10, "VORN_IPC_TIMEOUT_MS=-5"},
+                      TimingCase{"250", "x", false, 2000, 10, "VORN_IPC_ATTEMPTS=x"},
+                      TimingCase{"99999999999999999999", nullptr, false, 2000, 10, "VORN_IPC_TIMEOUT_MS=9"}));
+#endif
+
 TEST(IpcResultTextTest, EveryCodeHasText) {
     for (int code = 0; code <= 15; ++code) EXPECT_STRNE(IpcResultText(code), "unknown result") << code;
     EXPECT_STREQ(IpcResultText(16), "unknown result");

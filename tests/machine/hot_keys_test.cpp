@@ -103,11 +103,12 @@ TEST_F(HotKeys, FailedFlagReadIsNoPress) {
     a.Ins(kOpPushC, {1}).Ins(kOpWriteV, {kDataBase, 4}).Ins(kOpHLT);
     ASSERT_TRUE(LoadImage(MakeImage(a, IntBytes(0), {{0, 65, 0, -1}})));
     machine.Start();
-    faults.FailSends(-1, 0);
+    server.Press(65, 0);
+    faults.AnswerWith(-1, 0);
     Tick();
     EXPECT_EQ(machine.ProcessPc(0), -1);
     EXPECT_EQ(DataInt(0), 0);
-    faults.FailSends(0, 0);
+    faults.AnswerWith(0, 0);
     server.Press(65, 0);
     Tick();
     EXPECT_EQ(DataInt(0), 1) << "the link is back: presses count again";

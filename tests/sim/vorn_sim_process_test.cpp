@@ -5,8 +5,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/posix_transport.h"
@@ -60,6 +63,7 @@ TEST_F(VornSimProcess, ClientWritesAreVisibleToCommands) {
 struct StopCase {
     const char* name;
     void (*stop)(SimProcess&);
+    bool midRequest = false;  // stopped while a client's request waits out --delay-ms
 };
 
 const StopCase kStops[] = {
@@ -67,6 +71,7 @@ const StopCase kStops[] = {
     {"end_of_input", [](SimProcess& p) { p.CloseInput(); }},
     {"sigterm", [](SimProcess& p) { p.Signal(SIGTERM); }},
     {"sigint", [](SimProcess& p) { p.Signal(SIGINT); }},
+    {"sigterm_during_delay", [](SimProcess& p) { p.Signal(SIGTERM); }, true},
 };
 
 class VornSimStops : public VornSimProcess, public ::testing::WithParamInterface<StopCase> {};
@@ -74,11 +79,25 @@ class VornSimStops : public VornSimProcess, public ::testing::WithParamInterface
 TEST_P(VornSimStops, ExitsCleanlyAndRemovesItsSocket) {
     SimProcess sim;
     std::string error;
-    ASSERT_TRUE(sim.Start(VORN_SIM_PATH, {"--uipcmain"}, error)) << error;
+    std::vector<std::string> arguments = {"--uipcmain"};
+    if (GetParam().midRequest) arguments.insert(arguments.end(), {"--delay-ms", "600000"});
+    ASSERT_TRUE(sim.Start(VORN_SIM_PATH, arguments, error)) << error;
     ASSERT_TRUE(Exists(SocketFor("UIPCMAIN")));
+    std::thread client;
+    if (GetParam().midRequest) {
+        client = std::thread([] {
+            auto transport = MakePosixTransport();
+            IpcLink link(*transport);
+            link.SetTiming({600000, 1});
+            IpcResult result = -1;
+            link.Open(0, result);  // waits until the server goes away
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the request reaches the server
+    }
     GetParam().stop(sim);
-    EXPECT_EQ(sim.Wait(), 0);
+    EXPECT_EQ(sim.Wait(), 0) << "within the default wait of 5 s, not after the delay";
     EXPECT_FALSE(Exists(SocketFor("UIPCMAIN")));
+    if (client.joinable()) client.join();
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, VornSimStops, ::testing::ValuesIn(kStops),

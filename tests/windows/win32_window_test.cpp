@@ -189,6 +189,15 @@ protected:
     }
     std::string Caption() { return TextOf(form_->Handle()); }
     std::string PageText(int page) { return TextOf(form_->PageControlOf(page)); }
+    // The character format RichEdit shows for `length` characters from `start`.
+    CHARFORMAT2W FormatAt(int start, int length) {
+        CHARRANGE range{start, start + length};
+        SendMessageW(form_->Editor(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        CHARFORMAT2W cf{};
+        cf.cbSize = sizeof cf;
+        SendMessageW(form_->Editor(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        return cf;
+    }
     CHARRANGE Selection() {
         CHARRANGE range{};
         SendMessageW(form_->Editor(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
@@ -265,14 +274,44 @@ TEST_F(Win32Window, F9CompilesAndShowsTheDiagnostic) {
     TempFile file("vorn_window_f9.vrn", "int x;\r\nx = ;\r\n");
     ASSERT_TRUE(form_->OpenFile(file.path));
     EXPECT_EQ(Caption(), "Vorn - " + file.path);
+    EXPECT_TRUE(FormatAt(0, 3).dwEffects & CFE_BOLD) << "a keyword, coloured as the file came in";
+    EXPECT_FALSE(FormatAt(4, 1).dwEffects & CFE_BOLD);
     PressKey(VK_F9);
     EXPECT_NE(PageText(kPageCompiler).find("syntax error"), std::string::npos) << PageText(kPageCompiler);
     EXPECT_EQ(SendMessageW(form_->ToolBar(), TB_GETBITMAP, win32::CommandId("TBCompile"), 0), kPicNotCompiled);
     SendMessageW(form_->Editor(), EM_SETSEL, 0, -1);
-    Type("int x;");
+    Type("// note\rint x;");
+    const CHARFORMAT2W comment = FormatAt(0, 7);
+    EXPECT_TRUE((comment.dwEffects & CFE_ITALIC) && comment.crTextColor == RGB(0x80, 0x80, 0x00))
+        << "an edited line is coloured again: comments olive italic";
+    EXPECT_TRUE(FormatAt(8, 3).dwEffects & CFE_BOLD);
     PressKey(VK_F9);
     EXPECT_EQ(SendMessageW(form_->ToolBar(), TB_GETBITMAP, win32::CommandId("TBCompile"), 0), kPicCompiled);
     EXPECT_EQ(SelectedTab(), "Source") << "compiling selects no page";
+}
+
+// Double-clicking a diagnostic on "Compiler" puts the caret on its source line.
+TEST_F(Win32Window, DoubleClickedDiagnosticLeadsToItsLine) {
+    TempFile file("vorn_window_jump.vrn", "int x;\r\n\r\nint y\r\nint z;\r\n");
+    ASSERT_TRUE(form_->OpenFile(file.path));
+    Command("DisplayCompilerOutput1");  // the diagnostic among other lines
+    Command("MNCompile");
+    const std::string listing = PageText(kPageCompiler);
+    EXPECT_NE(listing.find(": 4: syntax error"), std::string::npos) << listing;
+    const std::size_t at = listing.find("syntax error");
+    ASSERT_NE(at, std::string::npos) << listing;
+    const std::size_t lineStart = listing.rfind('\n', at) == std::string::npos ? 0 : listing.rfind('\n', at) + 1;
+    form_->SelectPage(kPageCompiler);
+    HWND memo = form_->PageControlOf(kPageCompiler);
+    const int index = static_cast<int>(Wide(listing.substr(0, lineStart)).size()) + 2;
+    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(index), static_cast<LPARAM>(index));
+    const LRESULT point = SendMessageW(memo, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0);
+    SendMessageW(memo, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    SendMessageW(memo, WM_LBUTTONUP, 0, point);
+    Pump();
+    EXPECT_EQ(SelectedTab(), "Source");
+    const int caretLine = static_cast<int>(SendMessageW(form_->Editor(), EM_EXLINEFROMCHAR, 0, Selection().cpMax));
+    EXPECT_EQ(caretLine, 3) << "\": 4: syntax error at or before int\" is about line 4";
 }
 
 // The save prompt of New and of closing: Yes, No and Cancel.
@@ -424,6 +463,20 @@ TEST_F(Win32Window, ConnectRunsHotKeysFromVornSim) {
     EXPECT_EQ(sim.Command("press Ctrl+G"), "pressed Ctrl+G (71,2): 1 hot key flagged");
     Pump(20000, [&] { return PageText(kPageProgramOutput).find("Ctrl+G pressed 1 times") != std::string::npos; });
     EXPECT_EQ(PageText(kPageProgramOutput), "Ctrl+G pressed 1 times");
+    // The Watch page is there while connected, and read while on top.
+    const std::vector<std::string> tabs = TabCaptions();
+    ASSERT_NE(std::find(tabs.begin(), tabs.end(), "Watch"), tabs.end());
+    const int watchTab = static_cast<int>(std::find(tabs.begin(), tabs.end(), "Watch") - tabs.begin());
+    SendMessageW(form_->Tabs(), TCM_SETCURSEL, static_cast<WPARAM>(watchTab), 0);
+    NMHDR change{form_->Tabs(), static_cast<UINT_PTR>(win32::kIdPageControl), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(form_->Handle(), WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    Pump(5000, [&] { return PageText(kPageWatch).find("presses") != std::string::npos; });
+    const std::string watch = PageText(kPageWatch);
+    const std::size_t row = watch.find("presses");
+    ASSERT_NE(row, std::string::npos) << watch;
+    const std::string line = watch.substr(row, watch.find('\r', row) - row);
+    EXPECT_NE(line.find("int"), std::string::npos) << line;
+    EXPECT_EQ(line.back(), '1') << line;
     {
         BoxAnswerer no({IDNO});
         SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);

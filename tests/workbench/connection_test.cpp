@@ -56,15 +56,40 @@ TEST_F(Connection, DisconnectWithdrawsKeysClosesLinkAndKeepsOutput) {
     EXPECT_TRUE(controller.Compiled());
 }
 
-TEST_F(Connection, NoSimulatorMeansSilentlyNothing) {
+TEST_F(Connection, NoSimulatorIsReportedWithItsCode) {
     CompileProgram(kHotKeyProgram);
     view.Forget();
     faults.HideServer(true);
     controller.ToggleConnection();
-    EXPECT_TRUE(view.Calls().empty()) << "no captions, no message";
+    const std::vector<std::string> expected = {
+        "AppendOutputLine(Cannot connect to the simulator (2: no FSUIPC server is running))", "SelectPage(4)"};
+    EXPECT_EQ(view.Calls(), expected) << "no captions";
+    EXPECT_EQ(controller.LinkProblem(), "Cannot connect to the simulator (2: no FSUIPC server is running)");
+    EXPECT_EQ(controller.LinkResult(), kIpcNoServer);
     EXPECT_FALSE(controller.Connected());
     EXPECT_FALSE(link.IsOpen());
     EXPECT_TRUE(view.errors.empty());
+}
+
+TEST_F(Connection, TimeOutAndAttemptsComeFromTheEnvironment) {
+    CompileProgram(kHotKeyProgram);
+    ::setenv("VORN_IPC_TIMEOUT_MS", "250", 1);
+    ::setenv("VORN_IPC_ATTEMPTS", "3", 1);
+    controller.ToggleConnection();
+    EXPECT_TRUE(controller.Connected());
+    EXPECT_EQ(link.Timing().timeoutMs, 250u);
+    EXPECT_EQ(link.Timing().attempts, 3);
+    controller.ToggleConnection();
+
+    ::setenv("VORN_IPC_ATTEMPTS", "many", 1);
+    view.Forget();
+    controller.ToggleConnection();
+    ::unsetenv("VORN_IPC_TIMEOUT_MS");
+    ::unsetenv("VORN_IPC_ATTEMPTS");
+    EXPECT_FALSE(controller.Connected());
+    EXPECT_FALSE(link.IsOpen());
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_NE(view.errors[0].find("VORN_IPC_ATTEMPTS=many"), std::string::npos) << view.errors[0];
 }
 
 TEST_F(Connection, EditsWhileRunningKeepTheProgramRunning) {

@@ -80,6 +80,7 @@ public:
         modified = on;
     }
     void EnableTimer() override { Record("EnableTimer"); }
+
     void ShowError(const std::string& message) override {
         Record("ShowError(" + message + ")");
         errors.push_back(message);

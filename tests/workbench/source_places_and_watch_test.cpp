@@ -3,14 +3,13 @@
 // source line, and the bounded page buffer.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "tests/workbench/recording_view.h"
 #include "workbench/line_buffer.h"
@@ -73,7 +72,7 @@ private:
 using Jump = WorkbenchFixture;
 
 TEST_F(Jump, FromACompilerOrOutputLineToItsSourceLine) {
-    const TempFile lib("vorn-jump-lib-" + std::to_string(::getpid()) + ".vrn",
+    const TempFile lib("vorn-jump-lib-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".vrn",
                        "int Half(int v) {\n  int z;\n  z = 0;\n  return v / z;\n}\n");
     controller.SetSourceName("prog.vrn");
     Run({"#define ONE 1", "int a;", "#include \"" + lib.Path() + "\"", "key(Control, 'G') {", "  a = Half(ONE);",
@@ -98,7 +97,10 @@ TEST_F(Jump, FromACompilerOrOutputLineToItsSourceLine) {
         {": 8: syntax error at or before", SourcePlace{"prog.vrn", 5, true}},
         {": 99: syntax error at or before", SourcePlace{"prog.vrn", 6, true}},
         {"Runtime error in process 3 at PC 5 (prog.vrn:17): stack overflow", SourcePlace{"prog.vrn", 17, true}},
-        {"Runtime error in process 3 at PC 99999: PC outside the code", std::nullopt},
+        {"Runtime error in process 3 at PC " + std::to_string(machine.Code().size() - 1) + ": stack underflow",
+         SourcePlace{"prog.vrn", 6, true}},
+        {"Runtime error in process 3 at PC " + std::to_string(machine.Code().size()) + ": PC outside the code",
+         std::nullopt},
         {"PushV $1000000,4", std::nullopt},
         {"press 1", std::nullopt},
         {": x: no number", std::nullopt},

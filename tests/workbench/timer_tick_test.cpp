@@ -33,13 +33,15 @@ TEST_F(TimerTick, RunsPressedKeyRoutines) {
 struct LostLinkCase {
     const char* name;
     void (*breakLink)(FaultTransport&);
+    const char* message;
+    int sendsOfTheLostTick;  // the heartbeat's attempts; the release adds none
 };
 
 std::ostream& operator<<(std::ostream& os, const LostLinkCase& c) { return os << c.name; }
 
 class LostLink : public WorkbenchFixture, public ::testing::WithParamInterface<LostLinkCase> {};
 
-TEST_P(LostLink, IsNoticedAtTheNextTickAndDisconnectsQuietly) {
+TEST_P(LostLink, IsNoticedAtTheNextTickAndReportedWithItsCause) {
     Run(kHotKeyProgram);
     Press(71, 2);
     controller.TimerTick();
@@ -47,26 +49,90 @@ TEST_P(LostLink, IsNoticedAtTheNextTickAndDisconnectsQuietly) {
     view.Forget();
 
     GetParam().breakLink(faults);
+    const int before = faults.SendCalls();
     controller.TimerTick();
+    EXPECT_EQ(faults.SendCalls() - before, GetParam().sendsOfTheLostTick);
     EXPECT_FALSE(controller.Connected());
     EXPECT_FALSE(link.IsOpen());
-    const std::vector<std::string> expected = {"SetConnectCaption(Connect)", "SetRunHint(Connect)",
-                                               "SetRunPicture(10)"};
-    EXPECT_EQ(view.Calls(), expected) << "no message, Program Output not cleared";
-    EXPECT_EQ(view.output, std::vector<std::string>{"press 1"});
+    const std::vector<std::string> expected = {"SetConnectCaption(Connect)", "SetRunHint(Connect)", "SetRunPicture(10)",
+                                               std::string("AppendOutputLine(") + GetParam().message + ")"};
+    EXPECT_EQ(view.Calls(), expected) << "Program Output is not cleared";
+    EXPECT_EQ(view.output, (std::vector<std::string>{"press 1", GetParam().message}));
     EXPECT_TRUE(view.errors.empty());
 
     const int sends = faults.SendCalls();
-    controller.TimerTick();
-    EXPECT_EQ(faults.SendCalls(), sends) << "ticks after the loss do nothing";
+    for (int i = 0; i < 2 * kReconnectTicks; ++i) controller.TimerTick();
+    EXPECT_EQ(faults.SendCalls(), sends) << "ticks after the loss do nothing while reconnecting is off";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, LostLink,
-    ::testing::Values(LostLinkCase{"StopsAnswering", [](FaultTransport& f) { f.FailSends(-1, 0); }},
-                      LostLinkCase{"SendFails", [](FaultTransport& f) { f.FailSends(-1, 1460); }},
-                      LostLinkCase{"AnswersWrongly", [](FaultTransport& f) { f.AnswerWith(-1, 0); }}),
+    ::testing::Values(
+        LostLinkCase{"StopsAnswering", [](FaultTransport& f) { f.FailSends(-1, 0); },
+                     "Lost the link to the simulator at tick 2: no answer in 10 attempts of 2000 ms "
+                     "(11: the server did not answer)",
+                     10},
+        LostLinkCase{"SendFails", [](FaultTransport& f) { f.FailSends(-1, 1460); },
+                     "Lost the link to the simulator at tick 2 (12: sending to the server failed)", 10},
+        LostLinkCase{"AnswersWrongly", [](FaultTransport& f) { f.AnswerWith(-1, 0); },
+                     "Lost the link to the simulator at tick 2 (13: the server's answer was not valid)", 2}),
     [](const ::testing::TestParamInfo<LostLinkCase>& info) { return std::string(info.param.name); });
+
+TEST_F(TimerTick, ReconnectsEveryTwoSecondsAndStartsTheProgramAgain) {
+    controller.ToggleReconnect();
+    EXPECT_TRUE(controller.ReconnectEnabled());
+    Run(kHotKeyProgram);
+    faults.FailSends(-1, 1460);
+    controller.TimerTick();
+    ASSERT_FALSE(controller.Connected());
+    EXPECT_TRUE(controller.Reconnecting());
+    EXPECT_EQ(view.output.back(), "Trying to reconnect every 2 s");
+
+    faults.HideServer(true);  // the simulator is away: attempts fail quietly
+    faults.FailSends(0, 0);
+    const int finds = faults.FindCalls();
+    for (int i = 0; i < kReconnectTicks - 1; ++i) controller.TimerTick();
+    EXPECT_EQ(faults.FindCalls(), finds) << "no attempt before 2 s";
+    controller.TimerTick();
+    EXPECT_GT(faults.FindCalls(), finds) << "an attempt at 2 s";
+    EXPECT_FALSE(controller.Connected());
+    EXPECT_TRUE(controller.Reconnecting());
+
+    faults.HideServer(false);  // back
+    view.Forget();
+    for (int i = 0; i < kReconnectTicks && !controller.Connected(); ++i) controller.TimerTick();
+    ASSERT_TRUE(controller.Connected());
+    EXPECT_FALSE(controller.Reconnecting());
+    EXPECT_EQ(controller.LinkProblem(), "");
+    EXPECT_TRUE(view.Called("SetConnectCaption(Disconnect)"));
+    EXPECT_EQ(view.output.back(), "Reconnected to the simulator");
+    EXPECT_EQ(view.output.front(), "Lost the link to the simulator at tick 1 (12: sending to the server failed)")
+        << "Program Output keeps what was said";
+    Press(71, 2);
+    controller.TimerTick();
+    EXPECT_EQ(view.output.back(), "press 1") << "the program starts afresh and its key is registered again";
+}
+
+TEST_F(TimerTick, DisconnectOrSwitchingOffEndsTheReconnecting) {
+    controller.ToggleReconnect();
+    Run(kHotKeyProgram);
+    faults.FailSends(-1, 1460);
+    controller.TimerTick();
+    ASSERT_TRUE(controller.Reconnecting());
+    controller.ToggleReconnect();
+    EXPECT_FALSE(controller.ReconnectEnabled());
+    EXPECT_FALSE(controller.Reconnecting());
+
+    controller.ToggleReconnect();
+    faults.FailSends(0, 0);
+    controller.ToggleConnection();
+    ASSERT_TRUE(controller.Connected());
+    faults.FailSends(-1, 1460);
+    controller.TimerTick();
+    ASSERT_TRUE(controller.Reconnecting());
+    CompileProgram(kHotKeyProgram);
+    EXPECT_FALSE(controller.Reconnecting()) << "a compile ends the program for good";
+}
 
 }  // namespace
 }  // namespace vorn::test

@@ -199,8 +199,12 @@ void TForm1::BuildPages() {
                                    GetModuleHandleW(nullptr), nullptr);
             SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
             SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // no 32 KB cap
+            SetWindowLongPtrW(memo, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         }
         memos_.push_back(memo);
+        memoProcs_.push_back(memo != nullptr ? reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                                                   memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::MemoProc)))
+                                             : nullptr);
         ++page;
     }
     // The pages lie on top of the page control.
@@ -318,14 +322,18 @@ void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
         if (!text.empty()) text += "\r\n";
         text += line;
     }
+    // Refreshed every tick: unchanged values must not make the page flicker.
+    if (text == watchText_) return;
+    watchText_ = text;
     SetMemoText(kPageWatch, text);
 }
 
 void TForm1::SetExpandedText(const std::string& text) { SetMemoText(kPageExpanded, text); }
 void TForm1::SetCompilerText(const std::string& text) { SetMemoText(kPageCompiler, text); }
-void TForm1::AppendOutputLine(const std::string& line) { AppendMemoLine(kPageProgramOutput, line); }
-void TForm1::AppendInterpreterLine(const std::string& line) { AppendMemoLine(kPageInterpreter, line); }
-void TForm1::ClearOutput() { SetWindowTextW(memos_[kPageProgramOutput], L""); }
+// The growing pages go through the core, which keeps them to their last lines.
+void TForm1::AppendOutputLine(const std::string& line) { core_->AppendPageLine(kPageProgramOutput, line); }
+void TForm1::AppendInterpreterLine(const std::string& line) { core_->AppendPageLine(kPageInterpreter, line); }
+void TForm1::ClearOutput() { core_->ClearPage(kPageProgramOutput); }
 
 void TForm1::SelectPage(int index) {
     if (index < 0 || index >= static_cast<int>(pages_.size()) || !pageVisible_[static_cast<std::size_t>(index)])
@@ -389,6 +397,27 @@ void TForm1::ShowError(const std::string& message) {
 
 // --- Messages ------------------------------------------------------------
 
+LRESULT CALLBACK TForm1::MemoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const int page = GetDlgCtrlID(hwnd) - kIdFirstMemo;
+    const LRESULT result = CallWindowProcW(self->memoProcs_[static_cast<std::size_t>(page)], hwnd, msg, wp, lp);
+    if (msg == WM_LBUTTONDBLCLK && self->core_) {
+        // The memo's line under the caret, not its wrapped row: the text
+        // between the line ends around the caret.
+        DWORD start = 0, end = 0;
+        SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+        const std::size_t at = std::min<std::size_t>(start, text.size());
+        const std::size_t before = at == 0 ? std::wstring::npos : text.rfind(L'\n', at - 1);
+        const std::size_t first = before == std::wstring::npos ? 0 : before + 1;
+        std::size_t last = text.find(L'\r', at);
+        if (last == std::wstring::npos) last = text.size();
+        self->core_->PageLineDoubleClicked(page, Utf8(std::wstring_view(text).substr(first, last - first)));
+    }
+    return result;
+}
+
 LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
@@ -439,6 +468,7 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
                 const int position = static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
                 selectedPage_ = TabPage(position);
                 ShowSelectedPage();
+                core_->PageSelected(selectedPage_);
             } else if (header->code == TTN_GETDISPINFOW) {
                 auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
                 const Component* c = ComponentOfId(static_cast<int>(header->idFrom));

@@ -119,6 +119,7 @@ public:
     void SetWatchLines(const std::vector<std::string>& lines) override;
 
 private:
+    static LRESULT CALLBACK MemoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -148,6 +149,8 @@ private:
     std::vector<const Component*> pages_;  // in tab order
     std::vector<HWND> memos_;              // per page; none for "Source"
     std::vector<bool> pageVisible_;
+    std::vector<WNDPROC> memoProcs_;  // the edit control's own, per page
+    std::string watchText_;           // what the "Watch" page shows
     int selectedPage_ = 0;
     HMENU menu_ = nullptr;
     HACCEL accelerators_ = nullptr;
