@@ -10,7 +10,7 @@
 #include "compiler/compile_source.h"
 #include "fsuipc/ipc_link.h"
 #include "machine/machine.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
 #include "preprocessor/expand.h"
 #include "preprocessor/memory_stream.h"
 #include "sim/inprocess_transport.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "fsuipc/hot_key_name.h"
-
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "machine/code_image.h"
 #include "machine/executor.h"
 #include "machine/machine.h"
@@ -14,8 +14,8 @@
 namespace vorn {
 namespace {
 
-std::uint16_t EntryOffset(int i) { return static_cast<std::uint16_t>(kHotKeyTable + 4 * i); }
-std::uint16_t FlagOffset(int i) { return static_cast<std::uint16_t>(kHotKeyTable + 3 + 4 * i); }
+std::uint16_t EntryOffset(int i) { return static_cast<std::uint16_t>(kOffsetHotKeyTable + 4 * i); }
+std::uint16_t FlagOffset(int i) { return static_cast<std::uint16_t>(kOffsetHotKeyTable + 3 + 4 * i); }
 
 }  // namespace
 
@@ -25,7 +25,7 @@ void Machine::Start(const LineSink& output) {
     Stop();
     // Keys already reported: two routines of one key get one line.
     std::vector<std::string> unregistered;
-    for (std::size_t k = 0; k < keyEntry_.size(); ++k) {
+    for (std::size_t k = 0; k < keys_.size(); ++k) {
         hotKeySlot_[k] = -1;
         int free = -1;
         // Only the 56 entries of FSUIPC's table: beyond it lie other offsets.
@@ -38,15 +38,15 @@ void Machine::Start(const LineSink& output) {
         }
         if (free < 0) {
             const std::string key =
-                HotKeyName(static_cast<std::uint8_t>(keyCode_[k]), static_cast<std::uint8_t>(keyModifier_[k]));
+                HotKeyName(static_cast<std::uint8_t>(keys_[k].keyCode), static_cast<std::uint8_t>(keys_[k].modifier));
             if (std::find(unregistered.begin(), unregistered.end(), key) == unregistered.end()) {
                 unregistered.push_back(key);
                 if (output) output("No free hot-key slot for " + key);
             }
             continue;
         }
-        const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keyCode_[k]),
-                                       static_cast<std::uint8_t>(keyModifier_[k]), 0, 0};
+        const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keys_[k].keyCode),
+                                       static_cast<std::uint8_t>(keys_[k].modifier), 0, 0};
         link_.WriteBlock(entry, EntryOffset(free), 4);
         registered_[free] = 1;
         pc_[free] = -1;
@@ -73,21 +73,21 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
         if (flag == 0) continue;
         link_.WriteByte(0, FlagOffset(i));  // consumed whether or not it starts anything
         if (pc_[i] >= 0) continue;          // still running: the press is dropped
-        for (std::size_t k = 0; k < keyEntry_.size(); ++k) {
+        for (std::size_t k = 0; k < keys_.size(); ++k) {
             if (hotKeySlot_[k] != i) continue;
-            pc_[i] = keyEntry_[k];
+            pc_[i] = keys_[k].entryPoint;
             callDepth_[i] = 0;
             char buf[80];
-            if (keyParam_[k] != -1) {
-                const std::size_t off = static_cast<std::size_t>(keyParam_[k] - kDataBase);
+            if (keys_[k].paramAddress != -1) {
+                const std::size_t off = static_cast<std::size_t>(keys_[k].paramAddress - kDataBase);
                 data_[off] = static_cast<std::uint8_t>(flag);
                 data_[off + 1] = 0;
                 data_[off + 2] = 0;
                 data_[off + 3] = 0;
-                std::snprintf(buf, sizeof buf, "Write %d to loc %d", flag, keyParam_[k] - kDataBase);
+                std::snprintf(buf, sizeof buf, "Write %d to loc %d", flag, keys_[k].paramAddress - kDataBase);
                 if (trace) trace(buf);
             }
-            std::snprintf(buf, sizeof buf, "start sequence %d at %d", static_cast<int>(k), keyEntry_[k]);
+            std::snprintf(buf, sizeof buf, "start sequence %d at %d", static_cast<int>(k), keys_[k].entryPoint);
             if (trace) trace(buf);
             break;
         }

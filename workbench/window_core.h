@@ -58,8 +58,9 @@ public:
 
     // The text pages that only grow ("Interpreter", "Program Output"), by PageIndex.
     virtual void AppendPageLine(int page, const std::string& line) = 0;
-    // Removes the page's oldest line and shows `note` as its first line:
-    // inserted there when `noteIsNew`, else in place of the note already shown.
+    // Comes just before an AppendPageLine at the limit: the page's oldest
+    // line goes and `note` is its first line (new when `noteIsNew`, else in
+    // place of the note already shown) by the time that line is in.
     virtual void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) = 0;
     virtual void ClearPage(int page) = 0;
 

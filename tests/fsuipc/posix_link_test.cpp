@@ -14,11 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "fsuipc/fault_transport.h"
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/posix_transport.h"
 #include "fsuipc/request_block.h"
 #include "sim/sim_process.h"
+#include "tests/fakes/fault_transport.h"
 #include "tests/fsuipc/private_runtime_dir.h"
 
 namespace vorn {
@@ -318,11 +319,16 @@ TEST_F(PosixLink, TwoClientProcessesAtOnceEachKeepTheirOwnBlock) {
         IpcLink link(*transport);
         IpcResult result = -1;
         if (!link.Open(0, result)) ::_exit(10 + result);
+        // _exit runs no destructors: close first, or the block stays in /dev/shm.
+        const auto finish = [&link](int status) {
+            link.Close();
+            ::_exit(status);
+        };
         for (int i = 0; i < 200; ++i) {
-            if (!link.WriteLong(0x10000 + i, 0x2000)) ::_exit(2);
-            if (link.ReadLong(0x2000) != 0x10000 + i) ::_exit(3);
+            if (!link.WriteLong(0x10000 + i, 0x2000)) finish(2);
+            if (link.ReadLong(0x2000) != 0x10000 + i) finish(3);
         }
-        ::_exit(0);
+        finish(0);
     }
     IpcLink link(counted);
     IpcResult result = -1;

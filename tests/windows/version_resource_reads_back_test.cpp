@@ -25,6 +25,9 @@ std::vector<Program> Programs() {
 #ifdef VORN_SIM_PATH
     list.push_back({"vorn-sim.exe", test::WindowsPath(VORN_SIM_PATH)});
 #endif
+#ifdef VORN_VORN_PATH
+    list.push_back({"vorn.exe", test::WindowsPath(VORN_VORN_PATH)});
+#endif
     return list;
 }
 

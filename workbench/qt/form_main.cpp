@@ -27,6 +27,7 @@
 
 #include "machine/debug_mode.h"
 #include "workbench/controller.h"
+#include "workbench/line_buffer.h"
 #include "workbench/qt/about_box.h"
 #include "workbench/qt/find_dialog.h"
 #include "workbench/qt/picture_painter.h"
@@ -239,6 +240,8 @@ void TForm1::BuildPages() {
             if (index == kPageInterpreter || index == kPageProgramOutput) {
                 // Pages that grow for hours: an undo record per line would grow with them.
                 memo->setUndoRedoEnabled(false);
+                // The kept lines and the note above them.
+                memo->setMaximumBlockCount(static_cast<int>(kPageLineLimit) + 1);
             }
             if (index == kPageCompiler || index == kPageProgramOutput) memo->viewport()->installEventFilter(this);
             layout->addWidget(memo);
@@ -448,32 +451,32 @@ void TForm1::SetCaretLabel(const std::string& text) { L_Editor_Pos->setText(From
 
 void TForm1::FocusEditor() { JVHLEditor1->setFocus(); }
 
-void TForm1::AppendPageLine(int page, const std::string& line) { Memo(page)->appendPlainText(FromUtf8(line)); }
-
-void TForm1::DropOldestPageLine(int page, const std::string& note, bool noteIsNew) {
-    QTextDocument* doc = Memo(page)->document();
-    QTextCursor cursor(doc);
-    cursor.beginEditBlock();
-    if (!noteIsNew) {
-        // The oldest line is the one below the note.
-        const QTextBlock oldest = doc->firstBlock().next();
-        if (oldest.next().isValid()) {
-            cursor.setPosition(oldest.position());
-            cursor.setPosition(oldest.next().position(), QTextCursor::KeepAnchor);
-        } else {
-            cursor.setPosition(oldest.position() - 1);
-            cursor.setPosition(oldest.position() + oldest.length() - 1, QTextCursor::KeepAnchor);
-        }
-        cursor.removeSelectedText();
-    }
-    // The first line (the oldest one, or the old note) becomes the note.
-    cursor.setPosition(0);
+void TForm1::AppendPageLine(int page, const std::string& line) {
+    QPlainTextEdit* memo = Memo(page);
+    // At the limit the memo itself lets its first line go (maximumBlockCount,
+    // the cheap way); the line that is then first becomes the note.
+    memo->appendPlainText(FromUtf8(line));
+    const auto note = pendingNotes_.find(page);
+    if (note == pendingNotes_.end()) return;
+    QTextCursor cursor(memo->document());
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(FromUtf8(note));
-    cursor.endEditBlock();
+    cursor.insertText(*note);
+    pendingNotes_.erase(note);
 }
 
-void TForm1::ClearPage(int page) { Memo(page)->clear(); }
+void TForm1::DropOldestPageLine(int page, const std::string& note, bool) {
+    pendingNotes_.insert(page, FromUtf8(note));
+}
+
+void TForm1::SetPageLineLimit(std::size_t limit) {
+    core_->SetPageLineLimit(limit);
+    for (int page : {kPageInterpreter, kPageProgramOutput}) Memo(page)->setMaximumBlockCount(static_cast<int>(limit) + 1);
+}
+
+void TForm1::ClearPage(int page) {
+    pendingNotes_.remove(page);
+    Memo(page)->clear();
+}
 
 int TForm1::CurrentPage() const { return PageControl1->currentIndex(); }
 

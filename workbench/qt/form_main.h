@@ -102,7 +102,7 @@ public:
     void SetWatchLines(const std::vector<std::string>& lines) override;
 
     // For tests: pages keep this many lines instead of the usual limit.
-    void SetPageLineLimit(std::size_t limit) { core_->SetPageLineLimit(limit); }
+    void SetPageLineLimit(std::size_t limit);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,6 +128,7 @@ private:
     SourceHighlighter* highlighter_ = nullptr;
     QLabel* L_Editor_Pos = nullptr;
     QList<QPlainTextEdit*> memos_;  // the text of each page after "Source", in page order
+    QHash<int, QString> pendingNotes_;  // by page: the note to show once the next line is in
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
     FindDialog* FindDialog1 = nullptr;

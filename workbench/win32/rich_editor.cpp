@@ -15,8 +15,8 @@ namespace {
 
 constexpr int kRightMarginColumn = 80;
 constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
-constexpr int kEditorFontHeight = 13;  // pixels, at 96 dots per inch
 constexpr int kTabColumns = 2;         // tab stops "3 5": every second column
+constexpr int kUnknownState = -1;      // a line not coloured yet
 
 const wchar_t* RichEditClass() {
     // RichEdit 4.1 where it exists, else 2.0/3.0; both talk the same messages.
@@ -29,6 +29,8 @@ int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
+
+}  // namespace
 
 // Courier New; where a system has none (Wine without Windows' fonts), a
 // monospace face of its own, so columns stay aligned.
@@ -50,6 +52,8 @@ const wchar_t* EditorFace(HWND hwnd) {
     ReleaseDC(hwnd, dc);
     return chosen;
 }
+
+namespace {
 
 // The text object model's document, for keeping colour changes out of Undo.
 ITextDocument* TextDocument(HWND richEdit) {
@@ -114,6 +118,11 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
     SendMessageW(hwnd_, EM_SETSEL, 0, 0);
     SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+    document_ = TextDocument(hwnd_);
+}
+
+RichEditor::~RichEditor() {
+    if (document_ != nullptr) static_cast<ITextDocument*>(document_)->Release();
 }
 
 LRESULT CALLBACK RichEditor::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -212,8 +221,9 @@ void RichEditor::SetLines(const std::vector<std::string>& lines) {
     InvalidateRect(hwnd_, nullptr, TRUE);
     SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
     SendMessageW(hwnd_, EM_SETEVENTMASK, 0, mask);
+    if (wide.empty()) wide.emplace_back();  // the control always has a line
     shown_ = std::move(wide);
-    endState_.resize(shown_.size());
+    endState_.resize(shown_.size(), 0);
 }
 
 int RichEditor::LineStart(int line) const {
@@ -247,41 +257,74 @@ void RichEditor::SelectFrom(int line, int column, int length) {
     SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
 }
 
+std::wstring RichEditor::LineText(int line) const {
+    const int start = LineStart(line);
+    if (start < 0) return {};
+    const int length = static_cast<int>(SendMessageW(hwnd_, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
+    std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+    TEXTRANGEW range{{start, start + length}, text.data()};
+    const LRESULT got = SendMessageW(hwnd_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
+    return text;
+}
+
 bool RichEditor::TextChanged() {
-    std::vector<std::wstring> lines = SplitText(Text());
-    if (lines == shown_ && endState_.size() == lines.size()) return false;
-    // The changed stretch: everything between the common head and tail.
-    std::size_t head = 0;
-    while (head < lines.size() && head < shown_.size() && lines[head] == shown_[head]) ++head;
-    std::size_t tail = 0;
-    while (tail < lines.size() - head && tail < shown_.size() - head &&
-           lines[lines.size() - 1 - tail] == shown_[shown_.size() - 1 - tail])
-        ++tail;
-    // States of the kept head stay; those of the tail move with their lines.
-    std::vector<int> states(lines.size(), 0);
-    for (std::size_t i = 0; i < head && i < endState_.size(); ++i) states[i] = endState_[i];
-    for (std::size_t i = 0; i < tail; ++i) {
-        const std::size_t from = endState_.size() - 1 - i;
-        if (from < endState_.size()) states[lines.size() - 1 - i] = endState_[from];
+    // An edit changes the lines around the caret: look there first, a line
+    // at a time, so a keystroke in a long file costs a few messages, not a
+    // copy of the whole text.
+    const int n = std::max(1, static_cast<int>(SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0)));
+    const int m = static_cast<int>(shown_.size());
+    const int d = n - m;
+    const int caret = std::clamp(CaretLine(), 0, n - 1);
+    std::vector<std::wstring> fetched(static_cast<std::size_t>(n));
+    std::vector<bool> have(static_cast<std::size_t>(n), false);
+    auto line = [&](int i) -> const std::wstring& {
+        if (!have[static_cast<std::size_t>(i)]) {
+            fetched[static_cast<std::size_t>(i)] = LineText(i);
+            have[static_cast<std::size_t>(i)] = true;
+        }
+        return fetched[static_cast<std::size_t>(i)];
+    };
+    int first = caret;
+    while (first >= 0 && (first >= m || line(first) != shown_[static_cast<std::size_t>(first)])) --first;
+    ++first;
+    int last = std::max(caret, first);
+    while (last < n && !(last - d >= first && last - d < m && line(last) == shown_[static_cast<std::size_t>(last - d)]))
+        ++last;
+    if (first >= last && d == 0) {
+        // Nothing changed near the caret (an undo far away, say): compare it all.
+        std::vector<std::wstring> all = SplitText(Text());
+        if (all.empty()) all.emplace_back();
+        if (all == shown_) return false;
+        shown_ = std::move(all);
+        endState_.assign(shown_.size(), kUnknownState);
+        Recolour(shown_, 0, shown_.size());
+        return true;
     }
-    endState_ = std::move(states);
-    const bool changed = !(lines == shown_);
-    shown_ = std::move(lines);
-    if (!shown_.empty()) Recolour(shown_, head, shown_.size() - tail);
-    return changed;
+    // Lines [first, last) of the text took the place of [first, last - d).
+    std::vector<std::wstring> region;
+    for (int i = first; i < last; ++i) region.push_back(line(i));
+    shown_.erase(shown_.begin() + first, shown_.begin() + (last - d));
+    shown_.insert(shown_.begin() + first, std::make_move_iterator(region.begin()), std::make_move_iterator(region.end()));
+    endState_.erase(endState_.begin() + first, endState_.begin() + (last - d));
+    endState_.insert(endState_.begin() + first, static_cast<std::size_t>(last - first), kUnknownState);
+    Recolour(shown_, static_cast<std::size_t>(first), static_cast<std::size_t>(last));
+    return true;
 }
 
 void RichEditor::Recolour(const std::vector<std::wstring>& lines, std::size_t first, std::size_t last) {
     // Quiet while painting colours: no change notifications, no flicker, and
     // the user's selection comes back afterwards.
     const LRESULT mask = SendMessageW(hwnd_, EM_SETEVENTMASK, 0, 0);
-    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    // Only the painted lines are drawn again (RichEdit does that itself);
+    // switching redraw off and on would repaint the whole control.
+    SendMessageW(hwnd_, EM_HIDESELECTION, TRUE, 0);
     CHARRANGE saved{};
     SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved));
     POINT scroll{};
     SendMessageW(hwnd_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     // Colours are not edits: Ctrl+Z must undo the typing, not the painting.
-    ITextDocument* document = TextDocument(hwnd_);
+    auto* document = static_cast<ITextDocument*>(document_);
     if (document != nullptr) document->Undo(tomSuspend, nullptr);
 
     int state = first == 0 ? 0 : endState_[first - 1];
@@ -294,14 +337,10 @@ void RichEditor::Recolour(const std::vector<std::wstring>& lines, std::size_t fi
         if (i + 1 >= last && state == before) break;
     }
 
-    if (document != nullptr) {
-        document->Undo(tomResume, nullptr);
-        document->Release();
-    }
+    if (document != nullptr) document->Undo(tomResume, nullptr);
     SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
     SendMessageW(hwnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    SendMessageW(hwnd_, EM_HIDESELECTION, FALSE, 0);
     SendMessageW(hwnd_, EM_SETEVENTMASK, 0, mask);
 }
 

@@ -12,10 +12,17 @@
 
 namespace vorn::win32 {
 
+// The editor's face: Courier New, or a monospace face the system has.
+const wchar_t* EditorFace(HWND hwnd);
+
+// Pixel height of the editor's font at 96 dots per inch.
+inline constexpr int kEditorFontHeight = 13;
+
 class RichEditor {
 public:
     // Creates the control as a child of `parent` with the given id.
     RichEditor(HWND parent, int id, COLORREF background);
+    ~RichEditor();
     RichEditor(const RichEditor&) = delete;
     RichEditor& operator=(const RichEditor&) = delete;
 
@@ -44,6 +51,7 @@ private:
     std::wstring Text() const;
     std::vector<std::wstring> SplitText(const std::wstring& text) const;
     int LineStart(int line) const;
+    std::wstring LineText(int line) const;
     void Recolour(const std::vector<std::wstring>& lines, std::size_t first, std::size_t last);
     void PaintMargin();
 
@@ -51,6 +59,7 @@ private:
     WNDPROC baseProc_ = nullptr;
     COLORREF background_;
     int charWidth_ = 8;
+    void* document_ = nullptr;  // its ITextDocument, to keep colours out of Undo
     CHARFORMAT2W face_{};  // the editor's font
     PARAFORMAT2 tabs_{};   // its tab stops
     std::vector<std::wstring> shown_;  // the lines as last coloured
