@@ -57,7 +57,10 @@ workbench: build
 bench: bootstrap
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVORN_BUILD_BENCH=ON -DVORN_BUILD_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
-	@scripts/bench build-bench
+	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target win32_exchange_timing vorn-sim
+	@WINDOWS_BUILD=$(WINDOWS_BUILD) scripts/bench build-bench
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz $(WINDOWS_BUILD)

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# One FSUIPC exchange over the Win32 transport against vorn-sim.exe under
-# Wine, beside a bare cross-process SendMessage, and the POSIX figure of the
-# same exchange for comparison. Needs the Windows build (make windows).
+# One FSUIPC exchange over the Win32 transport under Wine, in parts: the
+# client alone against a minimal answering window beside a bare
+# SendMessageTimeout to it, then against vorn-sim.exe (whose own cost per
+# request is the difference), and the POSIX figure of the same exchange.
+# Needs the Windows build of win32_exchange_timing and vorn-sim (make bench
+# builds both).
 set -euo pipefail
 build=${1:-build-bench}
 windows=${WINDOWS_BUILD:-build-windows}

@@ -9,7 +9,7 @@
 #include "cli/command.h"
 #include "cli/diagnostics.h"
 #include "compiler/compile_source.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
 #include "preprocessor/expand.h"
 #include "preprocessor/memory_stream.h"
 

@@ -8,7 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/text_io.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
 #include "preprocessor/expand.h"
 #include "preprocessor/memory_stream.h"
 

@@ -287,7 +287,7 @@ private:
             controller_->TimerTick();
             ReportLink(view_);
             if (!controller_->Connected() && !controller_->Reconnecting()) return kExitConnectFailed;
-            if (!watch_.Globals().empty()) ReportWatch(tick);
+            if (controller_->Connected() && !watch_.Globals().empty()) ReportWatch(tick);
             // The commands that came with "quit" or the end of input have had
             // this tick to take effect.
             if (quit_ || (inputEnded_ && !counted)) break;

@@ -12,15 +12,15 @@ namespace vorn {
 
 const std::string& CodeGenerator::Text(std::int32_t index) const {
     static const std::string kNone;
-    return context_ ? context_->NameText(index) : kNone;
+    return parser_ ? parser_->NameText(index) : kNone;
 }
 
 void CodeGenerator::Report(const std::string& message) {
-    if (context_) context_->ReportError(message);
+    if (parser_) parser_->ReportError(message);
 }
 
 void CodeGenerator::ListLine(const std::string& text) {
-    if (ShowListing && context_) context_->WriteListingLine(text);
+    if (ShowListing && parser_) parser_->WriteListingLine(text);
 }
 
 void CodeGenerator::EmitWord(std::int32_t value) {
@@ -75,10 +75,7 @@ std::int32_t CodeGenerator::Allocate(std::size_t count, const void* bytes) {
 CodeImage CodeGenerator::TakeImage() {
     CodeImage image{};
     image.dataEnd = DataPtr + 4;
-    for (std::int32_t i = 0; i < KeyCount; ++i) {
-        const KeyRow& row = KeyTable[static_cast<std::size_t>(i)];
-        image.keys.push_back({row.position / 4, row.key, row.modifier, row.paramAddress});
-    }
+    image.keys = std::move(KeyRoutines);
     for (std::int32_t i = 0; i < LabelCount; ++i) image.labels.push_back(LabelTable[static_cast<std::size_t>(i)] / 4);
     image.code = std::move(CodeStream);
     CodeStream.clear();

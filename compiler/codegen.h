@@ -2,32 +2,32 @@
 // The compiler back end: the semantic actions that declare symbols, lay out
 // the data segment, emit stack-machine code, write the listing and collect
 // what the code image needs. One generator lives for one compile.
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "compiler/codegen_context.h"
 #include "compiler/int_stack.h"
 #include "compiler/program_map.h"
+#include "compiler/script_parser.h"
 #include "compiler/symbol_table.h"
 #include "machine/code_image.h"
 #include "preprocessor/memory_stream.h"
+#include "support/error.h"
 
 namespace vorn {
 
-constexpr int kKeyTableRows = kMaxKeyRoutines;
 // The image's data segment end (last address + 4) must stay inside the data
 // segment, so allocations stop 4 bytes short of the frame region.
 constexpr std::int32_t kDataLimit = kFrameBase - 4;
 
-class CodeGenerator {
+class CodeGenerator final : public SemanticActions {
 public:
     explicit CodeGenerator(bool showListing) : ShowListing(showListing) {}
 
-    // Runs the action of a grammar rule (1..102); other numbers do nothing.
-    void Act(int rule, ActionContext& context);
+    // Runs the action of a grammar rule (1..102, codegen_actions.cpp); other
+    // numbers do nothing.
+    void Reduce(int rule, TScriptParser& parser) override;
 
     // The image of everything generated (only meaningful without errors);
     // the code moves into it.
@@ -92,11 +92,9 @@ public:
     MemoryStream DataStream;
     std::int32_t LabelCount = 0;
     std::vector<std::int32_t> LabelTable = std::vector<std::int32_t>(100, 0);
-    struct KeyRow {
-        std::int32_t position, key, modifier, paramAddress;
-    };
-    std::array<KeyRow, kKeyTableRows> KeyTable{};
-    std::int32_t KeyCount = 0;
+    std::vector<CodeImage::KeyRoutine> KeyRoutines;   // at most kMaxKeyRoutines
+    // The error that ended the compile inside an action, if any.
+    std::optional<Error> Failure;
     // Beside the image: the line of every code word, and the globals.
     std::vector<CodeLineRun> CodeLines;
     std::vector<GlobalSymbol> Globals;
@@ -113,7 +111,7 @@ private:
     // Records a global declaration (not parameters, locals or routines).
     void NoteGlobal(std::int32_t count = 1);
 
-    ActionContext* context_ = nullptr;
+    TScriptParser* parser_ = nullptr;   // set while an action runs
     std::int32_t sourceLine_ = 0;
     bool dataFullReported_ = false;
 };

@@ -1,4 +1,5 @@
-// The semantic actions, one per grammar rule, indexed by rule number.
+// The semantic actions, one per grammar rule, indexed by rule number: the
+// R(n) written at a rule in script_grammar.y runs kActions[n] below.
 // Values: for a rule of n symbols the k-th symbol's value is StackValue(n - k);
 // a marker (empty) rule counts back into its enclosing rule the same way.
 #include <array>
@@ -6,12 +7,13 @@
 
 #include "compiler/codegen.h"
 #include "machine/ins_set.h"
+#include "support/error.h"
 
 namespace vorn {
 
 namespace {
 
-using Action = void (*)(CodeGenerator& g, ActionContext& c);
+using Action = void (*)(CodeGenerator& g, TScriptParser& p);
 
 constexpr std::array<Action, 103> kActions = {
     nullptr,  // no rule 0
@@ -24,63 +26,63 @@ constexpr std::array<Action, 103> kActions = {
     // 4: top_item → routine
     nullptr,
     // 5: var_decl → type_name IDENT ";"
-    [](CodeGenerator& g, ActionContext& c) { g.DeclareVar(c.StackValue(2), c.StackValue(1), -1); },
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclareVar(p.StackValue(2), p.StackValue(1), -1); },
     // 6: var_decl → type_name "*" IDENT ";"
-    [](CodeGenerator& g, ActionContext& c) { g.DeclareArray(c.StackValue(3), c.StackValue(1), -1, -1); },
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclareArray(p.StackValue(3), p.StackValue(1), -1, -1); },
     // 7: var_decl → type_name IDENT "at" NUMBER ";"
-    [](CodeGenerator& g, ActionContext& c) { g.DeclareVar(c.StackValue(4), c.StackValue(3), c.StackValue(1)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclareVar(p.StackValue(4), p.StackValue(3), p.StackValue(1)); },
     // 8: var_decl → type_name IDENT "[" NUMBER "]" ";"
-    [](CodeGenerator& g, ActionContext& c) { g.DeclareArray(c.StackValue(5), c.StackValue(4), c.StackValue(2), -1); },
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclareArray(p.StackValue(5), p.StackValue(4), p.StackValue(2), -1); },
     // 9: var_decl → type_name IDENT "[" NUMBER "]" "at" NUMBER ";"
-    [](CodeGenerator& g, ActionContext& c) { g.DeclareArray(c.StackValue(7), c.StackValue(6), c.StackValue(4), c.StackValue(1)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclareArray(p.StackValue(7), p.StackValue(6), p.StackValue(4), p.StackValue(1)); },
     // 10: key_open → (empty)
-    [](CodeGenerator& g, ActionContext& c) { g.BeginKeyRoutine(c.StackValue(3), c.StackValue(1), std::nullopt); },  // after ")"
+    [](CodeGenerator& g, TScriptParser& p) { g.BeginKeyRoutine(p.StackValue(3), p.StackValue(1), std::nullopt); },  // after ")"
     // 11: routine → "key" "(" key_code "," CHARLIT ")" key_open block
-    [](CodeGenerator& g, ActionContext&) { g.HaltEnd(); },
+    [](CodeGenerator& g, TScriptParser&) { g.HaltEnd(); },
     // 12: key_named_open → (empty)
-    [](CodeGenerator& g, ActionContext& c) { g.BeginKeyRoutine(c.StackValue(5), c.StackValue(3), c.StackValue(1)); },  // after ")"
+    [](CodeGenerator& g, TScriptParser& p) { g.BeginKeyRoutine(p.StackValue(5), p.StackValue(3), p.StackValue(1)); },  // after ")"
     // 13: routine → "key" "(" key_code "," CHARLIT "," IDENT ")" key_named_open block
-    [](CodeGenerator& g, ActionContext&) { g.HaltEnd(); },
+    [](CodeGenerator& g, TScriptParser&) { g.HaltEnd(); },
     // 14: routine → routine_head "(" param_list ")" block
-    [](CodeGenerator& g, ActionContext&) { g.ProcedureEnd(); },
+    [](CodeGenerator& g, TScriptParser&) { g.ProcedureEnd(); },
     // 15: routine → routine_head "(" ")" block
-    [](CodeGenerator& g, ActionContext&) { g.ProcedureEnd(); },
+    [](CodeGenerator& g, TScriptParser&) { g.ProcedureEnd(); },
     // 16: sequence_open → (empty)
-    [](CodeGenerator& g, ActionContext& c) { g.BeginRoutine(kTypeNone, c.StackValue(0)); },  // right after the IDENT
+    [](CodeGenerator& g, TScriptParser& p) { g.BeginRoutine(kTypeNone, p.StackValue(0)); },  // right after the IDENT
     // 17: routine → "sequence" IDENT sequence_open "(" ")" block
-    [](CodeGenerator& g, ActionContext&) { g.HaltEnd(); },
+    [](CodeGenerator& g, TScriptParser&) { g.HaltEnd(); },
     // 18: routine_head → IDENT
-    [](CodeGenerator& g, ActionContext& c) { g.BeginRoutine(kTypeInt, c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.BeginRoutine(kTypeInt, p.StackValue(0)); },
     // 19: routine_head → type_name IDENT
-    [](CodeGenerator& g, ActionContext& c) { g.BeginRoutine(c.StackValue(1), c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.BeginRoutine(p.StackValue(1), p.StackValue(0)); },
     // 20: param_list → param
     nullptr,
     // 21: param_list → param "," param_list
     nullptr,
     // 22: param → type_name IDENT
-    [](CodeGenerator& g, ActionContext& c) { g.DeclareParam(c.StackValue(1), c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclareParam(p.StackValue(1), p.StackValue(0)); },
     // 23: param → IDENT
-    [](CodeGenerator& g, ActionContext& c) { g.DeclareParam(kTypeInt, c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclareParam(kTypeInt, p.StackValue(0)); },
     // 24: param → type_name "*" IDENT
-    [](CodeGenerator& g, ActionContext& c) { g.DeclarePointerParam(c.StackValue(2), c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclarePointerParam(p.StackValue(2), p.StackValue(0)); },
     // 25: param → type_name IDENT "[" NUMBER "]"
-    [](CodeGenerator& g, ActionContext& c) { g.DeclarePointerParam(c.StackValue(4), c.StackValue(3)); },  // the size is ignored
+    [](CodeGenerator& g, TScriptParser& p) { g.DeclarePointerParam(p.StackValue(4), p.StackValue(3)); },  // the size is ignored
     // 26: block → "{" local_decls stmt_list "}"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(3)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(3)); },
     // 27: type_name → "byte"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(kTypeByte); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeByte); },
     // 28: type_name → "char"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(kTypeByte); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeByte); },
     // 29: type_name → "int"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(kTypeInt); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeInt); },
     // 30: type_name → "shortint"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(kTypeShortint); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeShortint); },
     // 31: type_name → "float"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(kTypeFloat); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeFloat); },
     // 32: key_code → NUMBER
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 33: key_code → IDENT
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 34: stmt_list → stmt
     nullptr,
     // 35: stmt_list → stmt_list stmt
@@ -94,130 +96,130 @@ constexpr std::array<Action, 103> kActions = {
     // 39: local_decls → (empty)
     nullptr,
     // 40: while_start → (empty)
-    [](CodeGenerator& g, ActionContext&) { g.WhileTop(); },
+    [](CodeGenerator& g, TScriptParser&) { g.WhileTop(); },
     // 41: while_test → (empty)
-    [](CodeGenerator& g, ActionContext&) { g.FalseTest(); },
+    [](CodeGenerator& g, TScriptParser&) { g.FalseTest(); },
     // 42: stmt → "while" while_start "(" condition ")" while_test body
-    [](CodeGenerator& g, ActionContext&) { g.WhileEnd(); },
+    [](CodeGenerator& g, TScriptParser&) { g.WhileEnd(); },
     // 43: if_test → (empty)
-    [](CodeGenerator& g, ActionContext&) { g.FalseTest(); },
+    [](CodeGenerator& g, TScriptParser&) { g.FalseTest(); },
     // 44: stmt → "if" "(" condition ")" if_test if_tail
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(5)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(5)); },
     // 45: stmt → IDENT "=" condition ";"
-    [](CodeGenerator& g, ActionContext& c) { g.StoreTo(c.StackValue(3)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.StoreTo(p.StackValue(3)); },
     // 46: stmt → element "=" condition ";"
-    [](CodeGenerator& g, ActionContext& c) { g.ElementStore(c.StackValue(3)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.ElementStore(p.StackValue(3)); },
     // 47: stmt → builtin_stmt
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 48: stmt → condition ";"
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpTDY); },  // the value is dropped
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpTDY); },  // the value is dropped
     // 49: stmt → "startseq" seq_start_call
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(1)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(1)); },
     // 50: stmt → "return" expr ";"
-    [](CodeGenerator& g, ActionContext&) { g.Return(false); },
+    [](CodeGenerator& g, TScriptParser&) { g.Return(false); },
     // 51: stmt → "return" ";"
-    [](CodeGenerator& g, ActionContext&) { g.Return(true); },
+    [](CodeGenerator& g, TScriptParser&) { g.Return(true); },
     // 52: stmt → ";"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 53: if_tail → body
-    [](CodeGenerator& g, ActionContext&) { g.EndIf(); },
+    [](CodeGenerator& g, TScriptParser&) { g.EndIf(); },
     // 54: else_start → (empty)
-    [](CodeGenerator& g, ActionContext&) { g.Else(); },
+    [](CodeGenerator& g, TScriptParser&) { g.Else(); },
     // 55: if_tail → body "else" else_start body
-    [](CodeGenerator& g, ActionContext&) { g.EndElse(); },
+    [](CodeGenerator& g, TScriptParser&) { g.EndElse(); },
     // 56: builtin_stmt → "writeblock" "(" expr "," expr "," expr ")" ";"
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpWRB); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpWRB); },
     // 57: builtin_stmt → "readblock" "(" expr "," expr "," expr ")" ";"
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpRDB); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpRDB); },
     // 58: builtin_stmt → "printstr" "(" factor ")"
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpPRS); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpPRS); },
     // 59: sprintf_open → (empty)
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpSTP); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpSTP); },
     // 60: builtin_stmt → "sprintf" "(" sprintf_open arg_list ")"
-    [](CodeGenerator& g, ActionContext&) {
+    [](CodeGenerator& g, TScriptParser&) {
         g.EmitOp(kOpPRF);
         g.EmitOp(kOpRFP);
         g.EmitOp(kOpTDY);
     },
     // 61: builtin_stmt → "wait" "(" expr ")"
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpWAIT); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpWAIT); },
     // 62: builtin_stmt → "play" "(" factor ")"
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpPLAY); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpPLAY); },
     // 63: body → stmt
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 64: body → "{" stmt_list "}"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(2)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(2)); },
     // 65: body → (empty)
-    [](CodeGenerator& g, ActionContext&) { g.ReportStatementExpected(); },
+    [](CodeGenerator& g, TScriptParser&) { g.ReportStatementExpected(); },
     // 66: condition → expr
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 67: condition → expr ">" expr
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpGT); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpGT); },
     // 68: condition → expr ">=" expr
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpGE); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpGE); },
     // 69: condition → expr "<" expr
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpLT); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpLT); },
     // 70: condition → expr "<=" expr
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpLE); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpLE); },
     // 71: condition → expr "==" expr
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpEQ); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpEQ); },
     // 72: condition → expr "!=" expr
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpNE); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpNE); },
     // 73: condition → expr "|" expr
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpL_AND); },  // 36: the machine's bitwise or
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpL_AND); },  // 36: the machine's bitwise or
     // 74: condition → expr "&" expr
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpL_OR); },  // 37: the machine's bitwise and
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpL_OR); },  // 37: the machine's bitwise and
     // 75: expr → term
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 76: expr → expr "+" term
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpADD); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpADD); },
     // 77: expr → expr "-" term
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpSUB); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpSUB); },
     // 78: term → factor
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 79: term → term "*" factor
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpMUL); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpMUL); },
     // 80: term → term "/" factor
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpDIV); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpDIV); },
     // 81: term → term "||" factor
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpOR); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpOR); },
     // 82: term → term "&&" factor
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpAND); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpAND); },
     // 83: term → term "%" factor
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpMOD); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpMOD); },
     // 84: factor → NUMBER
-    [](CodeGenerator& g, ActionContext& c) { g.Operand(c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.Operand(p.StackValue(0)); },
     // 85: factor → FLOATLIT
-    [](CodeGenerator& g, ActionContext& c) { g.FloatConstant(c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.FloatConstant(p.StackValue(0)); },
     // 86: factor → CHARLIT
-    [](CodeGenerator& g, ActionContext& c) { g.CharConstant(c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.CharConstant(p.StackValue(0)); },
     // 87: factor → "-" term
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpNEG); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpNEG); },
     // 88: factor → "!" term
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpNOT); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpNOT); },
     // 89: factor → IDENT
-    [](CodeGenerator& g, ActionContext& c) { g.Operand(c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.Operand(p.StackValue(0)); },
     // 90: factor → call
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(0)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 91: factor → STRLIT
-    [](CodeGenerator& g, ActionContext& c) { c.SetValue(g.StringConstant(c.StackValue(0))); },
+    [](CodeGenerator& g, TScriptParser& p) { p.SetValue(g.StringConstant(p.StackValue(0))); },
     // 92: factor → element
-    [](CodeGenerator& g, ActionContext& c) { g.ElementLoad(c.StackValue(0)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.ElementLoad(p.StackValue(0)); },
     // 93: factor → "(" condition ")"
-    [](CodeGenerator&, ActionContext& c) { c.SetValue(c.StackValue(2)); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(2)); },
     // 94: element → IDENT "[" expr "]"
-    [](CodeGenerator& g, ActionContext& c) {
-        g.ElementAddress(c.StackValue(3));
-        c.SetValue(c.StackValue(3));
+    [](CodeGenerator& g, TScriptParser& p) {
+        g.ElementAddress(p.StackValue(3));
+        p.SetValue(p.StackValue(3));
     },
     // 95: call_open → (empty)
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpSTP); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpSTP); },
     // 96: call → IDENT "(" call_open opt_args ")"
-    [](CodeGenerator& g, ActionContext& c) { g.EmitCall(c.StackValue(4)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.EmitCall(p.StackValue(4)); },
     // 97: start_open → (empty)
-    [](CodeGenerator& g, ActionContext&) { g.EmitOp(kOpSTP); },
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpSTP); },
     // 98: seq_start_call → IDENT "(" start_open opt_args ")"
-    [](CodeGenerator& g, ActionContext& c) { g.EmitStartSeq(c.StackValue(4)); },
+    [](CodeGenerator& g, TScriptParser& p) { g.EmitStartSeq(p.StackValue(4)); },
     // 99: opt_args → (empty)
     nullptr,
     // 100: opt_args → arg_list
@@ -230,10 +232,20 @@ constexpr std::array<Action, 103> kActions = {
 
 }  // namespace
 
-void CodeGenerator::Act(int rule, ActionContext& context) {
+void CodeGenerator::Reduce(int rule, TScriptParser& parser) {
+    // A conversion failure must end the compile, but it must not unwind
+    // through the generated parser: it is kept, the remaining actions are
+    // skipped, and CompileSource raises it once the parse is over.
+    if (Failure) return;
+    sourceLine_ = parser.Lexer().LineNumber();
     if (rule < 1 || rule >= static_cast<int>(kActions.size()) || !kActions[static_cast<std::size_t>(rule)]) return;
-    context_ = &context;
-    kActions[static_cast<std::size_t>(rule)](*this, context);
+    parser_ = &parser;
+    try {
+        kActions[static_cast<std::size_t>(rule)](*this, parser);
+    } catch (const Error& error) {
+        Failure = error;
+    }
+    parser_ = nullptr;
 }
 
 void CodeGenerator::ReportStatementExpected() { Report("Statement expected"); }

@@ -6,16 +6,12 @@
 #include "compiler/codegen.h"
 #include "compiler/int_literal.h"
 #include "machine/ins_set.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
+#include "support/format.h"
 
 namespace vorn {
 
 namespace {
-std::string Printf(const char* format, auto... args) {
-    char line[128];
-    std::snprintf(line, sizeof line, format, args...);
-    return line;
-}
 std::uint32_t Hex(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 }  // namespace
 
@@ -48,19 +44,19 @@ void CodeGenerator::Operand(std::int32_t token) {
         case TStorageClass::Array:
             EmitWord(kOpPushC);
             EmitWord(e.Location);
-            if (ShowListing) ListLine(Printf("PushC $%.04X", Hex(e.Location)));
+            if (ShowListing) ListLine(Format("PushC $%.04X", Hex(e.Location)));
             break;
         case TStorageClass::Pointer:
             EmitWord(kOpPushV);
             EmitWord(e.Location);
             EmitWord(4);
-            if (ShowListing) ListLine(Printf("PushV $%.04X,%d", Hex(e.Location), 4));
+            if (ShowListing) ListLine(Format("PushV $%.04X,%d", Hex(e.Location), 4));
             break;
         default:
             EmitWord(kOpPushV);
             EmitWord(e.Location);
             EmitWord(TypeSize(e.VType));
-            if (ShowListing) ListLine(Printf("PushV $%.04X,%d", Hex(e.Location), TypeSize(e.VType)));
+            if (ShowListing) ListLine(Format("PushV $%.04X,%d", Hex(e.Location), TypeSize(e.VType)));
             break;
     }
 }
@@ -86,7 +82,7 @@ void CodeGenerator::FloatConstant(std::int32_t token) {
     EmitWord(kOpPushV);
     EmitWord(address);
     EmitWord(8);
-    if (ShowListing) ListLine(Printf("PushV $%.04X,8 // Floating point", Hex(address)));
+    if (ShowListing) ListLine(Format("PushV $%.04X,8 // Floating point", Hex(address)));
 }
 
 // Rule 86: the character between the quotes.
@@ -95,7 +91,7 @@ void CodeGenerator::CharConstant(std::int32_t token) {
     const std::int32_t value = text.size() >= 2 ? static_cast<unsigned char>(text[1]) : 0;
     EmitWord(kOpPushC);
     EmitWord(value);
-    if (ShowListing) ListLine(Printf("PushC $%X", Hex(value)));
+    if (ShowListing) ListLine(Format("PushC $%X", Hex(value)));
 }
 
 // Rule 91: the letters between the quotes, zero-terminated, in the data
@@ -106,7 +102,7 @@ std::int32_t CodeGenerator::StringConstant(std::int32_t token) {
     const std::int32_t address = Allocate(content.size() + 1, content.c_str());
     EmitWord(kOpPushC);
     EmitWord(address);
-    if (ShowListing) ListLine("PushC " + content + Printf("; // loc=%X", Hex(address)));
+    if (ShowListing) ListLine("PushC " + content + Format("; // loc=%X", Hex(address)));
     return address;
 }
 
@@ -123,7 +119,7 @@ void CodeGenerator::StoreTo(std::int32_t name) {
     EmitWord(kOpWriteV);
     EmitWord(e.Location);
     EmitWord(size);
-    if (ShowListing) ListLine(Printf("WriteV $%.04X,%d", Hex(e.Location), size));
+    if (ShowListing) ListLine(Format("WriteV $%.04X,%d", Hex(e.Location), size));
 }
 
 // Rule 94, after the index code. An undeclared name is reported where the
@@ -137,18 +133,18 @@ void CodeGenerator::ElementAddress(std::int32_t name) {
     if (size != 1) {
         EmitWord(kOpPushC);
         EmitWord(size);
-        if (ShowListing) ListLine(Printf("PushC %d", size));
+        if (ShowListing) ListLine(Format("PushC %d", size));
         EmitOp(kOpMUL);
     }
     if (static_cast<TStorageClass>(e.Storage) == TStorageClass::Pointer) {
         EmitWord(kOpPushV);
         EmitWord(e.Location);
         EmitWord(4);
-        if (ShowListing) ListLine(Printf("PushV %X,4", Hex(e.Location)));
+        if (ShowListing) ListLine(Format("PushV %X,4", Hex(e.Location)));
     } else {
         EmitWord(kOpPushC);
         EmitWord(e.Location);
-        if (ShowListing) ListLine(Printf("PushC %X", Hex(e.Location)));
+        if (ShowListing) ListLine(Format("PushC %X", Hex(e.Location)));
     }
     EmitOp(kOpADD);
 }
@@ -164,7 +160,7 @@ void CodeGenerator::ElementLoad(std::int32_t name) {
     const int size = TypeSize(Symbols.Entry(i).VType);
     EmitWord(kOpLDI);
     EmitWord(size);
-    if (ShowListing) ListLine(Printf("LDI %d", size));
+    if (ShowListing) ListLine(Format("LDI %d", size));
 }
 
 // Rule 46, after the value code.
@@ -178,7 +174,7 @@ void CodeGenerator::ElementStore(std::int32_t name) {
     const int size = TypeSize(Symbols.Entry(i).VType);
     EmitWord(kOpSTI);
     EmitWord(size);
-    if (ShowListing) ListLine(Printf("STI %d", size));
+    if (ShowListing) ListLine(Format("STI %d", size));
 }
 
 }  // namespace vorn

@@ -1,19 +1,10 @@
 // if/else and while. Open labels wait on MarkStack, so statements nest to
 // any depth.
-#include <cstdio>
-
 #include "compiler/codegen.h"
 #include "machine/ins_set.h"
+#include "support/format.h"
 
 namespace vorn {
-
-namespace {
-std::string Line(const char* format, std::int32_t label) {
-    char line[64];
-    std::snprintf(line, sizeof line, format, label);
-    return line;
-}
-}  // namespace
 
 // Rules 41 and 43: condition; IFF L.
 void CodeGenerator::FalseTest() {
@@ -21,14 +12,14 @@ void CodeGenerator::FalseTest() {
     MarkStack.Push(label);
     EmitWord(kOpIFF);
     EmitWord(label);
-    if (ShowListing) ListLine(Line("Iffalse goto L%d", label));
+    if (ShowListing) ListLine(Format("Iffalse goto L%d", label));
 }
 
 // Rule 53.
 void CodeGenerator::EndIf() {
     const std::int32_t label = MarkStack.Pop();
     DefineLabel(label);
-    if (ShowListing) ListLine(Line("L%d: //EndIf", label));
+    if (ShowListing) ListLine(Format("L%d: //EndIf", label));
 }
 
 // Rule 54: GOTO Le, then the false branch starts.
@@ -38,16 +29,16 @@ void CodeGenerator::Else() {
     MarkStack.Push(endLabel);
     EmitWord(kOpGOTO);
     EmitWord(endLabel);
-    if (ShowListing) ListLine(Line("goto L%d // Endif", endLabel));
+    if (ShowListing) ListLine(Format("goto L%d // Endif", endLabel));
     DefineLabel(falseLabel);
-    if (ShowListing) ListLine(Line("L%d: //Else", falseLabel));
+    if (ShowListing) ListLine(Format("L%d: //Else", falseLabel));
 }
 
 // Rule 55.
 void CodeGenerator::EndElse() {
     const std::int32_t label = MarkStack.Pop();
     DefineLabel(label);
-    if (ShowListing) ListLine(Line("L%d: //EndElse", label));
+    if (ShowListing) ListLine(Format("L%d: //EndElse", label));
 }
 
 // Rule 40, before the condition's code.
@@ -55,7 +46,7 @@ void CodeGenerator::WhileTop() {
     const std::int32_t label = NewLabel();
     MarkStack.Push(label);
     DefineLabel(label);
-    if (ShowListing) ListLine(Line("L%d: // While", label));
+    if (ShowListing) ListLine(Format("L%d: // While", label));
 }
 
 // Rule 42.
@@ -65,8 +56,8 @@ void CodeGenerator::WhileEnd() {
     EmitWord(kOpGOTO);
     EmitWord(topLabel);
     DefineLabel(exitLabel);
-    if (ShowListing) ListLine(Line("EndWhile.  Go back to L%d", topLabel));
-    if (ShowListing) ListLine(Line("L%d: // End while jumps to here", exitLabel));
+    if (ShowListing) ListLine(Format("EndWhile.  Go back to L%d", topLabel));
+    if (ShowListing) ListLine(Format("L%d: // End while jumps to here", exitLabel));
 }
 
 }  // namespace vorn

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "preprocessor/error.h"
+#include "support/error.h"
 
 namespace vorn {
 

@@ -45,16 +45,16 @@ void CodeGenerator::BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t char
     std::int32_t key = charText.size() >= 2 ? static_cast<unsigned char>(charText[1]) : 0;
     if (key >= 'a' && key <= 'z') key -= 'a' - 'A';
 
-    const bool room = KeyCount < kKeyTableRows;
+    const bool room = KeyRoutines.size() < static_cast<std::size_t>(kMaxKeyRoutines);
     if (!room) Report("Too many key routines (at most 101)");
-    KeyRow row{CodePosition(), key, modifier, -1};
+    CodeImage::KeyRoutine row{CodePosition() / 4, key, modifier, -1};
 
     OpenKeyRoutineScope();
     if (paramToken) {
         row.paramAddress = DataPtr;
         DeclareVar(kTypeInt, *paramToken, -1);
     }
-    if (room) KeyTable[static_cast<std::size_t>(KeyCount++)] = row;
+    if (room) KeyRoutines.push_back(row);
 }
 
 // Rules 14, 15: a procedure that runs off its end returns 0.

@@ -116,7 +116,6 @@ public:
     std::int32_t Intern(const std::string& text);
 
 private:
-    int Scan();                 // generated from lexer.re
     bool SkipBlockComment();    // false when the input ends inside the comment
     std::int32_t InternToken(); // interns TokenText and makes it TokenValue
 

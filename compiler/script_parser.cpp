@@ -31,6 +31,12 @@ void TScriptParser::WriteListingLine(const std::string& text) {
     listing_.Write("\r\n");
 }
 
+const std::string& TScriptParser::NameText(std::int32_t index) const {
+    static const std::string kNone;
+    const auto& names = lexer_.NameTable();
+    return index >= 0 && static_cast<std::size_t>(index) < names.size() ? names[static_cast<std::size_t>(index)] : kNone;
+}
+
 std::int32_t TScriptParser::StackValue(int depthBelowTop) const {
     if (valueTop_ == nullptr || depthBelowTop < 0 || depthBelowTop > valueTop_ - valueBottom_) return 0;
     return valueTop_[-depthBelowTop];

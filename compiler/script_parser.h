@@ -54,6 +54,9 @@ public:
     std::int32_t StackValue(int depthBelowTop) const;
     // What the reduced nonterminal will carry.
     std::int32_t& ValueRegister() { return *register_; }
+    void SetValue(std::int32_t value) { *register_ = value; }
+    // The name table's text for an index; empty for an index it does not hold.
+    const std::string& NameText(std::int32_t index) const;
 
 private:
     friend struct ParserDriverAccess;   // the generated driver's door

@@ -6,14 +6,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace vorn {
+#include "compiler/tokens.h"   // the type codes
 
-// Type codes are the token numbers of the type keywords.
-constexpr std::int32_t kTypeByte = 257;
-constexpr std::int32_t kTypeShortint = 258;
-constexpr std::int32_t kTypeInt = 261;
-constexpr std::int32_t kTypeFloat = 273;
-constexpr std::int32_t kTypeNone = -1;  // sequence routines
+namespace vorn {
 
 // 1, 2, 4 or 8 bytes; -1 for none and unknown codes.
 int TypeSize(std::int32_t type);

@@ -70,6 +70,7 @@ constexpr int kTypeByte = kTokByte;
 constexpr int kTypeShortint = kTokShortint;
 constexpr int kTypeInt = kTokInt;
 constexpr int kTypeFloat = kTokFloat;
+constexpr int kTypeNone = -1;  // sequence routines
 
 // A short printable name: the keyword or operator text, "IDENT", "NUMBER",
 // ..., "end of input", "error"; "?" for a number that is no token.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 
 namespace vorn {

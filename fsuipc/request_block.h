@@ -16,22 +16,6 @@ inline constexpr std::uint32_t kTerminatorSize = 4;
 inline constexpr std::uint32_t kRecordRead = 1;
 inline constexpr std::uint32_t kRecordWrite = 2;
 
-// Handshake offsets and values.
-inline constexpr std::uint32_t kOffsetFsuipcVersion = 0x3304;
-inline constexpr std::uint32_t kOffsetSimulatorVersion = 0x3308;
-inline constexpr std::uint32_t kOffsetLibraryVersion = 0x330A;
-inline constexpr std::uint32_t kMinimumFsuipcVersion = 0x19980005;
-inline constexpr std::uint32_t kSimulatorSignature = 0xFADE;  // upper 16 bits of 0x3308
-inline constexpr std::uint16_t kLibraryVersion = 1004;
-
-// Hot-key table.
-inline constexpr std::uint32_t kOffsetHotKeyCount = 0x320C;
-inline constexpr std::uint32_t kOffsetHotKeyTable = 0x3210;
-inline constexpr std::uint32_t kHotKeyEntries = 56;
-
-// Heartbeat byte read by the workbench every tick.
-inline constexpr std::uint32_t kOffsetHeartbeat = 0x0C48;
-
 inline std::uint32_t LoadU32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;

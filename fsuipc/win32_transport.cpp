@@ -67,7 +67,9 @@ public:
         DWORD_PTR result = 0;
         HWND window = AsWindow(server);
         const auto owner = owners_.find(window);
-        if (owner == owners_.end() || !IsWindow(window) || GetWindowThreadProcessId(window, nullptr) != owner->second) {
+        // One call: a window that is gone has no owning thread (0). Each of
+        // these is a round trip to the window server under Wine.
+        if (owner == owners_.end() || owner->second == 0 || GetWindowThreadProcessId(window, nullptr) != owner->second) {
             // The window the link was opened on has gone: never send to its successor.
             lastError_ = ERROR_INVALID_WINDOW_HANDLE;
             return false;
@@ -92,7 +94,6 @@ private:
     std::uint32_t lastError_ = 0;
     std::map<HWND, DWORD> owners_;  // found windows and their threads
 };
-
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "machine/code_image.h"
 
+#include "support/format.h"
 #include "support/huge_pages.h"
 
 #include <bit>
@@ -57,12 +58,6 @@ private:
     std::size_t pos_ = 0;
 };
 
-std::string Format(const char* fmt, long long a, long long b = 0, long long c = 0) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, fmt, a, b, c);
-    return buf;
-}
-
 bool Fail(std::string& error, std::string message) {
     error = std::move(message);
     return false;
@@ -105,7 +100,7 @@ bool ReadCodeImage(std::span<const std::uint8_t> bytes, CodeImage& image, std::s
     // The segment holds at least the 4 bytes every image has and ends
     // before the frame region starts.
     if (dataEnd < kDataBase + 4 || dataEnd > kFrameBase) {
-        return Fail(error, Format("data segment end %lld is outside %lld..%lld", dataEnd, kDataBase + 4,
+        return Fail(error, Format("data segment end %d is outside %d..%d", dataEnd, kDataBase + 4,
                                   kFrameBase));
     }
     const std::int32_t dataSize = dataEnd - kDataBase;
@@ -114,7 +109,7 @@ bool ReadCodeImage(std::span<const std::uint8_t> bytes, CodeImage& image, std::s
     std::int32_t keyCount = 0;
     if (!in.Word(keyCount)) return Fail(error, "the image ends inside its header");
     if (keyCount < 0 || keyCount > kMaxKeyRoutines) {
-        return Fail(error, Format("key count %lld is outside 0..%lld", keyCount, kMaxKeyRoutines));
+        return Fail(error, Format("key count %d is outside 0..%d", keyCount, kMaxKeyRoutines));
     }
     if (!in.Fits(4 * keyCount)) return Fail(error, "the image ends inside the key table");
     image.keys.resize(static_cast<std::size_t>(keyCount));
@@ -127,14 +122,14 @@ bool ReadCodeImage(std::span<const std::uint8_t> bytes, CodeImage& image, std::s
 
     std::int32_t labelCount = 0;
     if (!in.Word(labelCount)) return Fail(error, "the image ends before the label count");
-    if (labelCount < 0) return Fail(error, Format("label count %lld is negative", labelCount));
+    if (labelCount < 0) return Fail(error, Format("label count %d is negative", labelCount));
     if (!in.Fits(labelCount)) return Fail(error, "the image ends inside the label table");
     image.labels.resize(static_cast<std::size_t>(labelCount));
     for (std::int32_t& label : image.labels) in.Word(label);
 
     std::int32_t codeCount = 0;
     if (!in.Word(codeCount)) return Fail(error, "the image ends before the code word count");
-    if (codeCount < 0) return Fail(error, Format("code word count %lld is negative", codeCount));
+    if (codeCount < 0) return Fail(error, Format("code word count %d is negative", codeCount));
     if (!in.Fits(codeCount)) return Fail(error, "the image ends inside the code");
     image.code.resize(static_cast<std::size_t>(codeCount));
     for (std::int32_t& word : image.code) in.Word(word);
@@ -142,7 +137,7 @@ bool ReadCodeImage(std::span<const std::uint8_t> bytes, CodeImage& image, std::s
     std::int32_t dataWords = 0;
     if (!in.Word(dataWords)) return Fail(error, "the image ends before the data word count");
     if (dataWords < 0 || 4LL * dataWords > dataSize) {
-        return Fail(error, Format("data word count %lld does not fit the data segment of %lld bytes",
+        return Fail(error, Format("data word count %d does not fit the data segment of %d bytes",
                                   dataWords, dataSize));
     }
     const std::span<const std::uint8_t> rest = in.Rest();
@@ -156,14 +151,14 @@ bool ReadCodeImage(std::span<const std::uint8_t> bytes, CodeImage& image, std::s
         // A label may mark the end of the code; jumping there stops the process.
         const std::int32_t target = image.labels[i];
         if (target < 0 || target > codeCount) {
-            return Fail(error, Format("label %lld targets %lld, outside the code (0..%lld)",
+            return Fail(error, Format("label %lld targets %d, outside the code (0..%d)",
                                       static_cast<long long>(i), target, codeCount));
         }
     }
     for (std::size_t i = 0; i < image.keys.size(); ++i) {
         const CodeImage::KeyRoutine& k = image.keys[i];
         if (k.entryPoint < 0 || k.entryPoint >= codeCount) {
-            return Fail(error, Format("key routine %lld starts at %lld, outside the code (0..%lld)",
+            return Fail(error, Format("key routine %lld starts at %d, outside the code (0..%lld)",
                                       static_cast<long long>(i), k.entryPoint, codeCount - 1LL));
         }
         const long long param = k.paramAddress;

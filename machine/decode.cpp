@@ -144,10 +144,23 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
             }
             break;
         }
+        case kOpADD:
+        case kOpSUB:
+        case kOpMUL: {
+            const DecodedIns& store = at(pc + Words(kOpADD));
+            if (store.op == kXWriteVData4) {
+                fused.op = kXFusedArithWrite;
+                fused.sub = static_cast<std::uint8_t>(out.single[pc].op);
+                fused.c = store.c;
+            }
+            break;
+        }
         case kOpPushC: {
             const DecodedIns& middle = at(pc + kAfterPushC);
             const DecodedIns& last = at(pc + kAfterPushCOp);
-            if (IsCompare(middle.op) && last.op == kOpIFF && last.b >= 0) {
+            if (middle.op == kOpADD && last.op == kOpLDI && last.a == 4) {
+                fused.op = kXFusedIndexLoad;
+            } else if (IsCompare(middle.op) && last.op == kOpIFF && last.b >= 0) {
                 fused.op = kXFusedConstCompareJump;
                 fused.sub = CompareMask(middle.op);
                 fused.b = last.b;

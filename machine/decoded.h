@@ -55,7 +55,11 @@ namespace vorn {
     /* STP; PushVFrame4 c; PushC a; ADD, SUB or MUL (sub); CALL to b (5 instructions). */        \
     X(FusedCallFrameArith)                                                                       \
     /* PushVFrame4 c; RET (2 instructions). */                                                   \
-    X(FusedReturnFrame)
+    X(FusedReturnFrame)                                                                          \
+    /* PushC a; ADD; LDI 4 (3 instructions): an int array element. */                            \
+    X(FusedIndexLoad)                                                                            \
+    /* ADD, SUB or MUL (sub); WriteVData4 c (2 instructions). */                                 \
+    X(FusedArithWrite)
 
 enum XOp : std::uint8_t {
     kXIllegal = 0,  // a = the opcode; 1..kMaxOpcode are the instructions themselves

@@ -13,19 +13,13 @@
 #include "machine/code_image.h"
 #include "machine/decoded.h"
 #include "machine/ins_set.h"
+#include "support/format.h"
 
 namespace vorn {
 namespace {
 
 constexpr const char* kOverflow = "stack overflow";
 constexpr const char* kUnderflow = "stack underflow";
-
-template <typename... Args>
-void Append(std::string& line, const char* fmt, Args... args) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    line += buf;
-}
 
 // One comparison for both kinds: ints compare as ints, anything else as doubles.
 template <typename T>
@@ -114,7 +108,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
     std::int32_t fb = frameBase_;
     std::int32_t fm = frameMark_;
     std::int32_t at = pc;
-    DecodedIns d{};
+    const DecodedIns* d = code;
 
     const auto pushInt = [&](std::int32_t v) {
         ints[sp] = v;
@@ -182,7 +176,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
 #undef VORN_HANDLER_NUMBER
 #undef VORN_HANDLER_ADDRESS
 #define VORN_OP(name) L_##name:
-#define VORN_DISPATCH() goto* handlers[d.op]
+#define VORN_DISPATCH() goto* handlers[d->op]
 #else
 #define VORN_OP(name) \
     case name:        \
@@ -198,7 +192,7 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
         } else {                                        \
             if (--budget <= 0) goto done;               \
             at = pc;                                    \
-            d = code[pc];                               \
+            d = &code[pc];                               \
             VORN_DISPATCH();                            \
         }                                               \
     } while (0)
@@ -216,16 +210,16 @@ next:
     if (--budget <= 0) goto done;
 fetch:
     at = pc;
-    d = code[pc];
+    d = &code[pc];
     if constexpr (Debug) {
         line_.clear();
-        Append(line_, "Process:%.3d, PC %.4d: %s", slot_, pc, MnemonicOf(pc < codeSize ? m_.code_[pc] : 0));
+        AppendFormat(line_, "Process:%.3d, PC %.4d: %s", slot_, pc, MnemonicOf(pc < codeSize ? m_.code_[pc] : 0));
     }
 #ifdef VORN_THREADED
     VORN_DISPATCH();
 #else
 dispatch:
-    switch (d.op) {
+    switch (d->op) {
 #endif
 
     VORN_OP(kOpHLT) {
@@ -236,16 +230,16 @@ dispatch:
     VORN_OP(kXPushVData4) {
         VORN_NEED_PUSH(1);
         std::int32_t v;
-        std::memcpy(&v, data + d.c, 4);
+        std::memcpy(&v, data + d->c, 4);
         pushInt(v);
-        if constexpr (Debug) Append(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
+        if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d->a), d->b);
         pc += Words(kOpPushV);
         VORN_NEXT();
     }
     VORN_OP(kOpPushV) {
-        if constexpr (Debug) Append(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d.a), d.b);
+        if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d->a), d->b);
         VORN_SAVE();
-        if (!LoadValue(d.a, d.b)) goto fault;
+        if (!LoadValue(d->a, d->b)) goto fault;
         VORN_LOAD();
         pc += Words(kOpPushV);
         VORN_LINK_CHECK();
@@ -254,7 +248,7 @@ dispatch:
     VORN_OP(kXPushVData8) {
         VORN_NEED_PUSH(1);
         double v;
-        std::memcpy(&v, data + d.c, 8);
+        std::memcpy(&v, data + d->c, 8);
         pushFloat(v);
         pc += Words(kOpPushV);
         VORN_NEXT();
@@ -262,7 +256,7 @@ dispatch:
     VORN_OP(kXPushVFrame4) {
         VORN_NEED_PUSH(1);
         std::uint32_t s;
-        if (!frameSlot(d.c, s)) VORN_FAULT(kFrameFault);
+        if (!frameSlot(d->c, s)) VORN_FAULT(kFrameFault);
         pushInt(ints[s]);
         pc += Words(kOpPushV);
         VORN_NEXT();
@@ -270,7 +264,7 @@ dispatch:
     VORN_OP(kXPushVFrame8) {
         VORN_NEED_PUSH(1);
         std::uint32_t s;
-        if (!frameSlot(d.c, s)) VORN_FAULT(kFrameFault);
+        if (!frameSlot(d->c, s)) VORN_FAULT(kFrameFault);
         pushFloat(floats[s]);
         pc += Words(kOpPushV);
         VORN_NEXT();
@@ -278,8 +272,8 @@ dispatch:
 
     VORN_OP(kOpPushC) {
         VORN_NEED_PUSH(1);
-        pushInt(d.a);
-        if constexpr (Debug) Append(line_, " %d", d.a);
+        pushInt(d->a);
+        if constexpr (Debug) AppendFormat(line_, " %d", d->a);
         pc += Words(kOpPushC);
         VORN_NEXT();
     }
@@ -287,19 +281,19 @@ dispatch:
     VORN_OP(kOpIFF) {
         VORN_NEED_POP(1);
         const std::int32_t c = ints[--sp];
-        if constexpr (Debug) Append(line_, " goto L%d, location %d, result=%d", d.a, d.b, c);
+        if constexpr (Debug) AppendFormat(line_, " goto L%d, location %d, result=%d", d->a, d->b, c);
         if (c == 0) {
-            if (d.b < 0) VORN_FAULT("jump outside the code");
-            pc = d.b;
+            if (d->b < 0) VORN_FAULT("jump outside the code");
+            pc = d->b;
         } else {
             pc += Words(kOpIFF);
         }
         VORN_NEXT();
     }
     VORN_OP(kOpGOTO) {
-        if constexpr (Debug) Append(line_, " L%d, location %d", d.a, d.b);
-        if (d.b < 0) VORN_FAULT("jump outside the code");
-        pc = d.b;
+        if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d->a, d->b);
+        if (d->b < 0) VORN_FAULT("jump outside the code");
+        pc = d->b;
         VORN_NEXT();
     }
 
@@ -307,7 +301,7 @@ dispatch:
         VORN_NEED_POP(1);
         --sp;
         const std::int32_t x = tags[sp] ? ints[sp] : TruncateToInt32(floats[sp]);
-        std::memcpy(data + d.c, &x, 4);
+        std::memcpy(data + d->c, &x, 4);
         pc += Words(kOpWriteV);
         VORN_NEXT();
     }
@@ -315,7 +309,7 @@ dispatch:
         VORN_NEED_POP(1);
         --sp;
         const double x = asDouble(sp);
-        std::memcpy(data + d.c, &x, 8);
+        std::memcpy(data + d->c, &x, 8);
         pc += Words(kOpWriteV);
         VORN_NEXT();
     }
@@ -323,7 +317,7 @@ dispatch:
         VORN_NEED_POP(1);
         --sp;
         std::uint32_t s;
-        if (!frameSlot(d.c, s)) VORN_FAULT(kFrameFault);
+        if (!frameSlot(d->c, s)) VORN_FAULT(kFrameFault);
         ints[s] = tags[sp] ? ints[sp] : TruncateToInt32(floats[sp]);
         pc += Words(kOpWriteV);
         VORN_NEXT();
@@ -332,7 +326,7 @@ dispatch:
         VORN_NEED_POP(1);
         --sp;
         std::uint32_t s;
-        if (!frameSlot(d.c, s)) VORN_FAULT(kFrameFault);
+        if (!frameSlot(d->c, s)) VORN_FAULT(kFrameFault);
         floats[s] = asDouble(sp);
         pc += Words(kOpWriteV);
         VORN_NEXT();
@@ -342,7 +336,7 @@ dispatch:
         --sp;
         const Value v{ints[sp], floats[sp], tags[sp]};
         VORN_SAVE();
-        if (!StoreValue(v, d.a, d.b)) goto fault;
+        if (!StoreValue(v, d->a, d->b)) goto fault;
         pc += Words(kOpWriteV);
         VORN_LINK_CHECK();
         VORN_NEXT();
@@ -441,14 +435,14 @@ dispatch:
         VORN_NEED_POP(1);
         const std::int32_t address = ints[--sp];
         const std::int64_t off = std::int64_t{address} - kDataBase;
-        if (d.a == 4 && off >= 0 && static_cast<std::uint64_t>(off) + 4 <= dataSize) {
+        if (d->a == 4 && off >= 0 && static_cast<std::uint64_t>(off) + 4 <= dataSize) {
             // A whole 4-byte int inside the data segment.
             std::int32_t v;
             std::memcpy(&v, data + off, 4);
             pushInt(v);
         } else {
             VORN_SAVE();
-            if (!LoadValue(address, d.a)) goto fault;
+            if (!LoadValue(address, d->a)) goto fault;
             VORN_LOAD();
         }
         pc += Words(kOpLDI);
@@ -461,7 +455,7 @@ dispatch:
         const Value v{ints[sp], floats[sp], tags[sp]};
         const std::int32_t address = ints[--sp];
         VORN_SAVE();
-        if (!StoreValue(v, address, d.a)) goto fault;
+        if (!StoreValue(v, address, d->a)) goto fault;
         pc += Words(kOpSTI);
         VORN_LINK_CHECK();
         VORN_NEXT();
@@ -478,7 +472,7 @@ dispatch:
         // Block transfers do not touch the link error: a failure goes unnoticed.
         IpcResult result = 0;
         const bool queued =
-            d.op == kOpWRB
+            d->op == kOpWRB
                 ? m_.link_.QueueWrite(static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size),
                                       data + off, result)
                 : m_.link_.QueueRead(static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(size),
@@ -490,12 +484,12 @@ dispatch:
     }
 
     VORN_OP(kOpCALL) {
-        if constexpr (Debug) Append(line_, " L%d, location %d", d.a, d.b);
+        if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d->a, d->b);
         VORN_NEED_PUSH(1);
-        if (d.b < 0) VORN_FAULT("jump outside the code");
+        if (d->b < 0) VORN_FAULT("jump outside the code");
         pushInt(pc + Words(kOpCALL));
         fb = fm;
-        pc = d.b;
+        pc = d->b;
         VORN_NEXT();
     }
     VORN_OP(kOpRET) {
@@ -509,7 +503,7 @@ dispatch:
         ints[sp - 1] = vi;
         floats[sp - 1] = vf;
         tags[sp - 1] = vt;
-        if constexpr (Debug) Append(line_, " to %d", r);
+        if constexpr (Debug) AppendFormat(line_, " to %d", r);
         if (r < 0 || r >= codeSize) VORN_FAULT("return outside the code");
         pc = r;
         if constexpr (!Debug) {
@@ -609,7 +603,7 @@ dispatch:
     }
     VORN_OP(kOpSSQ) {
         VORN_NEED_PUSH(1);
-        if (d.b < 0) VORN_FAULT("jump outside the code");
+        if (d->b < 0) VORN_FAULT("jump outside the code");
         // Write the registers back first: the new process copies this stack.
         VORN_SAVE();
         m_.sp_[slot_] = sp;
@@ -623,7 +617,7 @@ dispatch:
             std::memcpy(m_.floats_.data() + base, floats, n * sizeof(double));
             std::memcpy(m_.tags_.data() + base, tags, n);
             m_.sp_[child] = sp;
-            m_.pc_[child] = d.b;
+            m_.pc_[child] = d->b;
             m_.frameBase_[child] = fm;
         }
         fb = fm;
@@ -639,26 +633,26 @@ dispatch:
     VORN_OP(kXFusedCompareJump) {
         if (budget < 4 || sp + 2 > kStackSlots) goto L_kXPushVData4;
         std::int32_t x;
-        std::memcpy(&x, data + d.c, 4);
-        const std::int32_t r = CompareMasked<std::int32_t>(d.sub, x, d.a) ? 1 : 0;
+        std::memcpy(&x, data + d->c, 4);
+        const std::int32_t r = CompareMasked<std::int32_t>(d->sub, x, d->a) ? 1 : 0;
         ints[sp] = r;
         tags[sp] = 1;
-        ints[sp + 1] = d.a;
+        ints[sp + 1] = d->a;
         tags[sp + 1] = 1;
-        pc = r == 0 ? d.b : pc + Words({kOpPushV, kOpPushC, kOpGT, kOpIFF});
+        pc = r == 0 ? d->b : pc + Words({kOpPushV, kOpPushC, kOpGT, kOpIFF});
         budget -= 3;
         VORN_NEXT();
     }
     VORN_OP(kXFusedArithStore) {
         if (budget < 4 || sp + 2 > kStackSlots) goto L_kXPushVData4;
         std::int32_t x;
-        std::memcpy(&x, data + d.c, 4);
-        const std::int32_t r = ArithInt(d.sub, x, d.a);
+        std::memcpy(&x, data + d->c, 4);
+        const std::int32_t r = ArithInt(d->sub, x, d->a);
         ints[sp] = r;
         tags[sp] = 1;
-        ints[sp + 1] = d.a;
+        ints[sp + 1] = d->a;
         tags[sp + 1] = 1;
-        std::memcpy(data + d.b, &r, 4);
+        std::memcpy(data + d->b, &r, 4);
         pc += Words({kOpPushV, kOpPushC, kOpADD, kOpWriteV});
         budget -= 3;
         VORN_NEXT();
@@ -666,10 +660,10 @@ dispatch:
     VORN_OP(kXFusedDataArith) {
         if (budget < 3 || sp + 2 > kStackSlots) goto L_kXPushVData4;
         std::int32_t x;
-        std::memcpy(&x, data + d.c, 4);
-        ints[sp] = ArithInt(d.sub, x, d.a);
+        std::memcpy(&x, data + d->c, 4);
+        ints[sp] = ArithInt(d->sub, x, d->a);
         tags[sp] = 1;
-        ints[sp + 1] = d.a;
+        ints[sp + 1] = d->a;
         tags[sp + 1] = 1;
         ++sp;
         pc += Words({kOpPushV, kOpPushC, kOpADD});
@@ -678,22 +672,22 @@ dispatch:
     }
     VORN_OP(kXFusedFrameCompareJump) {
         std::uint32_t s;
-        if (budget < 4 || sp + 2 > kStackSlots || !frameSlot(d.c, s)) goto L_kXPushVFrame4;
-        const std::int32_t r = CompareMasked<std::int32_t>(d.sub, ints[s], d.a) ? 1 : 0;
+        if (budget < 4 || sp + 2 > kStackSlots || !frameSlot(d->c, s)) goto L_kXPushVFrame4;
+        const std::int32_t r = CompareMasked<std::int32_t>(d->sub, ints[s], d->a) ? 1 : 0;
         ints[sp] = r;
         tags[sp] = 1;
-        ints[sp + 1] = d.a;
+        ints[sp + 1] = d->a;
         tags[sp + 1] = 1;
-        pc = r == 0 ? d.b : pc + Words({kOpPushV, kOpPushC, kOpGT, kOpIFF});
+        pc = r == 0 ? d->b : pc + Words({kOpPushV, kOpPushC, kOpGT, kOpIFF});
         budget -= 3;
         VORN_NEXT();
     }
     VORN_OP(kXFusedFrameArith) {
         std::uint32_t s;
-        if (budget < 3 || sp + 2 > kStackSlots || !frameSlot(d.c, s)) goto L_kXPushVFrame4;
-        ints[sp] = ArithInt(d.sub, ints[s], d.a);
+        if (budget < 3 || sp + 2 > kStackSlots || !frameSlot(d->c, s)) goto L_kXPushVFrame4;
+        ints[sp] = ArithInt(d->sub, ints[s], d->a);
         tags[sp] = 1;
-        ints[sp + 1] = d.a;
+        ints[sp + 1] = d->a;
         tags[sp + 1] = 1;
         ++sp;
         pc += Words({kOpPushV, kOpPushC, kOpADD});
@@ -703,26 +697,26 @@ dispatch:
     VORN_OP(kXFusedConstCompareJump) {
         if (budget < 3 || sp < 1 || sp + 1 > kStackSlots) goto L_kOpPushC;
         const std::int32_t ia = sp - 1;
-        const bool r = tags[ia] ? CompareMasked<std::int32_t>(d.sub, ints[ia], d.a)
-                                : CompareMasked<double>(d.sub, floats[ia], static_cast<double>(d.a));
-        ints[sp] = d.a;
+        const bool r = tags[ia] ? CompareMasked<std::int32_t>(d->sub, ints[ia], d->a)
+                                : CompareMasked<double>(d->sub, floats[ia], static_cast<double>(d->a));
+        ints[sp] = d->a;
         tags[sp] = 1;
         ints[ia] = r ? 1 : 0;
         tags[ia] = 1;
         sp = ia;
-        pc = r ? pc + Words({kOpPushC, kOpGT, kOpIFF}) : d.b;
+        pc = r ? pc + Words({kOpPushC, kOpGT, kOpIFF}) : d->b;
         budget -= 2;
         VORN_NEXT();
     }
     VORN_OP(kXFusedConstArith) {
         if (budget < 2 || sp < 1 || sp + 1 > kStackSlots) goto L_kOpPushC;
         const std::int32_t ia = sp - 1;
-        ints[sp] = d.a;
+        ints[sp] = d->a;
         tags[sp] = 1;
         if (tags[ia]) {
-            ints[ia] = ArithInt(d.sub, ints[ia], d.a);
+            ints[ia] = ArithInt(d->sub, ints[ia], d->a);
         } else {
-            floats[ia] = ArithFloat(d.sub, floats[ia], static_cast<double>(d.a));
+            floats[ia] = ArithFloat(d->sub, floats[ia], static_cast<double>(d->a));
         }
         pc += Words({kOpPushC, kOpADD});
         --budget;
@@ -732,10 +726,10 @@ dispatch:
         if (budget < 2 || sp < 1 || sp + 1 > kStackSlots) goto L_kXPushVData8;
         const std::int32_t ia = sp - 1;
         double y;
-        std::memcpy(&y, data + d.c, 8);
+        std::memcpy(&y, data + d->c, 8);
         floats[sp] = y;
         tags[sp] = 0;
-        floats[ia] = ArithFloat(d.sub, asDouble(ia), y);
+        floats[ia] = ArithFloat(d->sub, asDouble(ia), y);
         tags[ia] = 0;
         pc += Words({kOpPushV, kOpADD});
         --budget;
@@ -746,11 +740,11 @@ dispatch:
         if (budget < 3 || sp + 2 > kStackSlots) goto L_kXPushVData8;
         double x;
         double y;
-        std::memcpy(&x, data + d.c, 8);
-        std::memcpy(&y, data + d.a, 8);
+        std::memcpy(&x, data + d->c, 8);
+        std::memcpy(&y, data + d->a, 8);
         floats[sp + 1] = y;
         tags[sp + 1] = 0;
-        floats[sp] = ArithFloat(d.sub, x, y);
+        floats[sp] = ArithFloat(d->sub, x, y);
         tags[sp] = 0;
         ++sp;
         pc += Words({kOpPushV, kOpPushV, kOpADD});
@@ -760,7 +754,7 @@ dispatch:
     VORN_OP(kXFusedGotoCompareJump) {
         // The GOTO, then the compare and jump at its target as that entry
         // runs it (which falls back on its own when the budget is short).
-        pc = d.t;
+        pc = d->t;
         if (budget < 2) VORN_NEXT();
         --budget;
         at = pc;
@@ -774,27 +768,55 @@ dispatch:
         ints[sp + 1] = fm;
         tags[sp + 1] = 1;
         std::uint32_t s;
-        if (!frameSlot(d.c, s)) goto L_kOpSTP;
+        if (!frameSlot(d->c, s)) goto L_kOpSTP;
         const std::int32_t x = ints[s];
-        ints[sp + 2] = ArithInt(d.sub, x, d.a);
+        ints[sp + 2] = ArithInt(d->sub, x, d->a);
         tags[sp + 2] = 1;
         ints[sp + 3] = pc + Words({kOpSTP, kOpPushV, kOpPushC, kOpADD, kOpCALL});
         tags[sp + 3] = 1;
         sp += 4;
         fm = sp - 2;
         fb = fm;
-        pc = d.b;
+        pc = d->b;
         budget -= 4;
         VORN_NEXT();
     }
     VORN_OP(kXFusedReturnFrame) {
         std::uint32_t s;
-        if (budget < 2 || sp + 1 > kStackSlots || !frameSlot(d.c, s)) goto L_kXPushVFrame4;
+        if (budget < 2 || sp + 1 > kStackSlots || !frameSlot(d->c, s)) goto L_kXPushVFrame4;
         pushInt(ints[s]);
         pc += Words(kOpPushV);
         --budget;
         at = pc;
         goto L_kOpRET;
+    }
+
+    VORN_OP(kXFusedIndexLoad) {
+        // PushC a; ADD; LDI 4 on an int address that lands inside the data segment.
+        if (budget < 3 || sp < 1 || sp + 1 > kStackSlots || !tags[sp - 1]) goto L_kOpPushC;
+        const std::int32_t address = Wrap(static_cast<std::uint32_t>(ints[sp - 1]) + static_cast<std::uint32_t>(d->a));
+        const std::int64_t off = std::int64_t{address} - kDataBase;
+        if (off < 0 || static_cast<std::uint64_t>(off) + 4 > dataSize) goto L_kOpPushC;
+        ints[sp] = d->a;
+        tags[sp] = 1;
+        std::memcpy(&ints[sp - 1], data + off, 4);
+        pc += Words({kOpPushC, kOpADD, kOpLDI});
+        budget -= 2;
+        VORN_NEXT();
+    }
+    VORN_OP(kXFusedArithWrite) {
+        if (budget < 2 || sp < 2 || !(tags[sp - 2] && tags[sp - 1])) {
+            if (d->sub == kOpADD) goto L_kOpADD;
+            if (d->sub == kOpSUB) goto L_kOpSUB;
+            goto L_kOpMUL;
+        }
+        const std::int32_t r = ArithInt(d->sub, ints[sp - 2], ints[sp - 1]);
+        ints[sp - 2] = r;
+        sp -= 2;
+        std::memcpy(data + d->c, &r, 4);
+        pc += Words({kOpADD, kOpWriteV});
+        --budget;
+        VORN_NEXT();
     }
 
     VORN_OP(kXTruncated) { VORN_FAULT("instruction runs past the end of the code"); }
@@ -805,7 +827,7 @@ dispatch:
 #endif
     VORN_OP(kXIllegal) {  // the PC stays on the word
         char buf[48];
-        std::snprintf(buf, sizeof buf, "Illegal instruction %d", d.a);
+        std::snprintf(buf, sizeof buf, "Illegal instruction %d", d->a);
         if (trace_) trace_(buf);
         VORN_NEXT();
     }

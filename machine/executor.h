@@ -88,6 +88,7 @@ private:
     const char* fault_ = nullptr;
     std::string line_;     // the trace line of the current instruction (debug only)
     std::string prfText_;  // PRF's text, kept to reuse its storage
+    std::string decimalPoint_;  // the locale's, looked up once per run
 };
 
 extern template std::int32_t Executor::Run<true>(std::int32_t, int);

@@ -1,21 +1,10 @@
 // Load: replaces the program tables from a code image, tracing every step.
-#include <cstdio>
-
 #include "machine/code_image.h"
 #include "machine/decoded.h"
 #include "machine/machine.h"
+#include "support/format.h"
 
 namespace vorn {
-namespace {
-
-template <typename... Args>
-std::string Line(const char* fmt, Args... args) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    return buf;
-}
-
-}  // namespace
 
 bool Machine::Load(std::span<const std::uint8_t> image, const LineSink& trace, const LineSink& output) {
     auto send = [&](const std::string& line) {
@@ -42,35 +31,27 @@ bool Machine::Load(std::span<const std::uint8_t> image, const LineSink& trace, c
     loadError_.clear();
     hotKeySlot_.fill(-1);
 
-    const std::size_t keys = img.keys.size();
-    keyEntry_.resize(keys);
-    keyCode_.resize(keys);
-    keyModifier_.resize(keys);
-    keyParam_.resize(keys);
-    send("Proc Size       " + std::to_string(keys));
-    for (std::size_t i = 0; i < keys; ++i) {
-        const CodeImage::KeyRoutine& k = img.keys[i];
-        keyEntry_[i] = k.entryPoint;
-        keyCode_[i] = k.keyCode;
-        keyModifier_[i] = k.modifier;
-        keyParam_[i] = k.paramAddress;
-        send(Line("Proc[%d]=%d,%d,%d,%X", static_cast<int>(i), k.entryPoint, k.keyCode, k.modifier,
+    keys_ = std::move(img.keys);
+    send("Proc Size       " + std::to_string(keys_.size()));
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        const CodeImage::KeyRoutine& k = keys_[i];
+        send(Format("Proc[%d]=%d,%d,%d,%X", static_cast<int>(i), k.entryPoint, k.keyCode, k.modifier,
                   static_cast<unsigned>(k.paramAddress)));
     }
 
     labels_ = std::move(img.labels);
     send("Jump Size       " + std::to_string(labels_.size()));
-    for (std::size_t i = 0; i < labels_.size(); ++i) send(Line("Jump[%d]=%d", static_cast<int>(i), labels_[i]));
+    for (std::size_t i = 0; i < labels_.size(); ++i) send(Format("Jump[%d]=%d", static_cast<int>(i), labels_[i]));
 
     code_ = std::move(img.code);
-    for (std::size_t i = 0; i < code_.size(); ++i) send(Line("Code[%d]=%d", static_cast<int>(i), code_[i]));
+    for (std::size_t i = 0; i < code_.size(); ++i) send(Format("Code[%d]=%d", static_cast<int>(i), code_[i]));
 
     send("Data segment size initially " + std::to_string(img.dataEnd));
     data_.assign(static_cast<std::size_t>(img.dataEnd - kDataBase), 0);
     send("Data segment size second attempt " + std::to_string(img.data.size() / 4));
     for (std::size_t i = 0; i < img.data.size(); ++i) {
         data_[i] = img.data[i];
-        send(Line("Data[%d]=%d", static_cast<int>(i), static_cast<int>(img.data[i])));
+        send(Format("Data[%d]=%d", static_cast<int>(i), static_cast<int>(img.data[i])));
     }
 
     decoded_ = std::make_unique<DecodedProgram>();

@@ -33,10 +33,7 @@ void Machine::ClearProgram() {
     loaded_ = false;
     code_.clear();
     labels_.clear();
-    keyEntry_.clear();
-    keyCode_.clear();
-    keyModifier_.clear();
-    keyParam_.clear();
+    keys_.clear();
     data_.clear();
     decoded_.reset();
     hotKeySlot_.fill(-1);

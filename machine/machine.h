@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "machine/code_image.h"
 #include "machine/debug_mode.h"
 #include "machine/sound_player.h"
 
@@ -31,8 +32,6 @@ inline constexpr int kProcessSlots = 101;
 inline constexpr int kStackSlots = 51;
 inline constexpr int kRunBudget = 500;
 inline constexpr int kFirstSequenceSlot = 56;  // SSQ hands out 56..100
-inline constexpr int kHotKeyEntries = 56;      // FSUIPC 0x3210..0x32EF
-inline constexpr std::uint16_t kHotKeyTable = 0x3210;
 
 class Machine {
 public:
@@ -79,8 +78,8 @@ public:
     std::span<const std::uint8_t> DataSegment() const { return data_; }
     std::span<const std::int32_t> Code() const { return code_; }
     std::span<const std::int32_t> Labels() const { return labels_; }
-    int KeyRoutineCount() const { return static_cast<int>(keyEntry_.size()); }
-    std::int32_t KeyEntryPoint(int k) const { return keyEntry_.at(static_cast<std::size_t>(k)); }
+    int KeyRoutineCount() const { return static_cast<int>(keys_.size()); }
+    std::int32_t KeyEntryPoint(int k) const { return keys_.at(static_cast<std::size_t>(k)).entryPoint; }
 
     // Find free process slot: the first of 56..100 whose PC is negative, with
     // its stack pointer, frame base and wait count reset; -1 when none is free.
@@ -103,10 +102,7 @@ private:
     std::string loadError_;
     std::vector<std::int32_t> code_;
     std::vector<std::int32_t> labels_;
-    std::vector<std::int32_t> keyEntry_;
-    std::vector<std::int32_t> keyCode_;
-    std::vector<std::int32_t> keyModifier_;
-    std::vector<std::int32_t> keyParam_;
+    std::vector<CodeImage::KeyRoutine> keys_;
     std::vector<std::uint8_t> data_;
     std::unique_ptr<DecodedProgram> decoded_;
 

@@ -68,7 +68,7 @@ bool Executor::Prf() {
         slot = arg++;
         return true;
     };
-    std::string decimalPoint;  // looked up at the first "%f"
+    std::string& decimalPoint = decimalPoint_;  // looked up at the run's first "%f"
     for (std::size_t i = 0; i < formatSize; ++i) {
         const char c = format[i];
         if (c != '%') {

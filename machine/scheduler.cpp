@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "machine/code_image.h"
 #include "machine/executor.h"
 #include "machine/machine.h"
@@ -9,8 +10,8 @@
 namespace vorn {
 namespace {
 
-std::uint16_t EntryOffset(int i) { return static_cast<std::uint16_t>(kHotKeyTable + 4 * i); }
-std::uint16_t FlagOffset(int i) { return static_cast<std::uint16_t>(kHotKeyTable + 3 + 4 * i); }
+std::uint16_t EntryOffset(int i) { return static_cast<std::uint16_t>(kOffsetHotKeyTable + 4 * i); }
+std::uint16_t FlagOffset(int i) { return static_cast<std::uint16_t>(kOffsetHotKeyTable + 3 + 4 * i); }
 
 }  // namespace
 
@@ -18,7 +19,7 @@ void Machine::Start(const LineSink& output) {
     if (!loaded_) return;
     // A second Start would leave the first registrations behind in FSUIPC.
     Stop();
-    for (std::size_t k = 0; k < keyEntry_.size(); ++k) {
+    for (std::size_t k = 0; k < keys_.size(); ++k) {
         hotKeySlot_[k] = -1;
         int free = -1;
         // Only the 56 entries of FSUIPC's table: beyond it lie other offsets.
@@ -33,8 +34,8 @@ void Machine::Start(const LineSink& output) {
             if (output) output("No free hot-key slot");
             continue;
         }
-        const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keyCode_[k]),
-                                       static_cast<std::uint8_t>(keyModifier_[k]), 0, 0};
+        const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keys_[k].keyCode),
+                                       static_cast<std::uint8_t>(keys_[k].modifier), 0, 0};
         link_.WriteBlock(entry, EntryOffset(free), 4);
         registered_[free] = 1;
         pc_[free] = -1;
@@ -61,20 +62,20 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
         if (flag == 0) continue;
         link_.WriteByte(0, FlagOffset(i));  // consumed whether or not it starts anything
         if (pc_[i] >= 0) continue;          // still running: the press is dropped
-        for (std::size_t k = 0; k < keyEntry_.size(); ++k) {
+        for (std::size_t k = 0; k < keys_.size(); ++k) {
             if (hotKeySlot_[k] != i) continue;
-            pc_[i] = keyEntry_[k];
+            pc_[i] = keys_[k].entryPoint;
             char buf[80];
-            if (keyParam_[k] != -1) {
-                const std::size_t off = static_cast<std::size_t>(keyParam_[k] - kDataBase);
+            if (keys_[k].paramAddress != -1) {
+                const std::size_t off = static_cast<std::size_t>(keys_[k].paramAddress - kDataBase);
                 data_[off] = static_cast<std::uint8_t>(flag);
                 data_[off + 1] = 0;
                 data_[off + 2] = 0;
                 data_[off + 3] = 0;
-                std::snprintf(buf, sizeof buf, "Write %d to loc %d", flag, keyParam_[k] - kDataBase);
+                std::snprintf(buf, sizeof buf, "Write %d to loc %d", flag, keys_[k].paramAddress - kDataBase);
                 if (trace) trace(buf);
             }
-            std::snprintf(buf, sizeof buf, "start sequence %d at %d", static_cast<int>(k), keyEntry_[k]);
+            std::snprintf(buf, sizeof buf, "start sequence %d at %d", static_cast<int>(k), keys_[k].entryPoint);
             if (trace) trace(buf);
             break;
         }

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "preprocessor/error.h"
+#include "support/error.h"
 
 namespace vorn {
 

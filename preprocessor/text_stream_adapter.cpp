@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "preprocessor/error.h"
+#include "support/error.h"
 
 namespace vorn {
 

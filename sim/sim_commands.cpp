@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 
 namespace vorn {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 
 namespace vorn {

@@ -6,6 +6,7 @@
 
 #include "compiler/compile_source.h"
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "machine/machine.h"
 #include "preprocessor/expand.h"
 
@@ -184,7 +185,7 @@ void WorkbenchController::TimerTick() {
         return;
     }
     ++ticks_;
-    if (link_.ReadByte(HeartbeatOffset) == -1) {
+    if (link_.ReadByte(kOffsetHeartbeat) == -1) {
         const IpcResult why = link_.LastResult();
         SetConnected(false);
         ReportLink(LostMessage(why, link_.Timing(), ticks_), why);

@@ -19,8 +19,6 @@ namespace vorn {
 class IpcLink;
 class Machine;
 
-// FSUIPC offset read once per tick to prove the link is alive.
-inline constexpr int HeartbeatOffset = 0x0C48;
 // Simulator version asked for at Connect: 0 accepts any.
 inline constexpr int kRequestedSimVersion = 0;
 // Period of the workbench timer.

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "compiler/compile_source.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
 #include "preprocessor/expand.h"
 #include "tests/compiler/backend_test_util.h"
 

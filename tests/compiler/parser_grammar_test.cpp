@@ -6,7 +6,7 @@
 
 #include "compiler/script_parser.h"
 #include "compiler/tokens.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
 #include "frontend_test_util.h"
 
 namespace vorn {

@@ -4,7 +4,7 @@
 
 #include "compiler/int_literal.h"
 #include "compiler/int_stack.h"
-#include "preprocessor/error.h"
+#include "support/error.h"
 
 namespace vorn {
 namespace {

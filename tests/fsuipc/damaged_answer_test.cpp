@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "tests/fsuipc/link_rig.h"
 

@@ -1,6 +1,7 @@
 // The exchange: terminator, emptied queue, ten attempts with pauses, answers.
 #include <gtest/gtest.h>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "tests/fsuipc/link_rig.h"
 

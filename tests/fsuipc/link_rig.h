@@ -3,10 +3,11 @@
 // clock that only counts, so the retry cycle runs in microseconds.
 #include <string>
 
-#include "fsuipc/fault_transport.h"
 #include "fsuipc/ipc_link.h"
 #include "sim/inprocess_transport.h"
 #include "sim/sim_server.h"
+#include "tests/fakes/fault_transport.h"
+#include "tests/fakes/test_clock.h"
 
 namespace vorn::testing {
 

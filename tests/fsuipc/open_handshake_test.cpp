@@ -3,7 +3,9 @@
 
 #include <vector>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
+#include "tests/fakes/test_clock.h"
 #include "tests/fsuipc/link_rig.h"
 
 namespace vorn {

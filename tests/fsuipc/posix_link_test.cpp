@@ -14,11 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "fsuipc/fault_transport.h"
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/posix_transport.h"
 #include "fsuipc/request_block.h"
 #include "sim/sim_process.h"
+#include "tests/fakes/fault_transport.h"
 #include "tests/fsuipc/private_runtime_dir.h"
 
 namespace vorn {

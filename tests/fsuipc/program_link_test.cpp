@@ -4,9 +4,11 @@
 #include <memory>
 
 #include "fsuipc/ipc.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "sim/inprocess_transport.h"
 #include "sim/sim_server.h"
+#include "tests/fakes/test_clock.h"
 
 namespace vorn {
 namespace {
@@ -17,10 +19,7 @@ protected:
     void TearDown() override { SetProgramTransport(nullptr); }
 
     SimServer server;
-    class NoWait : public IpcClock {
-    public:
-        void Sleep(std::uint32_t) override {}
-    } clock;
+    RecordingClock clock;
 };
 
 TEST_F(ProgramLinkTest, FreeFunctionsDriveTheOneLink) {

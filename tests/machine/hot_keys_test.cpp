@@ -1,5 +1,6 @@
 // Hot keys end to end over the simulator: registration in FSUIPC's table,
 // presses starting key routines, the parameter write, release at Stop.
+#include "fsuipc/offsets.h"
 #include "tests/machine/machine_test_util.h"
 
 namespace vorn::test {

@@ -10,21 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "fsuipc/fault_transport.h"
 #include "fsuipc/ipc_link.h"
 #include "machine/code_image.h"
 #include "machine/ins_set.h"
 #include "machine/machine.h"
 #include "sim/inprocess_transport.h"
 #include "sim/sim_server.h"
+#include "tests/fakes/fault_transport.h"
+#include "tests/fakes/test_clock.h"
 
 namespace vorn::test {
-
-// Pauses that take no time, so retries of a failing link cost nothing.
-class InstantClock : public IpcClock {
-public:
-    void Sleep(std::uint32_t) override {}
-};
 
 // Builds code words. Labels are numbers handed out by NewLabel and placed
 // by Mark at the current code position.
@@ -134,7 +129,7 @@ protected:
         return v;
     }
 
-    InstantClock clock;
+    RecordingClock clock;
     SimServer server;
     InProcessTransport transport;
     FaultTransport faults;

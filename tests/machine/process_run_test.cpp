@@ -64,7 +64,7 @@ struct RunEnd {
     std::int32_t firstInt = 0;
 };
 void ExpectSameStateBothWays(const Asm& a, std::vector<std::uint8_t> data, int ticks, RunEnd* end = nullptr) {
-    InstantClock clock;
+    RecordingClock clock;
     SimServer server;
     InProcessTransport transport(server, "FS98MAIN", clock);
     IpcLink link(transport, clock);

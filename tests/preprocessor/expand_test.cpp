@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "preprocessor/error.h"
+#include "support/error.h"
 #include "preprocessor/expand.h"
 #include "preprocessor/memory_stream.h"
 

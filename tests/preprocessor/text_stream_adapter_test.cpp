@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "preprocessor/error.h"
+#include "support/error.h"
 #include "preprocessor/memory_stream.h"
 #include "preprocessor/text_stream_adapter.h"
 

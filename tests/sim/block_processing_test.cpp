@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "sim/sim_server.h"
 

@@ -1,6 +1,7 @@
 // Hot-key registration and presses on the simulated server.
 #include <gtest/gtest.h>
 
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "sim/sim_server.h"
 

@@ -1,11 +1,13 @@
 // The client over the built-in simulator, as `vornc run` uses it.
 #include <gtest/gtest.h>
 
-#include "fsuipc/fault_transport.h"
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "sim/inprocess_transport.h"
 #include "sim/sim_server.h"
+#include "tests/fakes/fault_transport.h"
+#include "tests/fakes/test_clock.h"
 
 namespace vorn {
 namespace {

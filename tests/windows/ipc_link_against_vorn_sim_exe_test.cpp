@@ -12,6 +12,7 @@
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/platform_transport.h"
 #include "sim/sim_process.h"
+#include "tests/fakes/test_clock.h"
 #include "tests/windows/sim_exe.h"
 #include "tests/windows/wine_path.h"
 
@@ -136,7 +137,7 @@ class VornSimRefusals : public VornSimExe, public ::testing::WithParamInterface<
 
 TEST_P(VornSimRefusals, OpenFailsWithTheResultAndLeavesTheLinkClosed) {
     StartSim(GetParam().arguments);
-    test::NoPauseClock clock;
+    RecordingClock clock;
     IpcLink link(*transport_, clock);
     IpcResult result = -1;
     EXPECT_FALSE(link.Open(GetParam().requested, result));
@@ -154,18 +155,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(VornSimExe, ServerThatNeverAnswersTimesOutWithEleven) {
     StartSim({"--no-answer"});
-    test::NoPauseClock clock;
+    RecordingClock clock;
     IpcLink link(*transport_, clock);
     link.SetSendTimeout(50);  // ten attempts of 50 ms instead of 2000
     IpcResult result = -1;
     EXPECT_FALSE(link.Open(0, result));
     EXPECT_EQ(result, kIpcTimeout);
-    EXPECT_EQ(clock.totalMs, 10u * 100u) << "a pause after every attempt";
+    EXPECT_EQ(clock.TotalMs(), 10u * 100u) << "a pause after every attempt";
 }
 
 TEST_F(VornSimExe, ServerThatAnswersLateTimesOutWithEleven) {
     StartSim({"--delay-ms", "400"});
-    test::NoPauseClock clock;
+    RecordingClock clock;
     IpcLink link(*transport_, clock);
     link.SetSendTimeout(50);
     IpcResult result = -1;
@@ -175,7 +176,7 @@ TEST_F(VornSimExe, ServerThatAnswersLateTimesOutWithEleven) {
 
 TEST_F(VornSimExe, ServerGoneMidLinkReportsTwelve) {
     SimProcess& sim = StartSim();
-    test::NoPauseClock clock;
+    RecordingClock clock;
     IpcLink link(*transport_, clock);
     IpcResult result = -1;
     ASSERT_TRUE(link.Open(0, result));
@@ -246,7 +247,7 @@ TEST_F(VornSimExe, IpcNameChangesTheNameBothSidesUse) {
 TEST_F(VornSimExe, ClientWithAnotherNameIsNotServed) {
     StartSim();  // the default name
     test::ScopedEnvironment name("VORN_IPC_NAME", "VornTest:Other");
-    test::NoPauseClock clock;
+    RecordingClock clock;
     IpcLink link(*transport_, clock);
     IpcResult result = -1;
     EXPECT_FALSE(link.Open(0, result));

@@ -45,12 +45,4 @@ inline bool WaitForNoWindow(const char* className, int timeoutMs = 5000) {
     return true;
 }
 
-// A clock that does not pause: the retry cycle of a failing link then costs
-// only the send time-outs.
-class NoPauseClock : public IpcClock {
-public:
-    void Sleep(std::uint32_t ms) override { totalMs += ms; }
-    std::uint64_t totalMs = 0;
-};
-
 }  // namespace vorn::test

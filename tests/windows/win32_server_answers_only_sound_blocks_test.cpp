@@ -13,6 +13,7 @@
 #include <string>
 
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "fsuipc/win32_transport.h"
 #include "sim/win32_server.h"

@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "fsuipc/fault_transport.h"
 #include "fsuipc/ipc_link.h"
 #include "machine/machine.h"
 #include "sim/inprocess_transport.h"
 #include "sim/sim_server.h"
+#include "tests/fakes/fault_transport.h"
+#include "tests/fakes/test_clock.h"
 #include "workbench/controller.h"
 #include "workbench/view.h"
 
@@ -116,12 +117,6 @@ public:
     bool recordTrace = true;
 };
 
-// Pauses that take no time, so a dead link's retries cost nothing.
-class InstantClock : public IpcClock {
-public:
-    void Sleep(std::uint32_t) override {}
-};
-
 // A program with one hot key (Ctrl+G) that prints a line per press.
 inline const std::vector<std::string> kHotKeyProgram = {
     "int presses;",
@@ -168,7 +163,7 @@ protected:
 
     SimServer sim;
     bool debug = false;
-    InstantClock clock_;
+    RecordingClock clock_;
     InProcessTransport inner_;
     FaultTransport faults;
     IpcLink link;

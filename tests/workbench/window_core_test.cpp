@@ -94,7 +94,7 @@ protected:
 
     SimServer sim;
     bool debug = false;
-    InstantClock clock_;
+    RecordingClock clock_;
     InProcessTransport inner_;
     FaultTransport faults;
     IpcLink link;

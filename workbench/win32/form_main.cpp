@@ -100,6 +100,7 @@ TForm1::~TForm1() {
     if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
     if (images_ != nullptr) ImageList_Destroy(images_);
     DeleteObject(windowFont_);
+    if (watchFont_ != nullptr) DeleteObject(watchFont_);
     DeleteObject(background_);
 }
 
@@ -197,7 +198,13 @@ void TForm1::BuildPages() {
             memo = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_MULTILINE | ES_WANTRETURN | ES_NOHIDESEL, 0, 0,
                                    0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
                                    GetModuleHandleW(nullptr), nullptr);
-            SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
+            if (page == kPageWatch) {
+                // The Watch page is a table in columns of spaces.
+                watchFont_ = CreateFontW(-kEditorFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                                         FIXED_PITCH | FF_MODERN, EditorFace(hwnd_));
+            }
+            SendMessageW(memo, WM_SETFONT,
+                         reinterpret_cast<WPARAM>(page == kPageWatch ? watchFont_ : windowFont_), FALSE);
             SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // no 32 KB cap
             SetWindowLongPtrW(memo, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         }

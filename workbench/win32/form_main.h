@@ -156,6 +156,7 @@ private:
     HACCEL accelerators_ = nullptr;
     HIMAGELIST images_ = nullptr;
     HFONT windowFont_ = nullptr;
+    HFONT watchFont_ = nullptr;
     HBRUSH background_ = nullptr;
 
     int compilePicture_ = 11;

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kRightMarginColumn = 80;
 constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
-constexpr int kEditorFontHeight = 13;  // pixels, at 96 dots per inch
 constexpr int kTabColumns = 2;         // tab stops "3 5": every second column
 constexpr int kUnknownState = -1;      // a line not coloured yet
 
@@ -30,6 +29,8 @@ int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
+
+}  // namespace
 
 // Courier New; where a system has none (Wine without Windows' fonts), a
 // monospace face of its own, so columns stay aligned.
@@ -51,6 +52,8 @@ const wchar_t* EditorFace(HWND hwnd) {
     ReleaseDC(hwnd, dc);
     return chosen;
 }
+
+namespace {
 
 // The text object model's document, for keeping colour changes out of Undo.
 ITextDocument* TextDocument(HWND richEdit) {

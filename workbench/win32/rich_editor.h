@@ -12,6 +12,12 @@
 
 namespace vorn::win32 {
 
+// The editor's face: Courier New, or a monospace face the system has.
+const wchar_t* EditorFace(HWND hwnd);
+
+// Pixel height of the editor's font at 96 dots per inch.
+inline constexpr int kEditorFontHeight = 13;
+
 class RichEditor {
 public:
     // Creates the control as a child of `parent` with the given id.

@@ -134,6 +134,12 @@ int RunScreenshotTour(TForm1& form, const std::string& folder, const std::string
     }
     ok &= Save(folder, "workbench-win32-output.bmp", form.Handle());
 
+    // The globals of the running program, read every tick while on top.
+    form.SelectPage(kPageWatch);
+    form.Core().PageSelected(kPageWatch);
+    Pause(form, 1500);
+    ok &= Save(folder, "workbench-win32-watch.bmp", form.Handle());
+
     g_folder = folder;
     SetTimer(nullptr, 0, 700, &PhotographAbout);
     Run(form, Command::kAbout);

@@ -3,7 +3,7 @@
 // the window itself. It opens FILE, photographs "Source", compiles with the
 // listing on and photographs "Compiler", connects (printing "connected" so
 // a script can press hot keys in the simulator), waits for the output to
-// settle and photographs "Program Output", then the about box. The pictures
+// settle and photographs "Program Output" and "Watch", then the about box. The pictures
 // are 24-bit BMP files (the script turns them into PNG).
 #include <string>
 

@@ -1,8 +1,8 @@
 #pragma once
 // A transport that wraps another and injects the faults a real link meets:
 // sends that are not delivered (time-outs or system errors), answers other
-// than 1, servers that never answer, and failing platform calls. Used by the
-// tests of the client and of everything above it.
+// than 1, servers that never answer, and failing platform calls. A test
+// fake: it lives in the tests' own library, never in a program.
 #include <cstdint>
 #include <functional>
 
@@ -74,21 +74,6 @@ private:
     int openAtoms_ = 0;
     int openBlocks_ = 0;
     int mappedViews_ = 0;
-};
-
-// A clock that only records the pauses asked of it.
-class RecordingClock : public IpcClock {
-public:
-    void Sleep(std::uint32_t ms) override {
-        ++sleeps_;
-        totalMs_ += ms;
-    }
-    int Sleeps() const { return sleeps_; }
-    std::uint64_t TotalMs() const { return totalMs_; }
-
-private:
-    int sleeps_ = 0;
-    std::uint64_t totalMs_ = 0;
 };
 
 }  // namespace vorn

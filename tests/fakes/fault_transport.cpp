@@ -1,4 +1,4 @@
-#include "fsuipc/fault_transport.h"
+#include "tests/fakes/fault_transport.h"
 
 #include "fsuipc/request_block.h"
 
