@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN   = -G Ninja
 CTEST       = ctest --output-on-failure -j $(JOBS) --timeout 300
 
-.PHONY: all bootstrap build run test test-main test-asan test-fuzz windows test-windows workbench bench clean
+.PHONY: all bootstrap build run test test-main test-asan test-fuzz windows test-windows workbench bench package clean
 
 all: build
 
@@ -60,6 +60,16 @@ windows: bootstrap
 test-windows: windows
 	JOBS=$(JOBS) scripts/wine-test $(WINDOWS_BUILD)
 
+# What a user downloads: vorn_<version>_amd64.deb from the Linux build and
+# vorn-<version>-win64.zip from the mingw build, both in $(PACKAGES).
+PACKAGES ?= packages
+package: build windows
+	mkdir -p $(PACKAGES)
+	cpack --config $(BUILD)/CPackConfig.cmake -B $(abspath $(PACKAGES))
+	cpack --config $(WINDOWS_BUILD)/CPackConfig.cmake -B $(abspath $(PACKAGES))
+	rm -rf $(PACKAGES)/_CPack_Packages
+	@ls -l $(PACKAGES)
+
 workbench: build
 	@scripts/workbench $(BUILD) $(EXAMPLE)
 
@@ -72,4 +82,4 @@ bench: bootstrap
 	@WINDOWS_BUILD=$(WINDOWS_BUILD) scripts/bench build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz $(WINDOWS_BUILD) $(PACKAGES)

@@ -1,24 +1,16 @@
 // Declarations and scopes: entries of the symbol table and their room in the
 // data segment.
 #include <cstdint>
-#include <cstdio>
 
 #include "compiler/codegen.h"
 #include "compiler/int_literal.h"
+#include "support/format.h"
 
 namespace vorn {
 
-namespace {
-std::string Format(const char* format, const std::string& text) {
-    std::string line(format);
-    const auto at = line.find("%s");
-    return at == std::string::npos ? line : line.replace(at, 2, text);
-}
-}  // namespace
-
 void CodeGenerator::AddVbl(std::int32_t type, std::int32_t name, TStorageClass storage, std::int32_t location) {
     for (std::size_t i = 0, n = Symbols.ScopeMatches(name).size(); i < n; ++i)
-        Report(Format("Identifier %s redeclared", Text(name)));
+        Report(Format("Identifier %s redeclared", Text(name).c_str()));
     Symbols.Append({type, name, location, static_cast<std::uint8_t>(storage)});
     if (ShowListing) ListLine(AddVblLine(type, Text(name), storage, location));
 }
@@ -49,7 +41,7 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
 
 void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int32_t sizeToken, std::int32_t atToken) {
     if (sizeToken == -1) {
-        if (ShowListing) ListLine(Format("Pointer %s", Text(name)));
+        if (ShowListing) ListLine(Format("Pointer %s", Text(name).c_str()));
         if (static_cast<std::size_t>(kDataLimit - DataPtr) < 4) {
             Allocate(4);
             return;
@@ -61,16 +53,14 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
     }
     const std::int64_t count = IntLiteralValue(Text(sizeToken));
     const std::int64_t bytes = count * TypeSize(type);
-    char line[160];
-    std::snprintf(line, sizeof line, "%lld", static_cast<long long>(bytes));
-    if (ShowListing) ListLine(Format("Array %s size ", Text(name)) + line);
+    if (ShowListing) ListLine(Format("Array %s size %lld", Text(name).c_str(), static_cast<long long>(bytes)));
     if (count < 1) {
-        Report(Format("Array %s needs a size of at least 1", Text(name)));
+        Report(Format("Array %s needs a size of at least 1", Text(name).c_str()));
         return;
     }
     if (atToken == -1) {
         if (bytes > kDataLimit - DataPtr) {
-            Report(Format("Array %s does not fit in the data segment", Text(name)));
+            Report(Format("Array %s does not fit in the data segment", Text(name).c_str()));
             return;
         }
         AddVbl(type, name, TStorageClass::Array, DataPtr);
@@ -84,7 +74,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
         return;
     }
     if (bytes > INT32_MAX) {
-        Report(Format("Array %s is too large", Text(name)));
+        Report(Format("Array %s is too large", Text(name).c_str()));
         return;
     }
     AddVbl(type, name, TStorageClass::Array, IntLiteralValue(at));
@@ -119,9 +109,7 @@ void CodeGenerator::OpenKeyRoutineScope() {
 void CodeGenerator::EndScope() {
     Symbols.ResetTo(MarkStack.Pop());
     Symbols.ScopeStart = 0;
-    char line[48];
-    std::snprintf(line, sizeof line, "Reset VBLPtr to %d", Symbols.VBLPtr);
-    if (ShowListing) ListLine(line);
+    if (ShowListing) ListLine(Format("Reset VBLPtr to %d", Symbols.VBLPtr));
 }
 
 }  // namespace vorn

@@ -235,6 +235,7 @@ private slots:
             if (c.bytes == c.written) QTest::newRow(c.name) << QByteArray::fromStdString(c.bytes);
         }
         QTest::newRow("not UTF-8") << QByteArray("// caf\xe9 \xff\r\nint a;\r\n");
+        QTest::newRow("no-break spaces") << QByteArray("a\xc2\xa0" "b\r\n// \xa0\r\n");
     }
     void untouchedFileSurvivesOpenAndSave() {
         QFETCH(QByteArray, bytes);

@@ -146,7 +146,14 @@ TForm1::TForm1(IpcLink& link, Machine& machine, QWidget* parent) : QMainWindow(p
     Timer1->start();  // runs from start to end; ticks do nothing while disconnected
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // Tearing the widgets down may still signal (a tab leaving, text going);
+    // nothing may reach the core once it is gone.
+    PageControl1->disconnect(this);
+    JVHLEditor1->document()->disconnect(this);
+    for (QPlainTextEdit* memo : memos_) memo->viewport()->removeEventFilter(this);
+    core_.reset();
+}
 
 void TForm1::BuildMenusAndToolBar() {
     auto* toolBar = new QToolBar(this);
@@ -358,7 +365,14 @@ void TForm1::SetDebugCaption(const std::string& caption) { actions_.value(Key(Co
 
 void TForm1::SetCompilerOutputChecked(bool checked) { SetChecked(Command::kCompilerOutput, checked); }
 
-std::vector<std::string> TForm1::EditorLines() const { return SplitLines(ToUtf8(JVHLEditor1->toPlainText())); }
+std::vector<std::string> TForm1::EditorLines() const {
+    // Block by block: toPlainText() would turn no-break spaces into spaces.
+    std::vector<std::string> lines;
+    for (QTextBlock b = JVHLEditor1->document()->begin(); b.isValid(); b = b.next()) lines.push_back(ToUtf8(b.text()));
+    // A line break at the very end starts no further line.
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+}
 
 void TForm1::EnableTimer() {
     if (!Timer1->isActive()) Timer1->start();
