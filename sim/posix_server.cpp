@@ -271,15 +271,26 @@ std::uint32_t PosixServer::ProcessClientBlock(int blockFd) {
     struct stat st;
     if (::fstat(blockFd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < off_t(kBlockSize)) return 0;
     copy_.resize(kBlockSize);
-    std::size_t got = 0;
-    while (got < kBlockSize) {
-        const ssize_t n = ::pread(blockFd, copy_.data() + got, kBlockSize - got, off_t(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return 0;  // cut short under us
-        got += std::size_t(n);
-    }
+    // Most requests are a few records at the start of the block: read a first
+    // part, and the rest only when the records do not end inside it. Either
+    // way the records are checked and processed in the private copy alone.
+    const auto readInto = [&](std::size_t from, std::size_t to) {
+        while (from < to) {
+            const ssize_t n = ::pread(blockFd, copy_.data() + from, to - from, off_t(from));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;  // cut short under us
+            from += std::size_t(n);
+        }
+        return true;
+    };
+    constexpr std::size_t kFirstPart = 4096;
+    if (!readInto(0, kFirstPart)) return 0;
     std::size_t used = 0;
-    const std::uint32_t answer = server_.ProcessBlock(copy_.data(), kBlockSize, &used);
+    std::uint32_t answer = server_.ProcessBlock(copy_.data(), kFirstPart, &used);
+    if (answer == 0) {
+        if (!readInto(kFirstPart, kBlockSize)) return 0;
+        answer = server_.ProcessBlock(copy_.data(), kBlockSize, &used);
+    }
     if (answer != 1) return answer;
     std::size_t done = 0;
     while (done < used) {

@@ -171,6 +171,22 @@ TEST_F(HostileClient, BlockRewrittenAndTruncatedDuringRequests) {
     ExpectStillServing();
 }
 
+// Records that run past the first part of the block the server reads at once.
+TEST_F(HostileClient, LongRecordsAreServedWhole) {
+    RawClient client(SocketPath());
+    ASSERT_TRUE(client.Ready());
+    std::uint8_t* view = client.View();
+    StoreU32(view, kRecordWrite);
+    StoreU32(view + 4, 0x4000);
+    StoreU32(view + 8, 6000);
+    std::memset(view + 12, 0x11, 6000);
+    StoreU32(view + 12 + 6000, 0);
+    std::uint32_t answer = 0;
+    ASSERT_TRUE(client.RoundTrip(1, answer));
+    EXPECT_EQ(answer, 1u);
+    EXPECT_EQ(sim_.Command("get 0x5768:4"), "0x5768:4=286331153 (0x11111111)");  // near its end
+}
+
 TEST_F(HostileClient, OnlyTheNewestQueuedRequestIsAnswered) {
     RawClient client(SocketPath());
     ASSERT_TRUE(client.Ready());
