@@ -5,28 +5,18 @@
 #include <climits>
 
 #include "bench/machine_loop_image.h"
-#include "fsuipc/ipc_link.h"
 #include "machine/machine.h"
-#include "sim/inprocess_transport.h"
-#include "sim/sim_server.h"
+#include "sim/instant_simulator.h"
 
 namespace {
 
-class InstantClock : public vorn::IpcClock {
-public:
-    void Sleep(std::uint32_t) override {}
-};
-
 struct Rig {
-    InstantClock clock;
-    vorn::SimServer server;
-    vorn::InProcessTransport transport{server, "FS98MAIN", clock};
-    vorn::IpcLink link{transport, clock};
+    vorn::InstantSimulator sim;
     bool debug = false;
-    vorn::Machine machine{link, debug};
+    vorn::Machine machine{sim.link, debug};
     Rig() {
         vorn::IpcResult r = 0;
-        link.Open(0, r);
+        sim.Open(r);
     }
 };
 

@@ -8,19 +8,8 @@
 #include <string>
 
 #include "bench/machine_loop_image.h"
-#include "fsuipc/ipc_link.h"
 #include "machine/machine.h"
-#include "sim/inprocess_transport.h"
-#include "sim/sim_server.h"
-
-namespace {
-
-class InstantClock : public vorn::IpcClock {
-public:
-    void Sleep(std::uint32_t) override {}
-};
-
-}  // namespace
+#include "sim/instant_simulator.h"
 
 int main(int argc, char** argv) {
     const long long n = argc > 1 ? std::atoll(argv[1]) : 100000000LL;
@@ -28,12 +17,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [N]   (1 <= N <= 2147483647)\n", argv[0]);
         return 2;
     }
-    InstantClock clock;
-    vorn::SimServer server;
-    vorn::InProcessTransport transport(server, "FS98MAIN", clock);
-    vorn::IpcLink link(transport, clock);
+    vorn::InstantSimulator sim;
+    vorn::IpcLink& link = sim.link;
     vorn::IpcResult r = 0;
-    if (!link.Open(0, r)) {
+    if (!sim.Open(r)) {
         std::fprintf(stderr, "link did not open (%d)\n", r);
         return 1;
     }

@@ -11,18 +11,11 @@
 #include <vector>
 
 #include "compiler/compile_source.h"
-#include "fsuipc/ipc_link.h"
 #include "machine/machine.h"
 #include "preprocessor/memory_stream.h"
-#include "sim/inprocess_transport.h"
-#include "sim/sim_server.h"
+#include "sim/instant_simulator.h"
 
 namespace {
-
-class InstantClock : public vorn::IpcClock {
-public:
-    void Sleep(std::uint32_t) override {}
-};
 
 constexpr std::streamsize kMaxSource = 1 << 20;
 
@@ -68,12 +61,10 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> image;
     if (!Compile(argv[1], image)) return 1;
 
-    InstantClock clock;
-    vorn::SimServer server;
-    vorn::InProcessTransport transport(server, "FS98MAIN", clock);
-    vorn::IpcLink link(transport, clock);
+    vorn::InstantSimulator sim;
+    vorn::IpcLink& link = sim.link;
     vorn::IpcResult r = 0;
-    if (!link.Open(0, r)) {
+    if (!sim.Open(r)) {
         std::fprintf(stderr, "machine_suite: link did not open (%d)\n", r);
         return 1;
     }

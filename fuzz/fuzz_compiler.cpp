@@ -8,20 +8,13 @@
 #include <string>
 
 #include "compiler/compile_source.h"
-#include "fsuipc/ipc_link.h"
 #include "machine/machine.h"
 #include "support/error.h"
 #include "preprocessor/expand.h"
 #include "preprocessor/memory_stream.h"
-#include "sim/inprocess_transport.h"
-#include "sim/sim_server.h"
+#include "sim/instant_simulator.h"
 
 namespace {
-
-class InstantClock : public vorn::IpcClock {
-public:
-    void Sleep(std::uint32_t) override {}
-};
 
 // What an include line may name. "part.inc" is the part of the input after
 // a line "%%" (so the fuzzer shapes both files).
@@ -61,12 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!ok) return 0;
 
-    InstantClock clock;
-    vorn::SimServer server;
-    vorn::InProcessTransport transport(server, "FS98MAIN", clock);
-    vorn::IpcLink link(transport, clock);
+    vorn::InstantSimulator sim;
+    vorn::IpcLink& link = sim.link;
     vorn::IpcResult result = 0;
-    if (!link.Open(0, result)) __builtin_trap();
+    if (!sim.Open(result)) __builtin_trap();
     bool debug = false;
     vorn::Machine machine(link, debug);
     const vorn::LineSink sink = [](const std::string&) {};
@@ -74,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     machine.Start(sink);
     for (int tick = 0; tick < kTicks; ++tick) {
         if (tick % 10 == 0) {
-            for (const vorn::SimHotKey& key : server.RegisteredKeys()) server.Press(key.key, key.modifier);
+            for (const vorn::SimHotKey& key : sim.server.RegisteredKeys()) sim.server.Press(key.key, key.modifier);
         }
         machine.Tick(sink, sink);
     }

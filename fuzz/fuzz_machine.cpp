@@ -6,29 +6,20 @@
 #include <span>
 #include <string>
 
-#include "fsuipc/ipc_link.h"
 #include "machine/machine.h"
-#include "sim/inprocess_transport.h"
-#include "sim/sim_server.h"
+#include "sim/instant_simulator.h"
 
 namespace {
-
-class InstantClock : public vorn::IpcClock {
-public:
-    void Sleep(std::uint32_t) override {}
-};
 
 constexpr int kTicks = 200;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    InstantClock clock;
-    vorn::SimServer server;
-    vorn::InProcessTransport transport(server, "FS98MAIN", clock);
-    vorn::IpcLink link(transport, clock);
+    vorn::InstantSimulator sim;
+    vorn::IpcLink& link = sim.link;
     vorn::IpcResult result = 0;
-    if (!link.Open(0, result)) __builtin_trap();
+    if (!sim.Open(result)) __builtin_trap();
 
     bool debug = false;
     vorn::Machine machine(link, debug);
@@ -38,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     machine.Start(sink);
     for (int tick = 0; tick < kTicks; ++tick) {
         if (tick % 25 == 0) {
-            for (const vorn::SimHotKey& key : server.RegisteredKeys()) server.Press(key.key, key.modifier);
+            for (const vorn::SimHotKey& key : sim.server.RegisteredKeys()) sim.server.Press(key.key, key.modifier);
         }
         debug = tick >= 150 && tick < 160;
         machine.Tick(sink, sink);

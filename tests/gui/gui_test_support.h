@@ -21,6 +21,7 @@
 #include "fsuipc/platform_transport.h"
 #include "machine/debug_mode.h"
 #include "machine/machine.h"
+#include "sim/sim_process.h"
 #include "workbench/controller.h"
 #include "workbench/qt/form_main.h"
 
@@ -33,6 +34,19 @@ struct FormFixture {
     Machine machine{link, DebugMode};
     TForm1 form{link, machine};
 };
+
+// Starts a vorn-sim process and shows a window beside it; an empty text when
+// both are up, otherwise what failed.
+inline QString StartSimAndWindow(const char* simPath, std::unique_ptr<SimProcess>& sim,
+                                 std::unique_ptr<FormFixture>& f) {
+    sim = std::make_unique<SimProcess>();
+    std::string error;
+    if (!sim->Start(simPath, {}, error)) return QString::fromStdString(error);
+    f = std::make_unique<FormFixture>();
+    f->form.show();
+    if (!QTest::qWaitForWindowExposed(&f->form)) return QStringLiteral("the window was never shown");
+    return {};
+}
 
 // Answers the modal windows that open from now on, one step per window, in
 // order. A modal window beyond the steps is rejected and counted.

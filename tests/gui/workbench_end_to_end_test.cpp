@@ -70,12 +70,8 @@ private slots:
     }
 
     void init() {
-        sim = std::make_unique<SimProcess>();
-        std::string error;
-        QVERIFY2(sim->Start(VORN_SIM_PATH, {}, error), error.c_str());
-        f = std::make_unique<FormFixture>();
-        f->form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
+        const QString failed = StartSimAndWindow(VORN_SIM_PATH, sim, f);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
     }
     void cleanup() {
         f.reset();
