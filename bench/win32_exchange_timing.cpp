@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
 #include "fsuipc/win32_transport.h"
 #include "sim/sim_process.h"
