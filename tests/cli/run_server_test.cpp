@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, RunServerRestart,
 // Whether any shared-memory block of process `pid` is left.
 bool BlockLeft(pid_t pid) {
     char name[64];
-    std::snprintf(name, sizeof name, "/dev/shm/VorerOro:IPC:%X:1", unsigned(pid));
+    std::snprintf(name, sizeof name, "/dev/shm/%s:%X:1", kDefaultIpcMessageName, unsigned(pid));
     return std::filesystem::exists(name);
 }
 
