@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "fsuipc/ipc_link.h"
 #include "sim/sim_process.h"
 #include "tests/cli/vornc_process.h"
 #include "tests/fsuipc/private_runtime_dir.h"
