@@ -48,6 +48,17 @@ bool FrameReader::ReadHeaderLine(std::string& line, bool& tooLong) {
 
 Frame FrameReader::Next() {
     Frame frame;
+    if (skip_ > 0) {
+        // The body of a frame refused for its size, after its error was sent.
+        const std::size_t length = skip_;
+        skip_ = 0;
+        in_.ignore(static_cast<std::streamsize>(
+            std::min<std::size_t>(length, static_cast<std::size_t>(std::numeric_limits<std::streamsize>::max()))));
+        if (static_cast<std::size_t>(in_.gcount()) != length) {
+            frame.error = "the input ended inside a frame";
+            return frame;
+        }
+    }
     std::string line;
     bool sawHeader = false;
     bool haveLength = false;
@@ -88,13 +99,9 @@ Frame FrameReader::Next() {
         return frame;
     }
     if (length > maxBytes_) {
-        // Skipped, never held: the peer may well be hostile.
-        in_.ignore(static_cast<std::streamsize>(
-            std::min<std::size_t>(length, static_cast<std::size_t>(std::numeric_limits<std::streamsize>::max()))));
-        if (static_cast<std::size_t>(in_.gcount()) != length) {
-            frame.error = "the input ended inside a frame";
-            return frame;
-        }
+        // Answered at once, then skipped by the next call, never held: the
+        // peer may well be hostile, or wait for the answer before going on.
+        skip_ = length;
         frame.kind = Frame::kBad;
         frame.error = "a frame of " + std::to_string(length) + " bytes is larger than the limit of " +
                       std::to_string(maxBytes_);

@@ -43,6 +43,7 @@ private:
     bool ReadHeaderLine(std::string& line, bool& tooLong);
     std::istream& in_;
     std::size_t maxBytes_;
+    std::size_t skip_ = 0;
 };
 
 // Writes one frame and flushes.

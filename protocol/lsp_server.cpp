@@ -107,6 +107,21 @@ std::string WordAt(const std::string& line, int character, int* startOut = nullp
     return line.substr(start, end - start);
 }
 
+// "$2bc", "0x02BC" -> "02BC"; empty for a decimal or no number.
+std::string HexDigits(const std::string& number) {
+    std::string digits;
+    if (number.size() > 1 && number[0] == '$') {
+        digits = number.substr(1);
+    } else if (number.size() > 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X')) {
+        digits = number.substr(2);
+    } else {
+        return {};
+    }
+    for (char& c : digits) c = static_cast<char>(c >= 'a' && c <= 'f' ? c - 32 : c);
+    while (digits.size() < 4) digits.insert(digits.begin(), '0');
+    return digits;
+}
+
 const KeywordInfo* FindKeyword(const std::string& word) {
     for (const KeywordInfo& k : Keywords()) {
         if (SameNameNoCase(word, k.text)) return &k;
@@ -595,12 +610,14 @@ Json LspServer::Completion(const Json& params) {
         const bool afterAt = k >= 2 && SameNameNoCase(before.substr(k - 2, 2), "at");
         if (afterAt) {
             for (const auto& file : scope) {
-                for (const OutlineSymbol& s : file->outline.symbols) {
-                    if (s.kind != OutlineKind::kGlobal || s.detail.empty() || s.detail[0] != '$') continue;
-                    items.push_back({{"label", s.detail.substr(1)},
+                const Outline& o = file->outline;
+                for (std::size_t n = 0; n < o.symbols.size(); ++n) {
+                    const OutlineSymbol& s = o.symbols[n];
+                    const std::string hex = HexDigits(s.detail);
+                    if (s.kind != OutlineKind::kGlobal || hex.empty()) continue;
+                    items.push_back({{"label", hex},
                                      {"kind", 21},
-                                     {"detail", DeclarationText(file->outline, static_cast<int>(&s - file->outline.symbols.data()))},
-                                     {"filterText", s.detail.substr(1)}});
+                                     {"detail", DeclarationText(o, static_cast<int>(n))}});
                 }
             }
             return items;
