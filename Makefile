@@ -69,6 +69,7 @@ package: build windows
 	mkdir -p $(PACKAGES)
 	cpack --config $(BUILD)/CPackConfig.cmake -B $(abspath $(PACKAGES))
 	cpack --config $(WINDOWS_BUILD)/CPackConfig.cmake -B $(abspath $(PACKAGES))
+	cd editors/vscode && npx --no-install vsce package --allow-missing-repository --skip-license -o $(abspath $(PACKAGES))/
 	rm -rf $(PACKAGES)/_CPack_Packages
 	@ls -l $(PACKAGES)
 

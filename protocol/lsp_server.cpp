@@ -4,7 +4,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "compiler/int_literal.h"
 #include "compiler/keywords.h"
+#include "fsuipc/offsets_catalogue.h"
+#include "support/error.h"
 #include "compiler/tokens.h"
 #include "protocol/lsp_compile.h"
 #include "protocol/uri.h"
@@ -120,6 +123,28 @@ std::string HexDigits(const std::string& number) {
     for (char& c : digits) c = static_cast<char>(c >= 'a' && c <= 'f' ? c - 32 : c);
     while (digits.size() < 4) digits.insert(digits.begin(), '0');
     return digits;
+}
+
+// The catalogue's entry for an "at" global, by its offset and its size.
+const CatalogueEntry* CatalogueOf(const OutlineSymbol& s) {
+    if (s.detail.empty()) return nullptr;
+    std::int32_t offset = 0;
+    try {
+        offset = IntLiteralValue(s.detail);
+    } catch (const Error&) {
+        return nullptr;
+    }
+    if (offset < 0) return nullptr;
+    const std::string base = s.type.substr(0, s.type.find_first_of("[*"));
+    const int size = base == "int" ? 4 : base == "shortint" ? 2 : base == "float" ? 8 : 1;
+    const CatalogueEntry* entry = FindBinding(static_cast<std::uint32_t>(offset), size);
+    return entry ? entry : FindOffset(static_cast<std::uint32_t>(offset));
+}
+
+std::string CatalogueText(const CatalogueEntry& e) {
+    std::string text = std::string(e.name) + ": " + std::string(e.description);
+    if (!e.unit.empty()) text += " (" + std::string(e.unit) + ")";
+    return text;
 }
 
 const KeywordInfo* FindKeyword(const std::string& word) {
@@ -484,6 +509,7 @@ Json LspServer::Hover(const Json& params) {
                 const auto it = globalAddresses_.find(Lower(s.name));
                 if (!s.detail.empty()) {
                     about += ", FSUIPC offset " + s.detail;
+                    if (const CatalogueEntry* e = CatalogueOf(s)) about += "\n\n" + CatalogueText(*e);
                 } else if (it != globalAddresses_.end()) {
                     about += Format(", data $%X", static_cast<unsigned>(it->second));
                 }
@@ -609,6 +635,14 @@ Json LspServer::Completion(const Json& params) {
         while (k > 0 && before[k - 1] == ' ') --k;
         const bool afterAt = k >= 2 && SameNameNoCase(before.substr(k - 2, 2), "at");
         if (afterAt) {
+            for (const CatalogueEntry& e : OffsetCatalogue()) {
+                const std::string hex = Format("%04X", static_cast<unsigned>(e.offset));
+                items.push_back({{"label", hex},
+                                 {"kind", 21},
+                                 {"detail", std::string(e.name)},
+                                 {"documentation", CatalogueText(e)},
+                                 {"filterText", hex + " " + std::string(e.name)}});
+            }
             for (const auto& file : scope) {
                 const Outline& o = file->outline;
                 for (std::size_t n = 0; n < o.symbols.size(); ++n) {
@@ -619,6 +653,27 @@ Json LspServer::Completion(const Json& params) {
                                      {"kind", 21},
                                      {"detail", DeclarationText(o, static_cast<int>(n))}});
                 }
+            }
+            return items;
+        }
+    }
+    // A declaration being typed ("int Ind"): the catalogue's names, bound.
+    {
+        // The line so far is "TYPE partialName".
+        std::size_t k = before.find_first_not_of(" \t");
+        std::size_t typeEnd = k;
+        while (typeEnd < before.size() && IsWordChar(before[typeEnd])) ++typeEnd;
+        const KeywordInfo* type = k == std::string::npos ? nullptr : FindKeyword(before.substr(k, typeEnd - k));
+        const std::size_t name = type ? before.find_first_not_of(" \t", typeEnd) : std::string::npos;
+        bool declaring = type && type->kind == KeywordClass::kType && name != std::string::npos && name > typeEnd;
+        for (std::size_t c = name; declaring && c < before.size(); ++c) declaring = IsWordChar(before[c]);
+        if (declaring) {
+            for (const CatalogueEntry& e : OffsetCatalogue()) {
+                items.push_back({{"label", std::string(e.name)},
+                                 {"kind", 6},
+                                 {"detail", Format("at $%04X", static_cast<unsigned>(e.offset))},
+                                 {"documentation", CatalogueText(e)},
+                                 {"insertText", std::string(e.name) + Format(" at $%04X;", static_cast<unsigned>(e.offset))}});
             }
             return items;
         }

@@ -91,6 +91,8 @@ async function main() {
     { textDocument: { uri: demoUri }, position: { line: use.line, character: use.character + 2 } });
   assert.match(hover.contents.value, /int AltitudeFt at 0x3324/);
   assert.match(hover.contents.value, /FSUIPC offset/);
+  // The catalogue's name, description and unit for that offset.
+  assert.match(hover.contents.value, /AltimeterAltitude: altitude the altimeter shows, feet \(ft\)/);
 
   // Hover over a data global: its address from the compile.
   const logged = find('int logged');
@@ -121,6 +123,7 @@ async function main() {
     { textDocument: { uri: demoUri }, position: { line: find('int logged').line + 1, character: 14 } });
   const labels = completion.map((c) => c.label);
   assert.ok(labels.includes('02BC'), `02BC in ${labels}`);
+  assert.equal(completion.find((c) => c.label === '02BC').detail, 'IndicatedAirspeed');
   assert.ok(!labels.includes('while'), 'no keywords after at $');
 
   // An unknown method is an error answer, and the server lives on.
