@@ -44,6 +44,12 @@ public:
     void StartUp();
 
     void Compile();
+    // Compiles the editor's text and, when it compiles, swaps it into the
+    // running program between two ticks without closing the link: globals
+    // that stay keep their values, hot keys that stay keep their entries.
+    // A compile with errors leaves the running program as it was. Only
+    // while connected; false when nothing was swapped in.
+    bool Reload();
     void ToggleConnection();
     void SetConnected(bool on);
     void TimerTick();
@@ -91,6 +97,10 @@ public:
     const MemoryStream& ImageBuffer() const { return image_; }
 
 private:
+    // Expands and compiles the editor's text into next and image, the
+    // listing into listing_; throws vorn::Error as Expand and CompileSource do.
+    bool CompileEditorText(ProgramMap& next, MemoryStream& image, int& errors);
+    void ShowListing();
     bool OpenLink(int& result, bool probe);  // result: the link's IpcResult
     void StartProgram();
     void TryReconnect();
