@@ -211,7 +211,7 @@ public:
         controller_->Compile();
         if (ReportErrors(view_)) return kExitCommandError;
         if (options_.listing) PrintText(view_.CompilerText());
-        WriteDiagnostics(controller_->Program().lines, view_.CompilerText(), stderr);
+        WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
         if (!controller_->Compiled()) {
             Complain("the program has errors");
             return kExitProgramErrors;
@@ -312,14 +312,15 @@ private:
             files.push_back(path.is_absolute() ? path : origin_ / path);
         }
         files_.Watch(std::move(files));
-        nextLook_ = Clock::now() + std::chrono::seconds(1);
+        nextLook_ = Clock::now() + kLookPeriod;
     }
 
-    // Once a second, between two ticks: a changed file is read, compiled and
-    // swapped in; one that does not compile leaves the program running.
+    // Between two ticks, four times a second: a changed file is read,
+    // compiled and swapped in; one that does not compile leaves the program running.
+    static constexpr auto kLookPeriod = std::chrono::milliseconds(250);
     void ReloadWhenChanged() {
         if (Clock::now() < nextLook_) return;
-        nextLook_ = Clock::now() + std::chrono::seconds(1);
+        nextLook_ = Clock::now() + kLookPeriod;
         if (!files_.Changed() || !controller_->Connected()) return;
         std::string text, error;
         if (!ReadWholeFile(file_.string(), text, error)) {
@@ -329,7 +330,7 @@ private:
         view_.SetEditorLines(SplitEditorLines(text));
         controller_->Reload();
         ReportErrors(view_);
-        WriteDiagnostics(controller_->Program().lines, view_.CompilerText(), stderr);
+        WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
         WatchProgramFiles();  // an include may have come or gone
     }
 

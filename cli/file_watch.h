@@ -1,6 +1,8 @@
 #pragma once
 // Notices that files changed by polling their size and modification time:
-// cheap enough for once a second, and the same on every platform.
+// cheap enough for a few looks a second, and the same on every platform. A
+// change counts once the files look the same at two looks in a row, so a
+// file caught half written by an editor is not taken.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -13,7 +15,7 @@ public:
     // Watches these files from now on; what they look like now is "unchanged".
     void Watch(std::vector<std::filesystem::path> files);
     // True once for every change (written, replaced, removed, made again)
-    // since the last call or Watch.
+    // that has held since the look before.
     bool Changed();
 
 private:
@@ -24,9 +26,11 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     static Stamp StampOf(const std::filesystem::path& file);
+    std::vector<Stamp> Look() const;
 
     std::vector<std::filesystem::path> files_;
-    std::vector<Stamp> stamps_;
+    std::vector<Stamp> seen_;   // at the last look
+    std::vector<Stamp> taken_;  // when Changed last said so, or at Watch
 };
 
 }  // namespace vorn::cli

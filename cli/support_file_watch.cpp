@@ -18,21 +18,25 @@ FileWatch::Stamp FileWatch::StampOf(const std::filesystem::path& file) {
     return stamp;
 }
 
+std::vector<FileWatch::Stamp> FileWatch::Look() const {
+    std::vector<Stamp> stamps;
+    for (const std::filesystem::path& f : files_) stamps.push_back(StampOf(f));
+    return stamps;
+}
+
 void FileWatch::Watch(std::vector<std::filesystem::path> files) {
     files_ = std::move(files);
-    stamps_.clear();
-    for (const std::filesystem::path& f : files_) stamps_.push_back(StampOf(f));
+    seen_ = Look();
+    taken_ = seen_;
 }
 
 bool FileWatch::Changed() {
-    bool changed = false;
-    for (std::size_t i = 0; i < files_.size(); ++i) {
-        const Stamp now = StampOf(files_[i]);
-        if (now == stamps_[i]) continue;
-        stamps_[i] = now;
-        changed = true;
-    }
-    return changed;
+    std::vector<Stamp> now = Look();
+    const bool settled = now == seen_;
+    seen_ = std::move(now);
+    if (!settled || seen_ == taken_) return false;
+    taken_ = seen_;
+    return true;
 }
 
 }  // namespace vorn::cli

@@ -93,7 +93,7 @@ const std::vector<OptionHelp>& RunOptionTable() {
         {"--model", "let the built-in simulator's aircraft model move its offsets every tick"},
         {"--watch NAME[,NAME...]", "after every tick in which one of these globals changed, print \"tick T: NAME=VALUE ...\" on stderr"},
         {"--reconnect", "after a lost link, try to connect again every 2 s"},
-        {"--reload-on-change", "when FILE or a file it includes changes, compile it again and swap it into the running program; globals and hot keys that stay are kept"},
+        {"--reload-on-change", "when FILE or a file it includes changes (looked at 4 times a second), compile it again and swap it into the running program; globals and hot keys that stay are kept"},
         {"--help", "print this help"},
     };
     return table;

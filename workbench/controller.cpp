@@ -71,6 +71,7 @@ void WorkbenchController::Compile() {
         int errors = 0;
         const bool ok = CompileEditorText(next, image_, errors);
         program_ = std::move(next);
+        listingLines_ = program_.lines;
         // A failed compile leaves no image; clearing the picture keeps Connect
         // from handing that empty image to the machine.
         view_.SetCompilePicture(ok ? kPicCompiled : kPicNotCompiled);
@@ -110,6 +111,7 @@ bool WorkbenchController::Reload() {
         view_.ShowLinkMessage("Reload failed: " + std::string(e.what()) + "; the running program is unchanged");
         return false;
     }
+    listingLines_ = next.lines;
     ShowListing();
     if (!ok) {
         // The editor's text does not compile; the image and map of the

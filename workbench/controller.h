@@ -66,6 +66,9 @@ public:
     // Beside the image: line map, code lines and globals of the last
     // successful compile (code and globals empty after a failed one).
     const ProgramMap& Program() const { return program_; }
+    // The line map of the listing on "Compiler": the running program's,
+    // except after a reload that failed, whose diagnostics it places.
+    const LineMap& ListingLines() const { return listingLines_; }
     // The "Watch" page: every global of the running program, read now (the
     // FSUIPC-bound ones in one exchange). Call it every tick while the page
     // is shown, and only then. Empty while disconnected.
@@ -118,6 +121,7 @@ private:
     MemoryStream listing_;
     MemoryStream image_;
     ProgramMap program_;
+    LineMap listingLines_;
     WatchModel watch_;
 
     std::vector<std::string> startMessages_;
