@@ -21,6 +21,7 @@
 #include "tests/windows/child_program.h"
 #include "tests/windows/sim_exe.h"
 #include "tests/windows/wine_path.h"
+#include "tests/workbench/window_cases.h"
 #include "workbench/component_table.h"
 #include "workbench/controller.h"
 #include "workbench/source_text.h"
@@ -312,6 +313,40 @@ TEST_F(Win32Window, DoubleClickedDiagnosticLeadsToItsLine) {
     EXPECT_EQ(SelectedTab(), "Source");
     const int caretLine = static_cast<int>(SendMessageW(form_->Editor(), EM_EXLINEFROMCHAR, 0, Selection().cpMax));
     EXPECT_EQ(caretLine, 3) << "\": 4: syntax error at or before int\" is about line 4";
+}
+
+// "Program Output" keeps every line in the control and shows the newest,
+// unless the reader has scrolled up.
+TEST_F(Win32Window, ProgramOutputKeepsEveryLine) {
+    for (const test::GrowingPageCase& c : test::kGrowingPageCases) {
+        SCOPED_TRACE(c.name);
+        form_->ClearOutput();
+        form_->SelectPage(kPageProgramOutput);
+        HWND memo = form_->PageControlOf(kPageProgramOutput);
+        for (int i = 0; i < c.lines; ++i) {
+            if (c.scrolledUp && i == c.lines - 1) SendMessageW(memo, WM_VSCROLL, SB_TOP, 0);
+            form_->AppendOutputLine(test::GrowingPageLine(i));
+        }
+        Pump();
+        ASSERT_EQ(SendMessageW(memo, EM_GETLINECOUNT, 0, 0), c.lines);
+        auto line = [&](int index) {
+            wchar_t text[128] = L"";
+            text[0] = 127;  // EM_GETLINE's buffer size
+            const LRESULT n = SendMessageW(memo, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+            return Utf8(std::wstring_view(text, static_cast<std::size_t>(n)));
+        };
+        EXPECT_EQ(line(0), test::GrowingPageLine(0));
+        EXPECT_EQ(line(c.lines - 1), test::GrowingPageLine(c.lines - 1));
+        RECT client{};
+        GetClientRect(memo, &client);
+        const LRESULT lastChar = SendMessageW(memo, EM_LINEINDEX, static_cast<WPARAM>(c.lines - 1), 0);
+        const int y = static_cast<short>(HIWORD(SendMessageW(memo, EM_POSFROMCHAR, static_cast<WPARAM>(lastChar), 0)));
+        const bool lastInView = y >= 0 && y < client.bottom;
+        EXPECT_EQ(lastInView, !c.scrolledUp) << "last line at y " << y << " of " << client.bottom;
+        if (c.scrolledUp) {
+            EXPECT_EQ(SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+        }
+    }
 }
 
 // The save prompt of New and of closing: Yes, No and Cancel.

@@ -239,9 +239,10 @@ void TForm1::BuildPages() {
                 memo->setFont(EditorFont());
                 memo->setUndoRedoEnabled(false);
             } else {
-                // A plain memo: editable, word-wrapped, no scroll bars.
+                // A plain memo: editable, word-wrapped; a vertical scroll bar, as on
+                // Windows, so every kept line can be reached.
                 memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-                memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
                 memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             }
             if (index == kPageInterpreter || index == kPageProgramOutput) {
@@ -467,15 +468,21 @@ void TForm1::FocusEditor() { JVHLEditor1->setFocus(); }
 
 void TForm1::AppendPageLine(int page, const std::string& line) {
     QPlainTextEdit* memo = Memo(page);
+    // As a terminal does: the newest line stays in view unless the reader has
+    // scrolled up (Qt's own following works only while the page is on top).
+    QScrollBar* bar = memo->verticalScrollBar();
+    const bool follow = bar->value() >= bar->maximum();
     // At the limit the memo itself lets its first line go (maximumBlockCount,
     // the cheap way); the line that is then first becomes the note.
     memo->appendPlainText(FromUtf8(line));
     const auto note = pendingNotes_.find(page);
-    if (note == pendingNotes_.end()) return;
-    QTextCursor cursor(memo->document());
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(*note);
-    pendingNotes_.erase(note);
+    if (note != pendingNotes_.end()) {
+        QTextCursor cursor(memo->document());
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(*note);
+        pendingNotes_.erase(note);
+    }
+    if (follow) bar->setValue(bar->maximum());
 }
 
 void TForm1::DropOldestPageLine(int page, const std::string& note, bool) {

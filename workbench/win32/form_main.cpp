@@ -194,9 +194,12 @@ void TForm1::BuildPages() {
         pageVisible_.push_back(c.visible);
         HWND memo = nullptr;
         if (page != kPageSource) {
-            // A plain memo: editable, word-wrapped, no scroll bars.
-            memo = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_MULTILINE | ES_WANTRETURN | ES_NOHIDESEL, 0, 0,
-                                   0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
+            // A plain memo: editable, word-wrapped; a vertical scroll bar, since
+            // without ES_AUTOVSCROLL the control refuses lines below its last row.
+            memo = CreateWindowExW(0, L"EDIT", L"",
+                                   WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
+                                       ES_NOHIDESEL,
+                                   0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
                                    GetModuleHandleW(nullptr), nullptr);
             if (page == kPageWatch) {
                 // The Watch page is a table in columns of spaces.
@@ -285,13 +288,49 @@ void TForm1::SetMemoText(int page, const std::string& text) {
     SetWindowTextW(memos_[static_cast<std::size_t>(page)], Wide(text).c_str());
 }
 
+namespace {
+
+// The memo shows its last row (or has nothing to scroll).
+bool ScrolledToEnd(HWND memo) {
+    SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    if (!GetScrollInfo(memo, SB_VERT, &info) || info.nPage == 0) return true;
+    return info.nPos + static_cast<int>(info.nPage) > info.nMax;
+}
+
+// Replaces the characters [from, to) of a growing page. As a terminal does,
+// the newest line stays in view, unless the user has scrolled up to read:
+// then the view and the selection stay where they were.
+void ReplaceKeepingView(HWND memo, int from, int to, const std::wstring& text) {
+    const bool follow = ScrolledToEnd(memo);
+    DWORD selStart = 0, selEnd = 0;
+    SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+    const LRESULT firstRow = SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(from), static_cast<LPARAM>(to));
+    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    if (follow) {
+        const int length = GetWindowTextLengthW(memo);
+        SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
+        SendMessageW(memo, EM_SCROLLCARET, 0, 0);
+        return;
+    }
+    const long shift = static_cast<long>(text.size()) - (to - from);
+    auto moved = [&](DWORD at) {
+        if (static_cast<int>(at) >= to) return static_cast<long>(at) + shift;
+        return std::min<long>(static_cast<long>(at), from);
+    };
+    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(moved(selStart)), static_cast<LPARAM>(moved(selEnd)));
+    const LRESULT nowFirst = SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(memo, EM_LINESCROLL, 0, firstRow - nowFirst);
+}
+
+}  // namespace
+
 void TForm1::AppendMemoLine(int page, const std::string& line) {
     HWND memo = memos_[static_cast<std::size_t>(page)];
     const int length = GetWindowTextLengthW(memo);
     std::wstring text = Wide(line);
     if (length > 0) text.insert(0, L"\r\n");
-    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
-    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    ReplaceKeepingView(memo, length, length, text);
 }
 
 void TForm1::FocusEditor() { SetFocus(editor_->Handle()); }
@@ -316,9 +355,7 @@ void TForm1::DropOldestPageLine(int page, const std::string& note, bool noteIsNe
     int end = lineEnd(0);
     if (!noteIsNew && end < length) end = lineEnd(end + 2);
     LocalUnlock(handle);
-    const std::wstring replacement = Wide(note);
-    SendMessageW(memo, EM_SETSEL, 0, static_cast<LPARAM>(end));
-    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(replacement.c_str()));
+    ReplaceKeepingView(memo, 0, end, Wide(note));
 }
 
 void TForm1::ClearPage(int page) { SetWindowTextW(memos_[static_cast<std::size_t>(page)], L""); }
