@@ -155,7 +155,7 @@ void WorkbenchController::SetConnected(bool on) {
         ticks_ = 0;
         if (!OpenLink(result, false)) {
             connected_ = false;
-            if (result == -1) return;
+            if (result == -1 || link_.Abandoned()) return;  // refused, or the user ended the wait
             ReportLink("Cannot connect to the simulator (" + CodeAndText(result) + ")", result);
             view_.SelectPage(kPageProgramOutput);
             return;
@@ -186,7 +186,9 @@ void WorkbenchController::TimerTick() {
     ++ticks_;
     if (link_.ReadByte(kOffsetHeartbeat) == -1) {
         const IpcResult why = link_.LastResult();
+        const bool userEnded = link_.Abandoned();
         SetConnected(false);
+        if (userEnded) return;  // Disconnect or closing ended the wait: nothing was lost
         ReportLink(LostMessage(why, link_.Timing(), ticks_), why);
         if (reconnect_) {
             view_.ShowLinkMessage("Trying to reconnect every 2 s");

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fsuipc/ipc.h"
@@ -520,6 +521,64 @@ TEST_F(Win32Window, ConnectRunsHotKeysFromVornSim) {
     form_.reset();
     EXPECT_EQ(sim.Command("quit"), "bye");
     EXPECT_EQ(sim.Wait(), 0);
+}
+
+// A simulator that answers late: while Connect waits for it, the window
+// paints, changes pages and shows that it waits; a command that would step
+// the program is refused; closing ends the wait at once.
+TEST_F(Win32Window, StaysResponsiveWhileTheSimulatorStalls) {
+    ASSERT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start(test::WindowsPath(VORN_SIM_PATH), {"--delay-ms", "3000"}, error, 15000)) << error;
+    ASSERT_TRUE(form_->OpenFile(test::WindowsPath(VORN_SOURCE_DIR "/examples/hotkeys.vrn")));
+    Command("MNCompile");
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+    HWND window = form_->Handle();
+    HWND tabs = form_->Tabs();
+    HWND status = form_->StatusLine();
+    long long paintMs = -1, tabMs = -1;
+    std::string statusText, tabAfter;
+    Clock::time_point closed{};
+    // The user, from outside the waiting thread.
+    std::thread user([&] {
+        Sleep(1300);
+        InvalidateRect(window, nullptr, TRUE);
+        const auto painting = Clock::now();
+        while (GetUpdateRect(window, nullptr, FALSE) && ms(Clock::now() - painting) < 2000) Sleep(1);
+        paintMs = ms(Clock::now() - painting);
+        const auto changing = Clock::now();
+        SendMessageTimeoutW(tabs, TCM_SETCURSEL, 1, 0, SMTO_BLOCK, 2000, nullptr);  // "Compiler"
+        NMHDR change{tabs, static_cast<UINT_PTR>(win32::kIdPageControl), static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageTimeoutW(window, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change), SMTO_BLOCK, 2000,
+                            nullptr);
+        tabMs = ms(Clock::now() - changing);
+        wchar_t text[128] = L"";
+        SendMessageTimeoutW(status, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000, nullptr);
+        statusText = Utf8(text);
+        SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(win32::CommandId("MNDebug"), 0), 0, SMTO_BLOCK, 2000,
+                            nullptr);
+        closed = Clock::now();
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    // Waits for the handshake until the window closes (no Pump yet: the close follows).
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(win32::CommandId("MNConnect"), 0), 0);
+    const auto returned = Clock::now();
+    user.join();
+    EXPECT_LT(paintMs, 200) << "WM_PAINT while waiting";
+    EXPECT_LT(tabMs, 200) << "a tab change while waiting";
+    EXPECT_EQ(statusText, kWaitingStatusText);
+    EXPECT_LT(ms(returned - closed), 500) << "closing ends the wait";
+    EXPECT_EQ(SelectedTab(), "Compiler");
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"Source", "Compiler", "Program Output"}))
+        << "Debug is refused while the tick waits";
+    EXPECT_EQ(TextOf(status), "") << "the waiting text goes with the wait";
+    Pump(2000, [&] { return !IsWindow(window); });
+    EXPECT_FALSE(IsWindow(window)) << "the close asked for during the wait follows it";
+    form_.reset();
+    EXPECT_EQ(sim.Command("quit", 20000), "bye");
+    EXPECT_EQ(sim.Wait(20000), 0);
 }
 
 // vorn.exe itself: started with a file, its caption names it; F9 puts the

@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QSaveFile>
 #include <QTabWidget>
@@ -500,6 +501,12 @@ void TForm1::ClearPage(int page) {
 }
 
 int TForm1::CurrentPage() const { return PageControl1->currentIndex(); }
+
+void TForm1::SetStatusText(const std::string& text) { statusBar()->showMessage(FromUtf8(text)); }
+
+void TForm1::ProcessEvents() { QCoreApplication::processEvents(); }
+
+void TForm1::RequestClose() { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }
 
 void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
     QPlainTextEdit* memo = Memo(kPageWatch);

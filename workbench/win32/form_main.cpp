@@ -77,6 +77,10 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
                             kHeight, nullptr, nullptr, wc.hInstance, this);
     BuildMenus();
     BuildToolBar();
+    statusLine_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStatusLine)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(statusLine_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
     BuildPages();
     Layout();
 
@@ -227,7 +231,11 @@ void TForm1::Layout() {
     GetClientRect(hwnd_, &client);
     SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
     MoveWindow(toolBar_, 0, 0, client.right, kToolBarHeight, TRUE);
-    RECT area{0, kToolBarHeight, client.right, client.bottom};
+    SendMessageW(statusLine_, WM_SIZE, 0, 0);  // the status bar places itself along the bottom
+    RECT status{};
+    GetWindowRect(statusLine_, &status);
+    const LONG bottom = std::max<LONG>(kToolBarHeight, client.bottom - (status.bottom - status.top));
+    RECT area{0, kToolBarHeight, client.right, bottom};
     MoveWindow(tabs_, area.left, area.top, area.right - area.left, std::max(0L, area.bottom - area.top), TRUE);
     RECT inner = area;
     SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&inner));
@@ -371,6 +379,23 @@ void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
     watchText_ = text;
     SetMemoText(kPageWatch, text);
 }
+
+void TForm1::SetStatusText(const std::string& text) { SetWindowTextW(statusLine_, Wide(text).c_str()); }
+
+void TForm1::ProcessEvents() {
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the message loop outside the wait
+            return;
+        }
+        if (PreTranslate(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void TForm1::RequestClose() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TForm1::SetExpandedText(const std::string& text) { SetMemoText(kPageExpanded, text); }
 void TForm1::SetCompilerText(const std::string& text) { SetMemoText(kPageCompiler, text); }
