@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QCoreApplication>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QSaveFile>
@@ -435,6 +436,13 @@ void TForm1::ShowFindDialog() {
     // The search only goes forward and matches substrings.
     FindDialog1->SetDirectionEnabled(false);
     FindDialog1->SetWholeWordEnabled(false);
+    if (!FindDialog1->isVisible()) {
+        FindDialog1->adjustSize();
+        const QRect window = frameGeometry();
+        const ScreenRect place = FindDialogPlace({window.x(), window.y(), window.width(), window.height()},
+                                                 FindDialog1->width(), FindDialog1->height());
+        FindDialog1->move(place.left, place.top);
+    }
     FindDialog1->show();
     FindDialog1->raise();
     FindDialog1->activateWindow();
