@@ -41,6 +41,13 @@ std::vector<std::string> WatchLines(const std::vector<WatchRow>& rows) {
     return lines;
 }
 
+ScreenRect FindDialogPlace(const ScreenRect& window, int dialogWidth, int dialogHeight) {
+    constexpr int kMargin = 8;
+    const int left = window.left + std::max(0, window.width - dialogWidth - kMargin);
+    const int top = window.top + std::max(0, window.height - dialogHeight - kMargin);
+    return {left, top, dialogWidth, dialogHeight};
+}
+
 std::string IncludedPlaceMessage(const std::string& file, int line) {
     return "The line is in the included file " + file + ", line " + std::to_string(line) + ".";
 }

@@ -114,6 +114,14 @@ std::vector<std::string> WatchLines(const std::vector<WatchRow>& rows);
 inline constexpr std::uint32_t kWaitingStatusMs = 1000;
 inline constexpr const char* kWaitingStatusText = "Waiting for the simulator...";
 
+// A rectangle on the screen, in the window's pixels.
+struct ScreenRect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+// Where the find dialog opens: in the window's lower right corner, clear of
+// the editor's first lines where the first matches show.
+ScreenRect FindDialogPlace(const ScreenRect& window, int dialogWidth, int dialogHeight);
+
 // What "in an included file" says when a page line is double-clicked.
 std::string IncludedPlaceMessage(const std::string& file, int line);
 

@@ -292,6 +292,39 @@ TEST_F(Win32Window, F9CompilesAndShowsTheDiagnostic) {
     EXPECT_EQ(SelectedTab(), "Source") << "compiling selects no page";
 }
 
+// A file opened into the editor shows its vertical scroll bar at once, with
+// the whole text in its range.
+TEST_F(Win32Window, OpenedFileHasItsScrollBar) {
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "int v" + std::to_string(i) + ";\r\n";
+    TempFile file("vorn_window_scroll.vrn", text);
+    ASSERT_TRUE(form_->OpenFile(file.path));
+    Pump();
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(GetScrollBarInfo(form_->Editor(), OBJID_VSCROLL, &bar));
+    EXPECT_FALSE(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+    SCROLLINFO range{sizeof range, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(form_->Editor(), SB_VERT, &range));
+    EXPECT_GT(range.nMax - range.nMin + 1, static_cast<int>(range.nPage)) << "the text is longer than the page";
+}
+
+// Characters typed at the start of a coloured line go in in the order typed:
+// repainting the line's colours after each one puts the caret back after it.
+TEST_F(Win32Window, TypingAtALineStartKeepsTheOrder) {
+    ASSERT_TRUE(form_->OpenFile(test::WindowsPath(VORN_SOURCE_DIR "/examples/hotkeys.vrn")));
+    const int line8 = static_cast<int>(SendMessageW(form_->Editor(), EM_LINEINDEX, 7, 0));
+    SendMessageW(form_->Editor(), EM_SETSEL, static_cast<WPARAM>(line8), line8);
+    for (wchar_t c : std::wstring(L"oops")) {
+        PostMessageW(form_->Editor(), WM_CHAR, c, 1);
+        Pump();
+    }
+    const std::vector<std::string> lines = form_->EditorLines();
+    ASSERT_GT(lines.size(), 7u);
+    EXPECT_EQ(lines[7].substr(0, 4), "oops") << lines[7];
+    EXPECT_EQ(Selection().cpMin, line8 + 4);
+}
+
 // Double-clicking a diagnostic on "Compiler" puts the caret on its source line.
 TEST_F(Win32Window, DoubleClickedDiagnosticLeadsToItsLine) {
     TempFile file("vorn_window_jump.vrn", "int x;\r\n\r\nint y\r\nint z;\r\n");
@@ -444,12 +477,33 @@ TEST_F(Win32Window, FindAndSearchAgain) {
         PressKey(VK_F3);
         EXPECT_EQ(Selection().cpMin, line1 + expected);
     }
+    // The dialog leaves the editor's first lines, where the matches are, in view.
+    RECT editor{}, box{};
+    GetWindowRect(form_->Editor(), &editor);
+    GetWindowRect(dialog, &box);
+    EXPECT_GE(box.top, editor.top + 6 * 16) << "the dialog covers the first lines";
+    // F3 works while the dialog has the focus.
+    SendMessageW(form_->Editor(), EM_SETSEL, 0, 0);
+    PostMessageW(GetDlgItem(dialog, 0x480), WM_KEYDOWN, VK_F3, 1);
+    PostMessageW(GetDlgItem(dialog, 0x480), WM_KEYUP, VK_F3, 0xC0000001);
+    Pump();
+    EXPECT_EQ(Selection().cpMin, 6) << "F3 in the find dialog";
+    PressKey(VK_F3);
+    PressKey(VK_F3);
     BoxAnswerer ok({IDOK});
     PressKey(VK_F3);  // "betabeta": the second one starts right after the first and is skipped
     ASSERT_EQ(ok.Seen().size(), 1u);
     EXPECT_NE(std::find(ok.Seen()[0].texts.begin(), ok.Seen()[0].texts.end(), "beta not found"),
               ok.Seen()[0].texts.end());
     EXPECT_EQ(Selection().cpMin, line1 + 11) << "caret and selection stay";
+}
+
+// A long value on the Watch page scrolls sideways instead of wrapping into
+// the Name column.
+TEST_F(Win32Window, WatchValuesDoNotWrap) {
+    form_->SetWatchLines({"Name  Type      Where          Value", "msg   char[96]  data $1000000  \"" +
+                                                                      std::string(300, 'x') + "\""});
+    EXPECT_EQ(SendMessageW(form_->PageControlOf(kPageWatch), EM_GETLINECOUNT, 0, 0), 2);
 }
 
 // The caret label shows the position before a key acts, after a click has moved it.

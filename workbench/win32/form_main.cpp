@@ -200,9 +200,12 @@ void TForm1::BuildPages() {
         if (page != kPageSource) {
             // A plain memo: editable, word-wrapped; a vertical scroll bar, since
             // without ES_AUTOVSCROLL the control refuses lines below its last row.
+            // The Watch page is a table: its long values scroll sideways
+            // instead of wrapping into the Name column.
+            const DWORD table = page == kPageWatch ? WS_HSCROLL | ES_AUTOHSCROLL : 0;
             memo = CreateWindowExW(0, L"EDIT", L"",
                                    WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
-                                       ES_NOHIDESEL,
+                                       ES_NOHIDESEL | table,
                                    0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
                                    GetModuleHandleW(nullptr), nullptr);
             if (page == kPageWatch) {
@@ -576,6 +579,10 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 
 bool TForm1::PreTranslate(MSG& msg) {
+    // The menu keys work in the find dialog too (F3 while it has the focus).
+    if (findDialog_ != nullptr && (msg.hwnd == findDialog_ || IsChild(findDialog_, msg.hwnd)) &&
+        TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0)
+        return true;
     if (findDialog_ != nullptr && IsDialogMessageW(findDialog_, &msg)) return true;
     if (hwnd_ != nullptr && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)))
         return TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0;
