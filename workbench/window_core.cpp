@@ -120,7 +120,8 @@ void WindowCore::RunWhileExchanging(Command command) {
             return;
         case Command::kCompile:
         case Command::kDebug:
-            return;  // they would start or step a program in the middle of a tick
+        case Command::kReload:
+            return;  // they would start, step or reload a program in the middle of a tick
         default:
             RunCommand(command);  // no link in these
             return;
