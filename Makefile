@@ -30,10 +30,10 @@ test-asan: bootstrap
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
 
-# Three fuzz targets, clang + libFuzzer with ASan/UBSan, FUZZ_SECONDS (30)
+# Four fuzz targets, clang + libFuzzer with ASan/UBSan, FUZZ_SECONDS (30)
 # each: the machine (code images), the compiler (programs, through the
-# expander and on into the machine) and the simulated server (request
-# blocks). The corpora start from generated images, the examples and test
+# expander and on into the machine), the simulated server (request
+# blocks) and the editor servers (framed JSON messages). The corpora start from generated images, the examples and test
 # programs, and fuzz/seeds; fuzz/regressions holds every input that ever
 # broke a target and is run first.
 FUZZ_SECONDS ?= 30
@@ -41,14 +41,16 @@ FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -pri
   -artifact_prefix=build-fuzz/
 test-fuzz: bootstrap
 	cmake --preset fuzz
-	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds fuzz_compiler fuzz_server
-	mkdir -p build-fuzz/corpus-machine build-fuzz/corpus-compiler build-fuzz/corpus-server
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds fuzz_compiler fuzz_server fuzz_editor
+	mkdir -p build-fuzz/corpus-machine build-fuzz/corpus-compiler build-fuzz/corpus-server build-fuzz/corpus-editor
 	build-fuzz/fuzz/fuzz_machine_seeds build-fuzz/corpus-machine
 	cp examples/*.vrn tests/cli/programs/*.vrn fuzz/seeds/compiler/* build-fuzz/corpus-compiler/
 	cp fuzz/seeds/server/* build-fuzz/corpus-server/
+	cp fuzz/seeds/editor/* build-fuzz/corpus-editor/
 	build-fuzz/fuzz/fuzz_machine $(FUZZ_FLAGS) build-fuzz/corpus-machine
 	build-fuzz/fuzz/fuzz_compiler $(FUZZ_FLAGS) build-fuzz/corpus-compiler fuzz/regressions/compiler
 	build-fuzz/fuzz/fuzz_server $(FUZZ_FLAGS) build-fuzz/corpus-server fuzz/regressions/server
+	build-fuzz/fuzz/fuzz_editor $(FUZZ_FLAGS) build-fuzz/corpus-editor
 
 # vorn.exe, vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, system DLLs only),
 # and their tests under Wine.
@@ -67,6 +69,7 @@ package: build windows
 	mkdir -p $(PACKAGES)
 	cpack --config $(BUILD)/CPackConfig.cmake -B $(abspath $(PACKAGES))
 	cpack --config $(WINDOWS_BUILD)/CPackConfig.cmake -B $(abspath $(PACKAGES))
+	cd editors/vscode && npx --no-install vsce package --allow-missing-repository --skip-license -o $(abspath $(PACKAGES))/
 	rm -rf $(PACKAGES)/_CPack_Packages
 	@ls -l $(PACKAGES)
 

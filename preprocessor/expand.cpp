@@ -112,17 +112,13 @@ void WriteIncludeError(const std::string& text, Output& writer, LineMap* map, in
 }
 
 void IncludeInto(const std::string& line, Output& writer, LineMap* map, int includeLine) {
-    const std::size_t open = line.find('"');
-    if (open == std::string::npos) {
-        WriteIncludeError("error - expected file name in quotes:" + line, writer, map, includeLine);
+    std::string name;
+    if (!IncludeLineName(line, name)) {
+        const char* problem = line.find('"') == std::string::npos ? "error - expected file name in quotes:"
+                                                                    : "error - expected closing quote:";
+        WriteIncludeError(problem + line, writer, map, includeLine);
         return;
     }
-    const std::size_t close = line.find('"', open + 1);
-    if (close == std::string::npos) {
-        WriteIncludeError("error - expected closing quote:" + line, writer, map, includeLine);
-        return;
-    }
-    const std::string name = line.substr(open + 1, close - open - 1);
     const ExpandOptions& options = writer.options;
     MemoryStream content;
     if (options.includes != nullptr) {
@@ -160,6 +156,21 @@ void IncludeInto(const std::string& line, Output& writer, LineMap* map, int incl
 
 }  // namespace
 
+ExpandLineKind ClassifyExpandLine(std::string_view line) {
+    if (ContainsNoCase(line, "#include")) return ExpandLineKind::kInclude;
+    if (ContainsNoCase(line, "#define ")) return ExpandLineKind::kDefine;
+    return ExpandLineKind::kText;
+}
+
+bool IncludeLineName(std::string_view line, std::string& name) {
+    const std::size_t open = line.find('"');
+    if (open == std::string_view::npos) return false;
+    const std::size_t close = line.find('"', open + 1);
+    if (close == std::string_view::npos) return false;
+    name.assign(line.substr(open + 1, close - open - 1));
+    return true;
+}
+
 void ExpandInclude(const std::string& line, TextStreamAdapter& writer) {
     // Without the output stream to measure, the bound applies to the file alone.
     static const MemoryStream kNothingYet;
@@ -185,10 +196,11 @@ void Expand(MemoryStream& input, MemoryStream& output, LineMap* map, const Expan
     std::string line;
     while (reader.ReadLine(line)) {
         const int lineNumber = map ? map->NextMainLine() : 0;
-        if (ContainsNoCase(line, "#include")) {
+        const ExpandLineKind kind = ClassifyExpandLine(line);
+        if (kind == ExpandLineKind::kInclude) {
             Output out{writer, output, options};
             IncludeInto(line, out, map, lineNumber);
-        } else if (ContainsNoCase(line, "#define ")) {
+        } else if (kind == ExpandLineKind::kDefine) {
             defines.push_back(ParseDefine(line));
         } else {
             // Each entry replaces at most its first occurrence, in the order

@@ -41,6 +41,15 @@ void Expand(MemoryStream& input, MemoryStream& output, LineMap* map = nullptr, c
 // cannot be read.
 void ExpandInclude(const std::string& line, TextStreamAdapter& writer);
 
+// What the expander makes of a line: an include line (it holds "#include"
+// anywhere, in any letter case), a define line ("#define " likewise), or text.
+enum class ExpandLineKind { kInclude, kDefine, kText };
+ExpandLineKind ClassifyExpandLine(std::string_view line);
+
+// The name an include line names: from its first double quote to the next;
+// false when it has no name in quotes.
+bool IncludeLineName(std::string_view line, std::string& name);
+
 struct DefineEntry {
     std::string name;
     std::string value;
