@@ -10,10 +10,12 @@ CTEST       = ctest --output-on-failure -j $(JOBS) --timeout 300
 
 all: build
 
+# Each command installs only the Debian packages it needs (scripts/bootstrap).
 bootstrap:
 	@scripts/bootstrap
 
-build: bootstrap
+build:
+	@scripts/bootstrap build
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -25,7 +27,8 @@ test: bootstrap test-main test-asan test-fuzz test-windows
 test-main: build
 	cd $(BUILD) && $(CTEST)
 
-test-asan: bootstrap
+test-asan:
+	@scripts/bootstrap test
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
@@ -39,7 +42,8 @@ test-asan: bootstrap
 FUZZ_SECONDS ?= 30
 FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
   -artifact_prefix=build-fuzz/
-test-fuzz: bootstrap
+test-fuzz:
+	@scripts/bootstrap test
 	cmake --preset fuzz
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds fuzz_compiler fuzz_server
 	mkdir -p build-fuzz/corpus-machine build-fuzz/corpus-compiler build-fuzz/corpus-server
@@ -52,7 +56,8 @@ test-fuzz: bootstrap
 
 # vorn.exe, vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, system DLLs only),
 # and their tests under Wine.
-windows: bootstrap
+windows:
+	@scripts/bootstrap windows
 	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
@@ -64,6 +69,7 @@ test-windows: windows
 # vorn-<version>-win64.zip from the mingw build, both in $(PACKAGES).
 PACKAGES ?= packages
 package: build windows
+	@scripts/bootstrap package
 	mkdir -p $(PACKAGES)
 	cpack --config $(BUILD)/CPackConfig.cmake -B $(abspath $(PACKAGES))
 	cpack --config $(WINDOWS_BUILD)/CPackConfig.cmake -B $(abspath $(PACKAGES))
@@ -73,7 +79,8 @@ package: build windows
 workbench: build
 	@scripts/workbench $(BUILD) $(EXAMPLE)
 
-bench: bootstrap
+bench:
+	@scripts/bootstrap bench
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVORN_BUILD_BENCH=ON -DVORN_BUILD_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
