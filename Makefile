@@ -1,5 +1,6 @@
 # The commands a newcomer runs. Each one installs what it needs first.
 BUILD      ?= build
+RUN_BUILD  ?= build-run
 ASAN_BUILD ?= build-asan
 WINDOWS_BUILD ?= build-windows
 JOBS       ?= $(shell nproc)
@@ -19,8 +20,14 @@ build:
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@scripts/demo $(BUILD)
+# The demo needs vornc only: its own build without Qt and the tests, so that
+# a first `make run` installs and compiles a fraction of the rest.
+run:
+	@scripts/bootstrap run
+	cmake -S . -B $(RUN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON -DVORN_BUILD_TESTS=OFF \
+	  "-DVORN_COMPONENTS=fsuipc;sim;machine;preprocessor;compiler;workbench;cli"
+	cmake --build $(RUN_BUILD) -j $(JOBS) --target vornc
+	@scripts/demo $(RUN_BUILD)
 
 test: bootstrap test-main test-asan test-fuzz test-windows
 
@@ -89,4 +96,4 @@ bench:
 	@WINDOWS_BUILD=$(WINDOWS_BUILD) scripts/bench build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz $(WINDOWS_BUILD) $(PACKAGES)
+	rm -rf $(BUILD) $(RUN_BUILD) $(ASAN_BUILD) build-bench build-fuzz $(WINDOWS_BUILD) $(PACKAGES)
