@@ -34,3 +34,6 @@ vorn_man_page(vornc "compile and run Vorn programs")
 vorn_man_page(vorn-sim "a simulated FSUIPC server")
 vorn_man_page(vorn "the Vorn workbench")
 add_custom_target(vorn_debian_files ALL DEPENDS ${vorn_debian_outputs})
+# The one lintian tag the package answers for, with its reason.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vorn)

@@ -1,5 +1,5 @@
 # The release packages (`make package`): a Debian package from the Linux
-# build, a zip from the mingw build. The programs install themselves beside
+# build, an installer and a zip from the mingw build. The programs install themselves beside
 # their targets (vorn_install_program); this file adds what a user reads and
 # the desktop integration, then configures CPack.
 set(VORN_PACKAGE_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
@@ -38,9 +38,10 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   install(FILES LICENSE DESTINATION .)
-  set(CPACK_GENERATOR ZIP)
+  # The installer first; the zip stays for those who want none.
+  set(CPACK_GENERATOR "NSIS;ZIP")
   set(CPACK_PACKAGE_FILE_NAME vorn-${VORN_PACKAGE_VERSION}-win64)
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  include(cmake/VornNsis.cmake)
 else()
   # Debian keeps a package's licence as /usr/share/doc/<package>/copyright.
   install(FILES LICENSE DESTINATION ${VORN_INSTALL_DOCDIR} RENAME copyright)

@@ -127,7 +127,7 @@ TEST_P(PosixRefusal, HandshakeRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, PosixRefusal,
                          ::testing::Values(RefusalCase{"uipcmain", {"--uipcmain", "--version-fsuipc", "0"}, kIpcRefused},
-                                           RefusalCase{"fs98main", {"--version-fsuipc", "0"}, kIpcRefusedFs98}),
+                                           RefusalCase{"fs98main", {"--wideclient", "--version-fsuipc", "0"}, kIpcRefusedFs98}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PosixLink, WrongSimulatorGivesEight) {

@@ -149,7 +149,7 @@ TEST_P(VornSimRefusals, OpenFailsWithTheResultAndLeavesTheLinkClosed) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, VornSimRefusals,
     ::testing::Values(RefusalCase{"old_fsuipc_as_uipcmain", {"--uipcmain", "--version-fsuipc", "0x19980004"}, 0, kIpcRefused},
-                      RefusalCase{"old_fsuipc_as_fs98main", {"--version-fsuipc", "0x19980004"}, 0, kIpcRefusedFs98},
+                      RefusalCase{"old_fsuipc_as_fs98main", {"--wideclient", "--version-fsuipc", "0x19980004"}, 0, kIpcRefusedFs98},
                       RefusalCase{"other_simulator", {"--simulator", "7"}, 8, kIpcWrongSimulator},
                       RefusalCase{"bad_answer", {"--answer", "0"}, 0, kIpcBadAnswer}),
     [](const auto& info) { return std::string(info.param.name); });
