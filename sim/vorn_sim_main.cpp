@@ -29,6 +29,11 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vorn-sim [options]\n"
+    "\n"
+    "a simulated FSUIPC server for machines without a simulator, and a test server for any\n"
+    "FSUIPC client\n"
+    "\n"
+    "options:\n"
     "  --class NAME          serve this window class (UIPCMAIN, FSUIPC's own and the\n"
     "                        default, or FS98MAIN, WideClient's); may be given more than once\n"
     "  --uipcmain            same as --class UIPCMAIN\n"
@@ -44,6 +49,8 @@ constexpr const char* kUsage =
     "  --background          ignore stdin; run until SIGINT or SIGTERM\n"
     "  --model               fly a small aircraft: altitude, airspeed, heading... move\n"
     "                        every 100 ms and follow the autopilot offsets\n"
+    "  --help                print this help\n"
+    "\n"
     "commands on stdin, one per line: press Ctrl+G | press 71,2 | set 0x0570:4=1000 |\n"
     "  set 0x0570:8i=1000 | get 0x0570:8i | keys | log on [FILE] | log off | help | quit\n"
     "  (after the size: i or s signed, u unsigned, f float; 8 alone is a double)\n";
