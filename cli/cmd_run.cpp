@@ -30,6 +30,7 @@
 
 #include "cli/command.h"
 #include "cli/diagnostics.h"
+#include "cli/file_watch.h"
 #include "cli/text_io.h"
 #include "cli/run_options.h"
 #include "fsuipc/ipc_link.h"
@@ -181,9 +182,13 @@ class Run {
 public:
     // folder: the file's folder as the user named it, which becomes the
     // current folder, so include names are shown below it.
+    // file: FILE as a path that still holds after the change of folder;
+    // origin: the folder the user started in, where the places' names hold.
     Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines,
-        const std::string& folder)
+        const std::string& folder, std::filesystem::path file, std::filesystem::path origin)
         : options_(options),
+          file_(std::move(file)),
+          origin_(std::move(origin)),
           presses_(std::move(presses)),
           view_(std::move(lines), stdout, stderr) {
         if (options_.server) {
@@ -206,7 +211,7 @@ public:
         controller_->Compile();
         if (ReportErrors(view_)) return kExitCommandError;
         if (options_.listing) PrintText(view_.CompilerText());
-        WriteDiagnostics(controller_->Program().lines, view_.CompilerText(), stderr);
+        WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
         if (!controller_->Compiled()) {
             Complain("the program has errors");
             return kExitProgramErrors;
@@ -231,6 +236,7 @@ public:
             ReportLink(view_, options_.server && noServer ? " - is vorn-sim running?" : "");
             return kExitConnectFailed;
         }
+        if (options_.reloadOnChange) WatchProgramFiles();
 
         int status = Ticks();
         // A run that ends while the link is down ends as a lost link.
@@ -286,6 +292,7 @@ private:
                 }
             }
             if (model_) model_->Advance();
+            if (options_.reloadOnChange) ReloadWhenChanged();
             controller_->TimerTick();
             ReportLink(view_);
             if (!controller_->Connected() && !controller_->Reconnecting()) return kExitConnectFailed;
@@ -295,6 +302,36 @@ private:
             if (quit_ || (inputEnded_ && !counted)) break;
         }
         return kExitOk;
+    }
+
+    // The program file and the includes of the last compile.
+    void WatchProgramFiles() {
+        std::vector<std::filesystem::path> files{file_};
+        for (const std::string& name : controller_->Program().lines.IncludeNames()) {
+            const std::filesystem::path path(name);
+            files.push_back(path.is_absolute() ? path : origin_ / path);
+        }
+        files_.Watch(std::move(files));
+        nextLook_ = Clock::now() + kLookPeriod;
+    }
+
+    // Between two ticks, four times a second: a changed file is read,
+    // compiled and swapped in; one that does not compile leaves the program running.
+    static constexpr auto kLookPeriod = std::chrono::milliseconds(250);
+    void ReloadWhenChanged() {
+        if (Clock::now() < nextLook_) return;
+        nextLook_ = Clock::now() + kLookPeriod;
+        if (!files_.Changed() || !controller_->Connected()) return;
+        std::string text, error;
+        if (!ReadWholeFile(file_.string(), text, error)) {
+            Complain("reload: " + error + "; the running program is unchanged");
+            return;
+        }
+        view_.SetEditorLines(SplitEditorLines(text));
+        controller_->Reload();
+        ReportErrors(view_);
+        WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
+        WatchProgramFiles();  // an include may have come or gone
     }
 
     // "count=2 level=1"
@@ -338,6 +375,10 @@ private:
     }
 
     const RunOptions& options_;
+    const std::filesystem::path file_;
+    const std::filesystem::path origin_;
+    FileWatch files_;
+    Clock::time_point nextLook_{};
     std::vector<ScheduledPress> presses_;
     HeadlessView view_;
     SimServer sim_;
@@ -383,6 +424,9 @@ int RunCommand(const std::vector<std::string>& args) {
     // As when the workbench opens a file: its folder becomes the current
     // directory, so include files are found next to it.
     const std::filesystem::path folder = std::filesystem::path(options.file).parent_path();
+    std::error_code here;
+    const std::filesystem::path origin = std::filesystem::current_path(here);
+    const std::filesystem::path file = std::filesystem::absolute(options.file, here);
     if (!folder.empty()) {
         std::error_code ec;
         std::filesystem::current_path(folder, ec);
@@ -393,7 +437,7 @@ int RunCommand(const std::vector<std::string>& args) {
     }
 
     CatchStopSignals();
-    Run run(options, std::move(presses), std::move(lines), folder.generic_string());
+    Run run(options, std::move(presses), std::move(lines), folder.generic_string(), file, origin);
     return run.Execute();
 }
 

@@ -30,6 +30,7 @@ struct RunOptions {
     bool server = false;
     bool model = false;
     bool reconnect = false;
+    bool reloadOnChange = false;
     std::vector<RunPress> presses;
     std::vector<RunPoke> pokes;
     std::vector<std::string> watch;  // global names, in the order given

@@ -93,6 +93,7 @@ const std::vector<OptionHelp>& RunOptionTable() {
         {"--model", "let the built-in simulator's aircraft model move its offsets every tick"},
         {"--watch NAME[,NAME...]", "after every tick in which one of these globals changed, print \"tick T: NAME=VALUE ...\" on stderr"},
         {"--reconnect", "after a lost link, try to connect again every 2 s"},
+        {"--reload-on-change", "when FILE or a file it includes changes (looked at 4 times a second), compile it again and swap it into the running program; globals and hot keys that stay are kept"},
         {"--help", "print this help"},
     };
     return table;
@@ -130,6 +131,8 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             options.model = true;
         } else if (arg == "--reconnect") {
             options.reconnect = true;
+        } else if (arg == "--reload-on-change") {
+            options.reloadOnChange = true;
         } else if (Matches(arg, "--ticks")) {
             if (!TakeValue(args, i, "--ticks", value, error)) return false;
             std::int64_t n = 0;

@@ -19,6 +19,7 @@ enum class Command {
     kSearchAgain,
     kCompile,
     kConnect,
+    kReload,
     kDebug,
     kCompilerOutput,
     kReconnect,

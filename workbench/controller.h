@@ -44,6 +44,12 @@ public:
     void StartUp();
 
     void Compile();
+    // Compiles the editor's text and, when it compiles, swaps it into the
+    // running program between two ticks without closing the link: globals
+    // that stay keep their values, hot keys that stay keep their entries.
+    // A compile with errors leaves the running program as it was. Only
+    // while connected; false when nothing was swapped in.
+    bool Reload();
     void ToggleConnection();
     void SetConnected(bool on);
     void TimerTick();
@@ -60,6 +66,9 @@ public:
     // Beside the image: line map, code lines and globals of the last
     // successful compile (code and globals empty after a failed one).
     const ProgramMap& Program() const { return program_; }
+    // The line map of the listing on "Compiler": the running program's,
+    // except after a reload that failed, whose diagnostics it places.
+    const LineMap& ListingLines() const { return listingLines_; }
     // The "Watch" page: every global of the running program, read now (the
     // FSUIPC-bound ones in one exchange). Call it every tick while the page
     // is shown, and only then. Empty while disconnected.
@@ -91,6 +100,10 @@ public:
     const MemoryStream& ImageBuffer() const { return image_; }
 
 private:
+    // Expands and compiles the editor's text into next and image, the
+    // listing into listing_; throws vorn::Error as Expand and CompileSource do.
+    bool CompileEditorText(ProgramMap& next, MemoryStream& image, int& errors);
+    void ShowListing();
     bool OpenLink(int& result, bool probe);  // result: the link's IpcResult
     void StartProgram();
     void TryReconnect();
@@ -108,6 +121,7 @@ private:
     MemoryStream listing_;
     MemoryStream image_;
     ProgramMap program_;
+    LineMap listingLines_;
     WatchModel watch_;
 
     std::vector<std::string> startMessages_;

@@ -73,6 +73,7 @@ void WindowCore::Start(const std::string& title) {
     programTitle_ = title;
     view_.SetCompilePicture(kPicNotCompiled);
     controller_->StartUp();
+    host_.SetEnabled(Command::kReload, false);  // only a running program can be reloaded
 }
 
 void WindowCore::Run(Command command) {
@@ -114,6 +115,9 @@ void WindowCore::RunCommand(Command command) {
             return;
         case Command::kConnect:
             controller_->ToggleConnection();
+            return;
+        case Command::kReload:
+            controller_->Reload();
             return;
         case Command::kDebug:
             controller_->ToggleDebug();
@@ -258,6 +262,7 @@ void WindowCore::UpdateWatch() {
     const bool connected = controller_->Connected();
     if (connected != watchShown_) {
         watchShown_ = connected;
+        host_.SetEnabled(Command::kReload, connected);
         view_.SetPageVisible(kPageWatch, connected);
     }
     // Reading the values costs an FSUIPC exchange: only for a page on top.
@@ -266,7 +271,11 @@ void WindowCore::UpdateWatch() {
 
 void WindowCore::PageLineDoubleClicked(int page, const std::string& line) {
     if (page != kPageCompiler && page != kPageProgramOutput) return;
-    const std::optional<SourcePlace> place = PlaceOfPageLine(controller_->Program(), line);
+    // A diagnostic belongs to the last compile, which a failed reload did not run.
+    ProgramMap listing;
+    if (page == kPageCompiler) listing.lines = controller_->ListingLines();
+    const std::optional<SourcePlace> place =
+        PlaceOfPageLine(page == kPageCompiler ? listing : controller_->Program(), line);
     if (!place || place->line < 1) return;
     if (!place->mainFile) {
         host_.ShowMessage(programTitle_, IncludedPlaceMessage(place->file, place->line));

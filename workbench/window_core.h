@@ -46,6 +46,8 @@ public:
 
     // The check mark of a checkable menu item.
     virtual void SetChecked(Command command, bool checked) = 0;
+    // Greys out (or enables again) a command's menu item and toolbar button.
+    virtual void SetEnabled(Command command, bool enabled) { (void)command, (void)enabled; }
 
     // The editor. Putting lines in is not an edit.
     virtual void SetEditorLines(const std::vector<std::string>& lines) = 0;

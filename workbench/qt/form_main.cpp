@@ -444,6 +444,11 @@ bool TForm1::FindMatchCase() const { return FindDialog1->MatchCase(); }
 
 void TForm1::ShowAbout() { TAbout about(this); }
 
+void TForm1::SetEnabled(Command command, bool enabled) {
+    if (QAction* action = actions_.value(Key(command))) action->setEnabled(enabled);
+    if (QToolButton* button = buttons_.value(Key(command))) button->setEnabled(enabled);
+}
+
 void TForm1::SetChecked(Command command, bool checked) {
     if (QAction* action = actions_.value(Key(command))) action->setChecked(checked);
 }

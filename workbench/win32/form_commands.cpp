@@ -196,6 +196,13 @@ void TForm1::SetChecked(Command command, bool checked) {
     CheckMenuItem(menu_, static_cast<UINT>(CommandId(c->name)), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
+void TForm1::SetEnabled(Command command, bool enabled) {
+    if (const Component* item = FindCommand(command, ComponentKind::kMenuItem))
+        EnableMenuItem(menu_, static_cast<UINT>(CommandId(item->name)), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    if (const Component* button = FindCommand(command, ComponentKind::kToolButton))
+        SendMessageW(toolBar_, TB_ENABLEBUTTON, static_cast<WPARAM>(CommandId(button->name)), MAKELPARAM(enabled ? TRUE : FALSE, 0));
+}
+
 // --- The editor ------------------------------------------------------------
 
 void TForm1::SetEditorLines(const std::vector<std::string>& lines) {

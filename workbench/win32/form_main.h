@@ -106,6 +106,7 @@ public:
     bool FindMatchCase() const override;
     void ShowAbout() override;
     void SetChecked(Command command, bool checked) override;
+    void SetEnabled(Command command, bool enabled) override;
     void SetEditorLines(const std::vector<std::string>& lines) override;
     int CaretLine() const override;
     int CaretColumn() const override;
