@@ -541,6 +541,7 @@ TEST_F(Win32Window, AboutBoxShowsTheVersion) {
 // "Program Output"; closing the window withdraws the hot keys.
 TEST_F(Win32Window, ConnectRunsHotKeysFromVornSim) {
     ASSERT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+    ASSERT_TRUE(test::WaitForNoWindow("UIPCMAIN"));
     SimProcess sim;
     std::string error;
     ASSERT_TRUE(sim.Start(test::WindowsPath(VORN_SIM_PATH), {}, error, 15000)) << error;
