@@ -179,10 +179,7 @@ void ReportLink(HeadlessView& view, const std::string& hint = "") {
 
 class Run {
 public:
-    // folder: the file's folder as the user named it, which becomes the
-    // current folder, so include names are shown below it.
-    Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines,
-        const std::string& folder)
+    Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines)
         : options_(options),
           presses_(std::move(presses)),
           view_(std::move(lines), stdout, stderr) {
@@ -194,7 +191,7 @@ public:
         link_ = std::make_unique<IpcLink>(*transport_);
         machine_ = std::make_unique<Machine>(*link_);
         controller_ = std::make_unique<WorkbenchController>(view_, *link_, *machine_);
-        controller_->SetSourceName(options_.file, folder);
+        controller_->SetSourceName(options_.file);
     }
 
     int Execute() {
@@ -380,20 +377,8 @@ int RunCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     const std::vector<std::string> lines = SplitEditorLines(text);
-    // As when the workbench opens a file: its folder becomes the current
-    // directory, so include files are found next to it.
-    const std::filesystem::path folder = std::filesystem::path(options.file).parent_path();
-    if (!folder.empty()) {
-        std::error_code ec;
-        std::filesystem::current_path(folder, ec);
-        if (ec) {
-            Complain("cannot change to " + folder.string() + ": " + ec.message());
-            return kExitUsage;
-        }
-    }
-
     CatchStopSignals();
-    Run run(options, std::move(presses), std::move(lines), folder.generic_string());
+    Run run(options, std::move(presses), std::move(lines));
     return run.Execute();
 }
 
