@@ -318,9 +318,10 @@ void WindowCore::CaretMoved() { host_.SetCaretLabel(CaretLabel(host_.CaretLine()
 
 void WindowCore::NameSource() {
     // Open and Save As make the file's folder the current one, so the name
-    // alone is what the user knows it by and what includes are found beside.
+    // alone is what the user knows it by; includes are also looked for beside
+    // the file wherever the current folder is.
     const std::size_t slash = fileName_.find_last_of("/\\");
-    controller_->SetSourceName(slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1));
+    controller_->SetSourceName(slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1), fileName_);
 }
 
 void WindowCore::Tick() {
