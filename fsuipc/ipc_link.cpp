@@ -11,7 +11,6 @@ namespace vorn {
 
 namespace {
 
-constexpr const char* kDefaultIpcName = "VorerOro:IPC";
 constexpr std::uint32_t kPauseMs = 100;
 constexpr int kHandshakePasses = 5;
 
@@ -58,7 +57,7 @@ bool IpcTimingFromEnvironment(IpcTiming& timing, std::string& error) {
 std::string IpcName() {
     const char* name = std::getenv("VORN_IPC_NAME");
     if (name != nullptr && name[0] != '\0') return name;
-    return kDefaultIpcName;
+    return kDefaultIpcMessageName;
 }
 
 const char* IpcResultText(IpcResult result) {

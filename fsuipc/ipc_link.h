@@ -30,8 +30,12 @@ enum IpcResultCode : int {
 };
 using IpcResult = int;
 
+// The message every FSUIPC server and WideClient registers; a client that
+// registers another name finds the window but never gets its answer.
+inline constexpr const char* kDefaultIpcMessageName = "FsasmLib:IPC";
+
 // The registered message name and the stem of the shared-memory name:
-// "VorerOro:IPC", or VORN_IPC_NAME when that is set and non-empty.
+// kDefaultIpcMessageName, or VORN_IPC_NAME when that is set and non-empty.
 std::string IpcName();
 
 // The text of a result code, for messages ("handshake refused" ...).

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "fsuipc/ipc_link.h"
 #include "sim/sim_process.h"
 #include "tests/cli/vornc_process.h"
 #include "tests/fsuipc/private_runtime_dir.h"
@@ -148,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, RunServerRestart,
 // Whether any shared-memory block of process `pid` is left.
 bool BlockLeft(pid_t pid) {
     char name[64];
-    std::snprintf(name, sizeof name, "/dev/shm/VorerOro:IPC:%X:1", unsigned(pid));
+    std::snprintf(name, sizeof name, "/dev/shm/%s:%X:1", kDefaultIpcMessageName, unsigned(pid));
     return std::filesystem::exists(name);
 }
 

@@ -40,7 +40,7 @@ std::string ReadText(const std::string& path) {
 
 std::string OwnShmPath() {
     char name[64];
-    std::snprintf(name, sizeof name, "/dev/shm/VorerOro:IPC:%X:1", unsigned(::getpid()));
+    std::snprintf(name, sizeof name, "/dev/shm/%s:%X:1", kDefaultIpcMessageName, unsigned(::getpid()));
     return name;
 }
 
@@ -283,7 +283,7 @@ TEST_F(PosixLink, RestartedServerFailsTheLinkAndIsNeverWritten) {
 // maps it); a mapping would show too.
 bool ServerMapsOurBlock(pid_t server) {
     char name[64];
-    std::snprintf(name, sizeof name, "VorerOro:IPC:%X:1", unsigned(::getpid()));
+    std::snprintf(name, sizeof name, "%s:%X:1", kDefaultIpcMessageName, unsigned(::getpid()));
     const std::string proc = "/proc/" + std::to_string(server);
     if (ReadText(proc + "/maps").find(name) != std::string::npos) return true;
     std::error_code ec;
@@ -346,7 +346,7 @@ TEST_F(PosixLink, TwoClientProcessesAtOnceEachKeepTheirOwnBlock) {
 TEST_F(PosixLink, ExistingBlockNameGivesFive) {
     StartSim();
     char name[64];
-    std::snprintf(name, sizeof name, "/VorerOro:IPC:%X:1", unsigned(::getpid()));
+    std::snprintf(name, sizeof name, "/%s:%X:1", kDefaultIpcMessageName, unsigned(::getpid()));
     const int fd = ::shm_open(name, O_RDWR | O_CREAT | O_EXCL, 0600);
     ASSERT_GE(fd, 0);
     IpcLink link(counted);

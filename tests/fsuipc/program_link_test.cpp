@@ -73,9 +73,9 @@ TEST_F(ProgramLinkTest, ReplacingTheTransportClosesTheLink) {
 #ifndef _WIN32
 TEST(IpcNameTest, DefaultAndEnvironment) {
     ::unsetenv("VORN_IPC_NAME");
-    EXPECT_EQ(IpcName(), "VorerOro:IPC");
+    EXPECT_EQ(IpcName(), "FsasmLib:IPC") << "the name FSUIPC servers register";
     ::setenv("VORN_IPC_NAME", "", 1);
-    EXPECT_EQ(IpcName(), "VorerOro:IPC") << "empty counts as unset";
+    EXPECT_EQ(IpcName(), kDefaultIpcMessageName) << "empty counts as unset";
     ::setenv("VORN_IPC_NAME", "Test:Link", 1);
     EXPECT_EQ(IpcName(), "Test:Link");
     ::unsetenv("VORN_IPC_NAME");

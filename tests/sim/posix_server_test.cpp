@@ -29,7 +29,7 @@ TEST_F(PosixServerTest, ServesAClientLinkUntilStopped) {
     ASSERT_TRUE(server.Listen(error)) << error;
     ASSERT_EQ(server.SocketPaths().size(), 1u);
     const std::string socket = server.SocketPaths()[0];
-    EXPECT_EQ(socket, dir.SocketDir() + "/VorerOro:IPC.UIPCMAIN");
+    EXPECT_EQ(socket, dir.SocketDir() + "/" + kDefaultIpcMessageName + ".UIPCMAIN");
 
     std::thread serving([&server] { server.Serve(-1, -1, nullptr, false); });
     {
@@ -68,7 +68,7 @@ TEST_F(PosixServerTest, SecondServerOfAClassIsRefusedWithAMessage) {
     EXPECT_FALSE(second.Listen(error));
     EXPECT_NE(error.find("a server of class FS98MAIN is already running"), std::string::npos) << error;
     EXPECT_TRUE(second.SocketPaths().empty()) << "a failed start leaves nothing behind";
-    EXPECT_FALSE(std::filesystem::exists(dir.SocketDir() + "/VorerOro:IPC.UIPCMAIN"));
+    EXPECT_FALSE(std::filesystem::exists(dir.SocketDir() + "/" + kDefaultIpcMessageName + ".UIPCMAIN"));
 }
 
 TEST_F(PosixServerTest, TickerRunsWhileServing) {

@@ -22,7 +22,7 @@ namespace {
 class VornSimProcess : public ::testing::Test {
 protected:
     std::string SocketFor(const std::string& className) const {
-        return dir_.SocketDir() + "/VorerOro:IPC." + className;
+        return dir_.SocketDir() + "/" + kDefaultIpcMessageName + "." + className;
     }
     bool Exists(const std::string& path) const { return std::filesystem::exists(path); }
 
