@@ -1,3 +1,4 @@
+#include "preprocessor/include_search.h"
 #include "protocol/lsp_compile.h"
 
 #include <filesystem>
@@ -64,10 +65,12 @@ std::string FindInclude(const std::string& fromPath, const std::string& name,
     if (named.is_absolute()) {
         candidates.push_back(named);
     } else {
-        candidates.push_back(fs::path(fromPath).parent_path() / named);
+        // As every command looks: the current folder, the including file's
+        // folder, then Vorn's library folder.
         std::error_code ec;
         const fs::path here = fs::current_path(ec);
         if (!ec) candidates.push_back(here / named);
+        for (const std::string& folder : IncludeFolders(fromPath)) candidates.push_back(fs::path(folder) / named);
     }
     for (const fs::path& c : candidates) {
         const std::string path = c.lexically_normal().string();

@@ -13,7 +13,7 @@ const lsp = require('vscode-languageserver-protocol');
 const [vornc, examples] = process.argv.slice(2);
 const demoPath = path.resolve(examples, 'demo.vrn');
 const demoUri = pathToFileURL(demoPath).href;
-const aircraftUri = pathToFileURL(path.resolve(examples, 'aircraft.vrn')).href;
+const { fileURLToPath } = require('node:url');
 const demoText = fs.readFileSync(demoPath, 'latin1');
 const demoLines = demoText.split('\n');
 
@@ -85,14 +85,14 @@ async function main() {
     { textDocument: { uri: demoUri, version: 3 }, contentChanges: [{ text: demoText }] });
   await clean;
 
-  // Hover over a global bound to an offset, declared in the include.
-  const use = find('AltitudeFt');
+  // Hover over a global bound to an offset, declared in the library include.
+  const use = find('ApHeading = ApHeading');
   const hover = await connection.sendRequest(lsp.HoverRequest.type,
     { textDocument: { uri: demoUri }, position: { line: use.line, character: use.character + 2 } });
-  assert.match(hover.contents.value, /int AltitudeFt at 0x3324/);
+  assert.match(hover.contents.value, /shortint ApHeading at \$07CC/);
   assert.match(hover.contents.value, /FSUIPC offset/);
-  // The catalogue's name, description and unit for that offset.
-  assert.match(hover.contents.value, /AltimeterAltitude: altitude the altimeter shows, feet \(ft\)/);
+  // The catalogue's name and description for that offset.
+  assert.match(hover.contents.value, /ApHeading: autopilot heading bug/);
 
   // Hover over a data global: its address from the compile.
   const logged = find('int logged');
@@ -103,9 +103,9 @@ async function main() {
   // Definition across the include.
   const definition = await connection.sendRequest(lsp.DefinitionRequest.type,
     { textDocument: { uri: demoUri }, position: { line: use.line, character: use.character } });
-  assert.equal(definition.uri, aircraftUri);
-  const aircraftLines = fs.readFileSync(path.resolve(examples, 'aircraft.vrn'), 'latin1').split('\n');
-  assert.match(aircraftLines[definition.range.start.line], /^int AltitudeFt at/);
+  assert.match(definition.uri, /\/fsuipc\.vrn$/);
+  const libraryLines = fs.readFileSync(fileURLToPath(definition.uri), 'latin1').split('\n');
+  assert.match(libraryLines[definition.range.start.line], /^shortint ApHeading at/);
 
   // Document symbols: the key routines by their keys, the locals inside.
   const symbols = await connection.sendRequest(lsp.DocumentSymbolRequest.type, { textDocument: { uri: demoUri } });
