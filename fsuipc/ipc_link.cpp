@@ -254,20 +254,24 @@ bool IpcLink::QueueWrite(std::uint32_t offset, std::uint32_t size, const void* s
 bool IpcLink::Send(IpcResult& result) {
     std::uint32_t answer = 0;
     bool delivered = false;
+    std::uint32_t lastError = 0;
     for (int attempt = 0; attempt < timing_.attempts && !delivered; ++attempt) {
         delivered = transport_.Send(server_, message_, atom_, timing_.timeoutMs, answer);
-        if (!delivered) {
-            clock_.Sleep(kPauseMs);
-            if (IpcInterrupted()) break;  // asked to stop: no more waiting
+        if (delivered) break;
+        lastError = transport_.LastError();
+        const bool interrupted = IpcInterrupted();
+        if (interrupted || attempt + 1 >= timing_.attempts) {
+            // A stalled server may still read the requests it was sent once
+            // it wakes up, during the pause as well: it must find the block
+            // empty, not apply records this side reports as failed.
+            StoreU32(view_, 0);
         }
+        if (interrupted) break;  // asked to stop: no more waiting
+        clock_.Sleep(kPauseMs);
     }
     if (!delivered) {
-        result = transport_.LastError() == 0 ? kIpcTimeout : kIpcSendFailed;
+        result = lastError == 0 ? kIpcTimeout : kIpcSendFailed;
         deadResult_ = result;
-        // A stalled server may still read the requests it was sent once it
-        // wakes up: it must find the block empty, not apply records this
-        // side has reported as failed.
-        StoreU32(view_, 0);
         return false;
     }
     if (answer != 1) {
