@@ -182,12 +182,10 @@ void ReportLink(HeadlessView& view, const std::string& hint = "") {
 
 class Run {
 public:
-    // folder: the file's folder as the user named it, which becomes the
-    // current folder, so include names are shown below it.
-    // file: FILE as a path that still holds after the change of folder;
-    // origin: the folder the user started in, where the places' names hold.
+    // file: FILE as an absolute path, for looking at it again; origin: the
+    // folder the user started in, where the places' names hold.
     Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines,
-        const std::string& folder, std::filesystem::path file, std::filesystem::path origin)
+        std::filesystem::path file, std::filesystem::path origin)
         : options_(options),
           file_(std::move(file)),
           origin_(std::move(origin)),
@@ -201,7 +199,7 @@ public:
         link_ = std::make_unique<IpcLink>(*transport_);
         machine_ = std::make_unique<Machine>(*link_);
         controller_ = std::make_unique<WorkbenchController>(view_, *link_, *machine_);
-        controller_->SetSourceName(options_.file, folder);
+        controller_->SetSourceName(options_.file);
     }
 
     int Execute() {
@@ -423,23 +421,11 @@ int RunCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     const std::vector<std::string> lines = SplitEditorLines(text);
-    // As when the workbench opens a file: its folder becomes the current
-    // directory, so include files are found next to it.
-    const std::filesystem::path folder = std::filesystem::path(options.file).parent_path();
     std::error_code here;
     const std::filesystem::path origin = std::filesystem::current_path(here);
     const std::filesystem::path file = std::filesystem::absolute(options.file, here);
-    if (!folder.empty()) {
-        std::error_code ec;
-        std::filesystem::current_path(folder, ec);
-        if (ec) {
-            Complain("cannot change to " + folder.string() + ": " + ec.message());
-            return kExitUsage;
-        }
-    }
-
     CatchStopSignals();
-    Run run(options, std::move(presses), std::move(lines), folder.generic_string(), file, origin);
+    Run run(options, std::move(presses), std::move(lines), file, origin);
     return run.Execute();
 }
 

@@ -1,5 +1,6 @@
 #include "fsuipc/ipc_link.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@ namespace vorn {
 namespace {
 
 constexpr std::uint32_t kPauseMs = 100;
+constexpr std::uint32_t kWaiterSliceMs = 10;
 constexpr int kHandshakePasses = 5;
 
 // A whole decimal number from `min` to `max`, nothing else.
@@ -94,6 +96,7 @@ bool IpcLink::Open(std::uint32_t simVersion, IpcResult& result) {
     fsuipcVersion_ = 0;
     simulatorVersion_ = 0;
     deadResult_ = kIpcOk;
+    abandoned_ = false;
 
     bool foundAsFs98 = false;
     server_ = transport_.FindServer("UIPCMAIN");
@@ -251,25 +254,52 @@ bool IpcLink::QueueWrite(std::uint32_t offset, std::uint32_t size, const void* s
     return true;
 }
 
+bool IpcLink::Pause(std::uint32_t ms, std::uint32_t& waitedMs) {
+    if (!waiter_) {
+        clock_.Sleep(ms);
+        return true;
+    }
+    for (std::uint32_t slept = 0; slept < ms; slept += kWaiterSliceMs) {
+        clock_.Sleep(kWaiterSliceMs);
+        waitedMs += kWaiterSliceMs;
+        if (waiter_(waitedMs)) abandoned_ = true;
+        if (abandoned_) return false;
+    }
+    return true;
+}
+
 bool IpcLink::Send(IpcResult& result) {
     std::uint32_t answer = 0;
     bool delivered = false;
     std::uint32_t lastError = 0;
-    for (int attempt = 0; attempt < timing_.attempts && !delivered; ++attempt) {
+    std::uint32_t waitedMs = 0;
+    if (waiter_) {
+        const auto started = std::chrono::steady_clock::now();
+        transport_.SetWaitHook([this, started, &waitedMs] {
+            const auto waited = std::chrono::steady_clock::now() - started;
+            waitedMs = std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count());
+            if (waiter_(waitedMs)) abandoned_ = true;
+            return abandoned_;
+        });
+    }
+    for (int attempt = 0; attempt < timing_.attempts && !delivered && !abandoned_; ++attempt) {
         delivered = transport_.Send(server_, message_, atom_, timing_.timeoutMs, answer);
         if (delivered) break;
         lastError = transport_.LastError();
         const bool interrupted = IpcInterrupted();
-        if (interrupted || attempt + 1 >= timing_.attempts) {
+        if (abandoned_ || interrupted || attempt + 1 >= timing_.attempts) {
             // A stalled server may still read the requests it was sent once
             // it wakes up, during the pause as well: it must find the block
             // empty, not apply records this side reports as failed.
             StoreU32(view_, 0);
         }
-        if (interrupted) break;  // asked to stop: no more waiting
-        clock_.Sleep(kPauseMs);
+        if (abandoned_ || interrupted) break;  // asked to stop: no more waiting
+        if (!Pause(kPauseMs, waitedMs)) break;
+        if (IpcInterrupted()) break;
     }
+    transport_.SetWaitHook({});
     if (!delivered) {
+        StoreU32(view_, 0);  // also when the wait was given up during a pause
         result = lastError == 0 ? kIpcTimeout : kIpcSendFailed;
         deadResult_ = result;
         return false;

@@ -10,6 +10,7 @@
 #include "machine/machine.h"
 #include "preprocessor/expand.h"
 #include "workbench/reload_globals.h"
+#include "preprocessor/include_search.h"
 
 namespace vorn {
 
@@ -20,7 +21,8 @@ WorkbenchController::WorkbenchController(WorkbenchView& view, IpcLink& link, Mac
       machine_(machine),
       debugMode_(debugMode),
       output_([this](const std::string& line) { ProgramOutputLine(line); }),
-      trace_([this](const std::string& line) { TraceLine(line); }) {
+      trace_([this](const std::string& line) { TraceLine(line); }),
+      includeFolders_(IncludeFolders({})) {
     machine_.SetPlaceOfPc([this](std::int32_t pc) {
         const std::optional<SourcePlace> place = program_.PlaceOfPc(pc);
         return place ? PlaceText(*place) : std::string();
@@ -51,7 +53,9 @@ bool WorkbenchController::CompileEditorText(ProgramMap& next, MemoryStream& imag
         source_.Write("\r\n");
     }
     next.lines = program_.lines;
-    Expand(source_, expanded_, &next.lines);
+    ExpandOptions options;
+    options.includeFolders = includeFolders_;
+    Expand(source_, expanded_, &next.lines, options);
     expanded_.Rewind();
     view_.SetExpandedText(expanded_.RemainingText());
     expanded_.Seek(expanded_.Size());
@@ -233,7 +237,7 @@ void WorkbenchController::SetConnected(bool on) {
         ticks_ = 0;
         if (!OpenLink(result, false)) {
             connected_ = false;
-            if (result == -1) return;
+            if (result == -1 || link_.Abandoned()) return;  // refused, or the user ended the wait
             ReportLink("Cannot connect to the simulator (" + CodeAndText(result) + ")", result);
             view_.SelectPage(kPageProgramOutput);
             return;
@@ -264,7 +268,9 @@ void WorkbenchController::TimerTick() {
     ++ticks_;
     if (link_.ReadByte(kOffsetHeartbeat) == -1) {
         const IpcResult why = link_.LastResult();
+        const bool userEnded = link_.Abandoned();
         SetConnected(false);
+        if (userEnded) return;  // Disconnect or closing ended the wait: nothing was lost
         ReportLink(LostMessage(why, link_.Timing(), ticks_), why);
         if (reconnect_) {
             view_.ShowLinkMessage("Trying to reconnect every 2 s");
@@ -324,8 +330,9 @@ void WorkbenchController::SourceChanged() {
     view_.SetModified(true);
 }
 
-void WorkbenchController::SetSourceName(const std::string& name, const std::string& includeFolder) {
-    program_.lines.SetNames(name, includeFolder);
+void WorkbenchController::SetSourceName(const std::string& name, const std::string& path) {
+    program_.lines.SetNames(name);
+    includeFolders_ = IncludeFolders(path.empty() ? name : path);
 }
 
 const std::vector<WatchRow>& WorkbenchController::WatchRows() {

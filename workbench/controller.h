@@ -60,9 +60,10 @@ public:
     // every 2 s and, when a simulator answers, do a full Connect.
     void ToggleReconnect();
 
-    // Names the edited text in source places ("prog.vrn:6"); see
-    // LineMap::SetNames for includeFolder. Takes effect at the next compile.
-    void SetSourceName(const std::string& name, const std::string& includeFolder = {});
+    // Names the edited text in source places ("prog.vrn:6"); its includes
+    // are looked for beside path (name when no path is given, the library
+    // folder alone for neither). Takes effect at the next compile.
+    void SetSourceName(const std::string& name, const std::string& path = {});
     // Beside the image: line map, code lines and globals of the last
     // successful compile (code and globals empty after a failed one).
     const ProgramMap& Program() const { return program_; }
@@ -122,6 +123,7 @@ private:
     MemoryStream image_;
     ProgramMap program_;
     LineMap listingLines_;
+    std::vector<std::string> includeFolders_;
     WatchModel watch_;
 
     std::vector<std::string> startMessages_;

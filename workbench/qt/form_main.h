@@ -101,6 +101,9 @@ public:
     void ClearPage(int page) override;
     int CurrentPage() const override;
     void SetWatchLines(const std::vector<std::string>& lines) override;
+    void SetStatusText(const std::string& text) override;
+    void ProcessEvents() override;
+    void RequestClose() override;
 
     // For tests: pages keep this many lines instead of the usual limit.
     void SetPageLineLimit(std::size_t limit);

@@ -182,6 +182,14 @@ void TForm1::ShowFindDialog() {
     find_.lpstrFindWhat = findText_.data();
     find_.wFindWhatLen = static_cast<WORD>(findText_.size());
     findDialog_ = FindTextW(&find_);
+    if (findDialog_ == nullptr) return;
+    RECT window{}, dialog{};
+    GetWindowRect(hwnd_, &window);
+    GetWindowRect(findDialog_, &dialog);
+    const ScreenRect place = FindDialogPlace({window.left, window.top, window.right - window.left,
+                                              window.bottom - window.top},
+                                             dialog.right - dialog.left, dialog.bottom - dialog.top);
+    SetWindowPos(findDialog_, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::string TForm1::FindText() const { return Utf8(findText_.data()); }
