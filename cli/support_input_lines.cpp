@@ -43,7 +43,9 @@ void CatchSignals() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no restart: a wait in progress sees the signal
+    // A write to a slow reader is carried on, not lost; the waits that must
+    // see the signal (poll, sleeps) end early whatever this says.
+    action.sa_flags = SA_RESTART;
     for (int signal : kStopSignals) ::sigaction(signal, &action, nullptr);
 }
 
