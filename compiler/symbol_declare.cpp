@@ -45,6 +45,7 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
         const auto location = static_cast<std::int32_t>(IntLiteralValue(Text(atToken)));
         AddVbl(type, name, TStorageClass::UIPC, location);
         NoteGlobal();
+        CheckBoundSize(type, location);
     }
 }
 
