@@ -41,6 +41,7 @@
 #include "sim/sim_commands.h"
 #include "sim/sim_server.h"
 #include "workbench/controller.h"
+#include "workbench/settings.h"
 #include "workbench/headless_view.h"
 #include "workbench/watch_model.h"
 
@@ -181,8 +182,8 @@ class Run {
 public:
     // folder: the file's folder as the user named it, which becomes the
     // current folder, so include names are shown below it.
-    Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines,
-        const std::string& folder)
+    Run(const RunOptions& options, const Settings& settings, std::vector<ScheduledPress> presses,
+        std::vector<std::string> lines, const std::string& folder)
         : options_(options),
           presses_(std::move(presses)),
           view_(std::move(lines), stdout, stderr) {
@@ -195,6 +196,10 @@ public:
         machine_ = std::make_unique<Machine>(*link_);
         controller_ = std::make_unique<WorkbenchController>(view_, *link_, *machine_);
         controller_->SetSourceName(options_.file, folder);
+        controller_->UseSettings(&settings);
+        // The built-in simulator is no news; a server's version and simulator are.
+        controller_->SetAnnounceConnect(options_.server);
+        reconnect_ = options_.reconnect || settings.Switch(SettingId::kReconnect);
     }
 
     int Execute() {
@@ -223,14 +228,19 @@ public:
         watch_.SetGlobals(std::move(watched));
 
         if (options_.debug) controller_->ToggleDebug();
-        if (options_.reconnect) controller_->ToggleReconnect();
-        controller_->ToggleConnection();
+        if (reconnect_) controller_->ToggleReconnect();
+        if (options_.wait) {
+            controller_->ConnectOrWait();
+        } else {
+            controller_->ToggleConnection();
+        }
         if (ReportErrors(view_)) return kExitCommandError;
-        if (!controller_->Connected()) {
+        if (!controller_->Connected() && !controller_->Waiting()) {
             const bool noServer = controller_->LinkResult() == kIpcNoServer;
             ReportLink(view_, options_.server && noServer ? " - is vorn-sim running?" : "");
             return kExitConnectFailed;
         }
+        ReportLink(view_);
 
         int status = Ticks();
         // A run that ends while the link is down ends as a lost link.
@@ -350,6 +360,7 @@ private:
     bool inputEnded_ = false;
     WatchModel watch_;
     std::string lastWatch_;
+    bool reconnect_ = false;
 };
 
 int RunCommand(const std::vector<std::string>& args) {
@@ -392,8 +403,18 @@ int RunCommand(const std::vector<std::string>& args) {
         }
     }
 
+    Settings settings;
+    std::unique_ptr<SettingsStore> store;
+    std::vector<std::string> messages;
+    const bool settingsOk = LoadSettings(options.settings, settings, store, messages, error);
+    for (const std::string& line : messages) Complain(line);
+    if (!settingsOk) {
+        Complain(error);
+        return kExitUsage;
+    }
+
     CatchStopSignals();
-    Run run(options, std::move(presses), std::move(lines), folder.generic_string());
+    Run run(options, settings, std::move(presses), std::move(lines), folder.generic_string());
     return run.Execute();
 }
 

@@ -88,6 +88,13 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
     SetCompilePicture(kPicNotCompiled);
     core_ = std::make_unique<WindowCore>(*this, *this, files_, link_, machine_, DebugMode);
     core_->Start(WindowText(hwnd_));
+    const Settings& s = core_->UserSettings();
+    RECT wanted{LONG(s.Number(SettingId::kWindowLeft)), LONG(s.Number(SettingId::kWindowTop)), 0, 0};
+    wanted.right = wanted.left + LONG(s.Number(SettingId::kWindowWidth));
+    wanted.bottom = wanted.top + LONG(s.Number(SettingId::kWindowHeight));
+    // A place on a monitor that is no longer there falls back to the first start's.
+    if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) != nullptr)
+        MoveWindow(hwnd_, wanted.left, wanted.top, wanted.right - wanted.left, wanted.bottom - wanted.top, FALSE);
     // Runs from start to end; ticks do nothing while disconnected.
     SetTimer(hwnd_, kTimerId, kTickMilliseconds, nullptr);
 }
@@ -131,7 +138,9 @@ void TForm1::BuildMenus() {
             const auto owner = std::find_if(menus.begin(), menus.end(),
                                             [&](const auto& m) { return m.first == c.owner; });
             if (owner == menus.end()) continue;
-            AppendMenuW(owner->second, MF_STRING, static_cast<UINT_PTR>(CommandIdOf(c)), Wide(MenuText(c)).c_str());
+            // Items not shown at start (the recent files) stay grey until they have something to open.
+            AppendMenuW(owner->second, MF_STRING | (c.visible ? 0 : MF_GRAYED), static_cast<UINT_PTR>(CommandIdOf(c)),
+                        Wide(MenuText(c)).c_str());
             const Shortcut s = ParseShortcut(c.shortcut);
             if (s.letter != 0 || s.function != 0) {
                 ACCEL a{};
@@ -186,6 +195,9 @@ void TForm1::BuildPages() {
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCaretLabel)),
                                   GetModuleHandleW(nullptr), nullptr);
     SendMessageW(caretLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
+    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStatusBar)), GetModuleHandleW(nullptr),
+                                 nullptr);
 
     int page = 0;
     for (const Component& c : Table()) {
@@ -224,7 +236,10 @@ void TForm1::Layout() {
     GetClientRect(hwnd_, &client);
     SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
     MoveWindow(toolBar_, 0, 0, client.right, kToolBarHeight, TRUE);
-    RECT area{0, kToolBarHeight, client.right, client.bottom};
+    SendMessageW(statusBar_, WM_SIZE, 0, 0);
+    RECT bar{};
+    GetWindowRect(statusBar_, &bar);
+    RECT area{0, kToolBarHeight, client.right, std::max(LONG(kToolBarHeight), client.bottom - (bar.bottom - bar.top))};
     MoveWindow(tabs_, area.left, area.top, area.right - area.left, std::max(0L, area.bottom - area.top), TRUE);
     RECT inner = area;
     SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&inner));
@@ -495,13 +510,18 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp == kTimerId && core_) core_->Tick();
             return 0;
-        case WM_CLOSE:
+        case WM_CLOSE: {
             if (!core_->MayClose()) return 0;
+            WINDOWPLACEMENT place{sizeof place};
+            GetWindowPlacement(hwnd_, &place);
+            const RECT& r = place.rcNormalPosition;
+            core_->RememberGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
             // Withdraw the program's hot keys and close the link: left
             // registered, they would stay in the simulator after Vorn has gone.
             core_->Closing();
             DestroyWindow(hwnd_);
             return 0;
+        }
         case WM_DESTROY:
             KillTimer(hwnd_, kTimerId);
             if (findDialog_ != nullptr) DestroyWindow(findDialog_);

@@ -34,6 +34,7 @@ enum ControlId : int {
     kIdEditor = 12,
     kIdPanel = 13,
     kIdCaretLabel = 14,
+    kIdStatusBar = 15,
     kIdFirstMemo = 20,  // + page index
 };
 
@@ -65,6 +66,7 @@ public:
     HWND Tabs() const { return tabs_; }
     HWND ToolBar() const { return toolBar_; }
     HWND CaretLabel() const { return caretLabel_; }
+    HWND StatusBar() const { return statusBar_; }
     HWND FindDialogWindow() const { return findDialog_; }
     HACCEL Accelerators() const { return accelerators_; }
     WindowCore& Core() { return *core_; }
@@ -117,6 +119,10 @@ public:
     void ClearPage(int page) override;
     int CurrentPage() const override { return selectedPage_; }
     void SetWatchLines(const std::vector<std::string>& lines) override;
+    bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) override;
+    void CloseWindow() override;
+    void SetRecentFiles(const std::vector<std::string>& captions) override;
+    void SetLinkStatus(const std::string& text) override;
 
 private:
     static LRESULT CALLBACK MemoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -145,6 +151,7 @@ private:
     HWND tabs_ = nullptr;
     HWND panel_ = nullptr;
     HWND caretLabel_ = nullptr;
+    HWND statusBar_ = nullptr;
     std::unique_ptr<RichEditor> editor_;
     std::vector<const Component*> pages_;  // in tab order
     std::vector<HWND> memos_;              // per page; none for "Source"
