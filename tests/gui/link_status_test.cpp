@@ -1,6 +1,8 @@
 // The link in view: `vorn --connect FILE` started before the simulator
 // waits for it without holding the window, then connects and runs; the
 // status line reads each state of the link.
+#include <csignal>
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
