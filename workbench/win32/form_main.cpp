@@ -512,7 +512,8 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_CLOSE: {
             if (!core_->MayClose()) return 0;
-            WINDOWPLACEMENT place{sizeof place};
+            WINDOWPLACEMENT place{};
+            place.length = sizeof place;
             GetWindowPlacement(hwnd_, &place);
             const RECT& r = place.rcNormalPosition;
             core_->RememberGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
