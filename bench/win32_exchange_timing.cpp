@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
 
     vorn::SimProcess sim;
     std::string error;
-    if (!sim.Start(argv[1], {}, error, 15000)) {
+    if (!sim.Start(argv[1], {"--wideclient"}, error, 15000)) {  // the class the bare window below takes
         std::fprintf(stderr, "win32_exchange_timing: %s\n", error.c_str());
         return 1;
     }

@@ -10,6 +10,7 @@
 #include "compiler/compile_source.h"
 #include "support/error.h"
 #include "preprocessor/expand.h"
+#include "preprocessor/include_search.h"
 #include "preprocessor/memory_stream.h"
 
 namespace vorn::cli {
@@ -59,7 +60,9 @@ int RunCompile(const std::vector<std::string>& args) {
     LineMap lines;
     lines.SetNames(file);
     try {
-        Expand(source, expanded, &lines);
+        ExpandOptions options;
+        options.includeFolders = IncludeFolders(file);
+        Expand(source, expanded, &lines, options);
         ok = CompileSource(expanded, listing, image, showListing);
     } catch (const Error& error) {
         std::fprintf(stderr, "vornc compile: %s\n", error.what());

@@ -10,6 +10,7 @@
 #include "cli/text_io.h"
 #include "support/error.h"
 #include "preprocessor/expand.h"
+#include "preprocessor/include_search.h"
 #include "preprocessor/memory_stream.h"
 
 namespace vorn::cli {
@@ -23,7 +24,9 @@ int RunExpand(const std::vector<std::string>& args) {
     MemoryStream source, expanded;
     source.Write(text);
     try {
-        Expand(source, expanded);
+        ExpandOptions options;
+        options.includeFolders = IncludeFolders(args[0]);
+        Expand(source, expanded, nullptr, options);
     } catch (const Error& error) {
         std::fprintf(stderr, "vornc expand: %s\n", error.what());
         return kExitCommandError;

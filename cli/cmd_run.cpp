@@ -30,6 +30,7 @@
 
 #include "cli/command.h"
 #include "cli/diagnostics.h"
+#include "cli/file_watch.h"
 #include "cli/text_io.h"
 #include "cli/run_options.h"
 #include "fsuipc/ipc_link.h"
@@ -41,8 +42,8 @@
 #include "sim/sim_commands.h"
 #include "sim/sim_server.h"
 #include "workbench/controller.h"
-#include "workbench/settings.h"
 #include "workbench/headless_view.h"
+#include "workbench/settings.h"
 #include "workbench/watch_model.h"
 
 namespace vorn::cli {
@@ -180,11 +181,13 @@ void ReportLink(HeadlessView& view, const std::string& hint = "") {
 
 class Run {
 public:
-    // folder: the file's folder as the user named it, which becomes the
-    // current folder, so include names are shown below it.
+    // file: FILE as an absolute path, for looking at it again; origin: the
+    // folder the user started in, where the places' names hold.
     Run(const RunOptions& options, const Settings& settings, std::vector<ScheduledPress> presses,
-        std::vector<std::string> lines, const std::string& folder)
+        std::vector<std::string> lines, std::filesystem::path file, std::filesystem::path origin)
         : options_(options),
+          file_(std::move(file)),
+          origin_(std::move(origin)),
           presses_(std::move(presses)),
           view_(std::move(lines), stdout, stderr) {
         if (options_.server) {
@@ -195,7 +198,7 @@ public:
         link_ = std::make_unique<IpcLink>(*transport_);
         machine_ = std::make_unique<Machine>(*link_);
         controller_ = std::make_unique<WorkbenchController>(view_, *link_, *machine_);
-        controller_->SetSourceName(options_.file, folder);
+        controller_->SetSourceName(options_.file);
         controller_->UseSettings(&settings);
         // The built-in simulator is no news; a server's version and simulator are.
         controller_->SetAnnounceConnect(options_.server);
@@ -211,7 +214,7 @@ public:
         controller_->Compile();
         if (ReportErrors(view_)) return kExitCommandError;
         if (options_.listing) PrintText(view_.CompilerText());
-        WriteDiagnostics(controller_->Program().lines, view_.CompilerText(), stderr);
+        WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
         if (!controller_->Compiled()) {
             Complain("the program has errors");
             return kExitProgramErrors;
@@ -241,6 +244,7 @@ public:
             return kExitConnectFailed;
         }
         ReportLink(view_);
+        if (options_.reloadOnChange) WatchProgramFiles();
 
         int status = Ticks();
         // A run that ends while the link is down ends as a lost link.
@@ -296,6 +300,7 @@ private:
                 }
             }
             if (model_) model_->Advance();
+            if (options_.reloadOnChange) ReloadWhenChanged();
             controller_->TimerTick();
             ReportLink(view_);
             if (!controller_->Connected() && !controller_->Reconnecting()) return kExitConnectFailed;
@@ -305,6 +310,36 @@ private:
             if (quit_ || (inputEnded_ && !counted)) break;
         }
         return kExitOk;
+    }
+
+    // The program file and the includes of the last compile.
+    void WatchProgramFiles() {
+        std::vector<std::filesystem::path> files{file_};
+        for (const std::string& name : controller_->Program().lines.IncludeNames()) {
+            const std::filesystem::path path(name);
+            files.push_back(path.is_absolute() ? path : origin_ / path);
+        }
+        files_.Watch(std::move(files));
+        nextLook_ = Clock::now() + kLookPeriod;
+    }
+
+    // Between two ticks, four times a second: a changed file is read,
+    // compiled and swapped in; one that does not compile leaves the program running.
+    static constexpr auto kLookPeriod = std::chrono::milliseconds(250);
+    void ReloadWhenChanged() {
+        if (Clock::now() < nextLook_) return;
+        nextLook_ = Clock::now() + kLookPeriod;
+        if (!files_.Changed() || !controller_->Connected()) return;
+        std::string text, error;
+        if (!ReadWholeFile(file_.string(), text, error)) {
+            Complain("reload: " + error + "; the running program is unchanged");
+            return;
+        }
+        view_.SetEditorLines(SplitEditorLines(text));
+        controller_->Reload();
+        ReportErrors(view_);
+        WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
+        WatchProgramFiles();  // an include may have come or gone
     }
 
     // "count=2 level=1"
@@ -348,6 +383,11 @@ private:
     }
 
     const RunOptions& options_;
+    bool reconnect_ = false;
+    const std::filesystem::path file_;
+    const std::filesystem::path origin_;
+    FileWatch files_;
+    Clock::time_point nextLook_{};
     std::vector<ScheduledPress> presses_;
     HeadlessView view_;
     SimServer sim_;
@@ -360,7 +400,6 @@ private:
     bool inputEnded_ = false;
     WatchModel watch_;
     std::string lastWatch_;
-    bool reconnect_ = false;
 };
 
 int RunCommand(const std::vector<std::string>& args) {
@@ -391,18 +430,6 @@ int RunCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     const std::vector<std::string> lines = SplitEditorLines(text);
-    // As when the workbench opens a file: its folder becomes the current
-    // directory, so include files are found next to it.
-    const std::filesystem::path folder = std::filesystem::path(options.file).parent_path();
-    if (!folder.empty()) {
-        std::error_code ec;
-        std::filesystem::current_path(folder, ec);
-        if (ec) {
-            Complain("cannot change to " + folder.string() + ": " + ec.message());
-            return kExitUsage;
-        }
-    }
-
     Settings settings;
     std::unique_ptr<SettingsStore> store;
     std::vector<std::string> messages;
@@ -413,8 +440,11 @@ int RunCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
+    std::error_code here;
+    const std::filesystem::path origin = std::filesystem::current_path(here);
+    const std::filesystem::path file = std::filesystem::absolute(options.file, here);
     CatchStopSignals();
-    Run run(options, settings, std::move(presses), std::move(lines), folder.generic_string());
+    Run run(options, settings, std::move(presses), std::move(lines), file, origin);
     return run.Execute();
 }
 

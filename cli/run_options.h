@@ -32,6 +32,7 @@ struct RunOptions {
     bool model = false;
     bool reconnect = false;
     bool wait = false;
+    bool reloadOnChange = false;
     SettingOptions settings;
     std::vector<RunPress> presses;
     std::vector<RunPoke> pokes;
@@ -44,7 +45,7 @@ const std::vector<OptionHelp>& RunOptionTable();
 // False with a one-line reason in `error` when the arguments are not usable.
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, std::string& error);
 
-// "0x0570:4=1000", "1392:8=1.5", "$0BC8:2=32767".
+// "0x0570:4=1000", "1392:8=1.5", "$0BC8:2=32767", "0x0570:8i=44508746088448".
 bool ParsePoke(const std::string& text, RunPoke& poke, std::string& error);
 
 }  // namespace vorn::cli

@@ -88,12 +88,13 @@ const std::vector<OptionHelp>& RunOptionTable() {
         {"--debug", "switch Debug on: 1 instruction per tick, and trace lines on stderr"},
         {"--listing", "print the compiler listing, code lines included, on stderr before the run"},
         {"--press KEY@TICK", "press the hot key KEY (Ctrl+G, or code,modifier as 71,2) in the built-in simulator at tick TICK", true},
-        {"--poke OFFSET:SIZE=VALUE", "set SIZE (1, 2, 4 or 8) bytes at an FSUIPC offset of the built-in simulator before the run", true},
+        {"--poke OFFSET:SIZE=VALUE", "set SIZE (1, 2, 4 or 8) bytes at an FSUIPC offset of the built-in simulator before the run; a letter after SIZE gives the type: i or s signed, u unsigned, f float (0x0570:8i=44508746088448)", true},
         {"--server", "connect to a running vorn-sim instead of the built-in simulator"},
         {"--model", "let the built-in simulator's aircraft model move its offsets every tick"},
         {"--watch NAME[,NAME...]", "after every tick in which one of these globals changed, print \"tick T: NAME=VALUE ...\" on stderr"},
         {"--reconnect", "after a lost link, try to connect again every 2 s"},
         {"--wait", "with --server: when no server is there yet, try again every 2 s until one answers"},
+        {"--reload-on-change", "when FILE or a file it includes changes (looked at 4 times a second), compile it again and swap it into the running program; globals and hot keys that stay are kept"},
     };
     static const std::vector<OptionHelp> all = [] {
         std::vector<OptionHelp> options = table;
@@ -140,6 +141,8 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             options.model = true;
         } else if (arg == "--reconnect") {
             options.reconnect = true;
+        } else if (arg == "--reload-on-change") {
+            options.reloadOnChange = true;
         } else if (Matches(arg, "--ticks")) {
             if (!TakeValue(args, i, "--ticks", value, error)) return false;
             std::int64_t n = 0;

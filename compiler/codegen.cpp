@@ -19,6 +19,10 @@ void CodeGenerator::Report(const std::string& message) {
     if (parser_) parser_->ReportError(message);
 }
 
+void CodeGenerator::Warn(const std::string& message) {
+    if (parser_) parser_->ReportWarning(message);
+}
+
 void CodeGenerator::ListLine(const std::string& text) {
     if (ShowListing && parser_) parser_->WriteListingLine(text);
 }

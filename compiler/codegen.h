@@ -104,6 +104,9 @@ public:
 private:
     const std::string& Text(std::int32_t index) const;
     void Report(const std::string& message);
+    void Warn(const std::string& message);
+    // Warns when a global at a well-known offset has another size than FSUIPC's.
+    void CheckBoundSize(std::int32_t type, std::int32_t location);
     // Takes room in the data segment (zero bytes, or the given ones) and
     // returns its address; room that would pass the segment's end is refused.
     std::int32_t Allocate(std::size_t count, const void* bytes = nullptr);

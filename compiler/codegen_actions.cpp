@@ -166,9 +166,9 @@ constexpr std::array<Action, 103> kActions = {
     // 72: condition → expr "!=" expr
     [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpNE); },
     // 73: condition → expr "|" expr
-    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpL_AND); },  // 36: the machine's bitwise or
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpBitOr); },  // 36: the machine's bitwise or
     // 74: condition → expr "&" expr
-    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpL_OR); },  // 37: the machine's bitwise and
+    [](CodeGenerator& g, TScriptParser&) { g.EmitOp(kOpBitAnd); },  // 37: the machine's bitwise and
     // 75: expr → term
     [](CodeGenerator&, TScriptParser& p) { p.SetValue(p.StackValue(0)); },
     // 76: expr → expr "+" term

@@ -10,7 +10,7 @@
 namespace vorn {
 
 bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& image, bool showListing,
-                   ProgramMap* map) {
+                   ProgramMap* map, int* errorCount) {
     if (map) {
         map->code.clear();
         map->globals.clear();
@@ -28,6 +28,7 @@ bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& im
     if (generator.Failure) throw *generator.Failure;
 
     const bool ok = parser.ErrorCount() == 0;
+    if (errorCount) *errorCount = parser.ErrorCount();
     if (ok && map) {
         map->code = std::move(generator.CodeLines);
         map->globals = std::move(generator.Globals);

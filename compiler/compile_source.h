@@ -14,7 +14,8 @@ namespace vorn {
 // are then left empty.
 // With a map, a successful compile also fills its code lines, code size and
 // globals (its line map is the expander's and is left as it is).
+// errorCount, when given, receives the number of errors.
 bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& image, bool showListing,
-                   ProgramMap* map = nullptr);
+                   ProgramMap* map = nullptr, int* errorCount = nullptr);
 
 }  // namespace vorn

@@ -14,6 +14,7 @@ bool TCustomLexer::ReadNextLine() {
     if (start_ >= line_.size()) {
         // Nothing of the current line is pending: read straight into it.
         cursor_ = marker_ = start_ = 0;
+        lineShift_ = 0;
         if (!reader_.ReadLine(line_)) {
             inputDone_ = true;
             return false;
@@ -28,6 +29,7 @@ bool TCustomLexer::ReadNextLine() {
         cursor_ -= std::min(cursor_, start_);
         marker_ -= std::min(marker_, start_);
         start_ = 0;
+        lineShift_ = static_cast<int>(line_.size());
         line_.append(scratch_);
     }
     ++lineNumber_;
@@ -62,6 +64,7 @@ void TCustomLexer::UnreadChar(char ch) {
         line_[--cursor_] = ch;
     } else {
         line_.insert(line_.begin(), ch);
+        ++lineShift_;
     }
     start_ = std::min(start_, cursor_);
     marker_ = std::min(marker_, cursor_);

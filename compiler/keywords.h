@@ -17,6 +17,7 @@ struct KeywordInfo {
     const char* text;   // lower case; matched in any letter case
     int token;          // token number (tokens.h)
     KeywordClass kind;
+    const char* signature;  // built-ins: "printstr(text)"; "" for the others
 };
 
 // All 19 keywords, in alphabetical order.

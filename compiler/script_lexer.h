@@ -41,6 +41,8 @@ public:
     int LineNumber() const { return lineNumber_; }
     // The characters of the last token as written; empty at the end of input.
     const std::string& TokenText() const { return tokenText_; }
+    // The byte column (0 = first) of the last token in its line, for editors.
+    int TokenColumn() const { return tokenColumn_; }
 
     // The next character (0..255), reading a new line when the current one is
     // used up, or kEndOfInput. Used by actions that read on their own.
@@ -63,7 +65,10 @@ protected:
     // Marks where the next match starts.
     void BeginMatch() { start_ = cursor_; }
     // Makes the current match the token text.
-    void TakeMatch() { tokenText_.assign(line_, start_, cursor_ - start_); }
+    void TakeMatch() {
+        tokenText_.assign(line_, start_, cursor_ - start_);
+        tokenColumn_ = static_cast<int>(start_) - lineShift_;
+    }
     // Forgets the rest of the current line.
     void DiscardLine() { cursor_ = marker_ = start_ = line_.size(); }
     void ClearTokenText() { tokenText_.clear(); }
@@ -89,6 +94,8 @@ private:
     std::size_t marker_ = 0;
     std::size_t start_ = 0;
     int lineNumber_ = 0;
+    int tokenColumn_ = 0;
+    int lineShift_ = 0;       // characters in line_ before the current line's first
     bool inputDone_ = false;
     std::string tokenText_;
     std::string scratch_;

@@ -26,6 +26,10 @@ void TScriptParser::ReportError(const std::string& message) {
     ++errorCount_;
 }
 
+void TScriptParser::ReportWarning(const std::string& message) {
+    WriteListingLine(": " + std::to_string(lexer_.LineNumber()) + ": warning: " + message);
+}
+
 void TScriptParser::WriteListingLine(const std::string& text) {
     listing_.Write(text);
     listing_.Write("\r\n");

@@ -42,6 +42,9 @@ public:
     // Writes "%s: %d: %s at or before %s" (empty source name, the lexer's
     // LineNumber, message, the lexer's TokenText) and counts the error.
     void ReportError(const std::string& message);
+    // ": %d: warning: %s" in the listing, with the lexer's LineNumber; not
+    // counted, so the compile still succeeds.
+    void ReportWarning(const std::string& message);
     // Appends text and CR LF to the listing; long lines are written whole.
     void WriteListingLine(const std::string& text);
     int ErrorCount() const { return errorCount_; }

@@ -4,6 +4,8 @@
 
 #include "compiler/codegen.h"
 #include "compiler/int_literal.h"
+#include "compiler/program_map.h"
+#include "fsuipc/offsets_catalogue.h"
 #include "support/format.h"
 
 namespace vorn {
@@ -34,9 +36,21 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
         NoteGlobal();
         Allocate(room);
     } else {
-        AddVbl(type, name, TStorageClass::UIPC, IntLiteralValue(Text(atToken)));
+        const auto location = static_cast<std::int32_t>(IntLiteralValue(Text(atToken)));
+        AddVbl(type, name, TStorageClass::UIPC, location);
         NoteGlobal();
     }
+}
+
+void CodeGenerator::CheckBoundSize(std::int32_t type, std::int32_t location) {
+    // The machine reads FSUIPC at an address's low 16 bits.
+    const std::uint32_t offset = static_cast<std::uint32_t>(location) & 0xFFFF;
+    const CatalogueEntry* entry = FindOffset(offset);
+    if (entry == nullptr || FindBinding(offset, TypeSize(type)) != nullptr) return;
+    GlobalSymbol declared;
+    declared.type = type;
+    Warn(Format("%s at $%04X is %d bytes in FSUIPC, declared as %s", std::string(entry->name).c_str(), offset,
+                entry->size, GlobalTypeText(declared).c_str()));
 }
 
 void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int32_t sizeToken, std::int32_t atToken) {

@@ -27,6 +27,7 @@ public:
         return Get().Send(server, message, atom, timeoutMs, answer);
     }
     void ReleaseServer(ServerHandle server) override { Get().ReleaseServer(server); }
+    void SetWaitHook(std::function<bool()> hook) override { Get().SetWaitHook(std::move(hook)); }
 
 private:
     IpcTransport& Get() {

@@ -1,5 +1,6 @@
 #include "fsuipc/ipc_link.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@ namespace vorn {
 namespace {
 
 constexpr std::uint32_t kPauseMs = 100;
+constexpr std::uint32_t kWaiterSliceMs = 10;
 constexpr int kHandshakePasses = 5;
 
 // A whole decimal number from `min` to `max`, nothing else.
@@ -94,6 +96,7 @@ bool IpcLink::Open(std::uint32_t simVersion, IpcResult& result) {
     fsuipcVersion_ = 0;
     simulatorVersion_ = 0;
     deadResult_ = kIpcOk;
+    abandoned_ = false;
 
     bool foundAsFs98 = false;
     server_ = transport_.FindServer("UIPCMAIN");
@@ -252,16 +255,41 @@ bool IpcLink::QueueWrite(std::uint32_t offset, std::uint32_t size, const void* s
     return true;
 }
 
+bool IpcLink::Pause(std::uint32_t ms, std::uint32_t& waitedMs) {
+    if (!waiter_) {
+        clock_.Sleep(ms);
+        return true;
+    }
+    for (std::uint32_t slept = 0; slept < ms; slept += kWaiterSliceMs) {
+        clock_.Sleep(kWaiterSliceMs);
+        waitedMs += kWaiterSliceMs;
+        if (waiter_(waitedMs)) abandoned_ = true;
+        if (abandoned_) return false;
+    }
+    return true;
+}
+
 bool IpcLink::Send(IpcResult& result) {
     std::uint32_t answer = 0;
     bool delivered = false;
-    for (int attempt = 0; attempt < timing_.attempts && !delivered; ++attempt) {
+    std::uint32_t waitedMs = 0;
+    if (waiter_) {
+        const auto started = std::chrono::steady_clock::now();
+        transport_.SetWaitHook([this, started, &waitedMs] {
+            const auto waited = std::chrono::steady_clock::now() - started;
+            waitedMs = std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count());
+            if (waiter_(waitedMs)) abandoned_ = true;
+            return abandoned_;
+        });
+    }
+    for (int attempt = 0; attempt < timing_.attempts && !delivered && !abandoned_; ++attempt) {
         delivered = transport_.Send(server_, message_, atom_, timing_.timeoutMs, answer);
         if (!delivered) {
-            clock_.Sleep(kPauseMs);
+            if (abandoned_ || !Pause(kPauseMs, waitedMs)) break;
             if (IpcInterrupted()) break;  // asked to stop: no more waiting
         }
     }
+    transport_.SetWaitHook({});
     if (!delivered) {
         result = transport_.LastError() == 0 ? kIpcTimeout : kIpcSendFailed;
         deadResult_ = result;

@@ -3,6 +3,7 @@
 // records, the exchange with retries, and the version handshake. The program
 // has one link (ipc.h); tests make their own over their own transports.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,6 +94,13 @@ public:
     // Bytes queued so far (0 when the queue is empty or the link closed).
     std::uint32_t QueuedBytes() const { return IsOpen() ? next_ : 0; }
 
+    // Called every few milliseconds while an exchange waits for its answer
+    // (all attempts and the pauses between them), with the time waited so
+    // far; true gives the exchange up at once: it fails as a time-out and the
+    // link is dead (Abandoned() until the next Open).
+    void SetWaiter(std::function<bool(std::uint32_t waitedMs)> waiter) { waiter_ = std::move(waiter); }
+    bool Abandoned() const { return abandoned_; }
+
     void SetSendTimeout(std::uint32_t ms) { timing_.timeoutMs = ms; }  // default 2000
     void SetTiming(const IpcTiming& timing) { timing_ = timing; }
     const IpcTiming& Timing() const { return timing_; }
@@ -101,6 +109,8 @@ private:
     bool Fits(std::uint32_t header, std::uint32_t size, IpcResult& result) const;
     bool ExchangeBlock(IpcResult& result);
     bool Send(IpcResult& result);
+    // The pause between two attempts; false when the waiter gave the exchange up.
+    bool Pause(std::uint32_t ms, std::uint32_t& waitedMs);
     bool Walk();
 
     IpcTransport& transport_;
@@ -117,6 +127,8 @@ private:
     bool foundAsFs98_ = false;
     IpcTiming timing_;
     IpcResult deadResult_ = kIpcOk;
+    std::function<bool(std::uint32_t)> waiter_;
+    bool abandoned_ = false;
     IpcResult lastResult_ = kIpcOk;
     // Read destinations of the queued records; the record's 32-bit
     // destination field holds index + 1 (0 = discard), so 64-bit builds work.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -201,7 +202,9 @@ std::string FormatOffsetWithRaw(const CatalogueEntry& entry, std::span<const std
     if (entry.type == OffsetType::Bcd) return Hex(LittleEndian(raw), raw.size()) + " (" + value + ")";
     std::string number;
     if (entry.type == OffsetType::Float64) {
-        number = Fixed(RawNumber(entry, raw), entry.decimals);
+        char text[64];
+        const auto end = std::to_chars(text, text + sizeof text, RawNumber(entry, raw)).ptr;
+        number.assign(text, end);  // the shortest text that reads back the same
     } else {
         // As the program reads it: the language's integers are signed.
         number = std::to_string(SignExtended(raw));

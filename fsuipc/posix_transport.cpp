@@ -208,10 +208,12 @@ public:
             if (now - start >= kInterruptAfter && IpcInterrupted()) return Fail(EINTR);
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
             if (left.count() <= 0) return false;  // time-out: no system error
+            if (WaitHookSaysStop()) return false;  // given up as a time-out
             pollfd p{s.fd, POLLIN, 0};
             // Waits in slices, so that a stop request is seen even when its
             // signal went to another thread.
-            const int ready = ::poll(&p, 1, int(std::min<std::int64_t>(left.count(), kSliceMs)));
+            const std::int64_t slice = HasWaitHook() ? kHookSliceMs : kSliceMs;
+            const int ready = ::poll(&p, 1, int(std::min<std::int64_t>(left.count(), slice)));
             if (ready < 0) {
                 if (errno == EINTR) continue;
                 const int code = errno;
@@ -275,6 +277,7 @@ private:
     }
 
     static constexpr std::int64_t kSliceMs = 100;
+    static constexpr std::int64_t kHookSliceMs = 10;  // a window's events wait no longer
     static constexpr std::chrono::milliseconds kInterruptAfter{100};
 
     std::uint32_t lastError_ = 0;

@@ -3,6 +3,8 @@
 // Windows call, so the Win32 transport is a thin forwarder; the POSIX and
 // in-process transports emulate the same contract.
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 namespace vorn {
 
@@ -34,6 +36,20 @@ public:
     // connection per found server drops it here, so that the server can let
     // go of the block at once.
     virtual void ReleaseServer(ServerHandle server) { static_cast<void>(server); }
+
+    // Set by the link for the time of one exchange: a transport that waits for
+    // an answer calls it every few milliseconds on the waiting thread (a
+    // window pumps its events there) and gives the wait up, as a time-out,
+    // when it returns true. Empty: the wait looks at nothing.
+    // A transport that forwards to another hands the hook on.
+    virtual void SetWaitHook(std::function<bool()> hook) { waitHook_ = std::move(hook); }
+
+protected:
+    bool HasWaitHook() const { return static_cast<bool>(waitHook_); }
+    bool WaitHookSaysStop() { return waitHook_ && waitHook_(); }
+
+private:
+    std::function<bool()> waitHook_;
 };
 
 // The program was asked to stop (SIGINT, SIGTERM). Safe in a signal handler.

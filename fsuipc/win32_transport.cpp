@@ -4,6 +4,7 @@
 // <windows.h> renames AddAtom to AddAtomA; the transport's method keeps its name.
 #undef AddAtom
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -15,6 +16,17 @@ namespace vorn {
 namespace {
 
 HWND AsWindow(ServerHandle server) { return reinterpret_cast<HWND>(server); }
+
+// The answer SendMessageCallbackA delivers on this thread, by the sequence
+// number of its send: a late answer to an attempt given up is told apart.
+struct CallbackAnswer {
+    ULONG_PTR sequence = 0;
+    LRESULT value = 0;
+};
+thread_local CallbackAnswer lastAnswer;
+thread_local ULONG_PTR lastSequence = 0;
+
+VOID CALLBACK Answered(HWND, UINT, ULONG_PTR sequence, LRESULT value) { lastAnswer = {sequence, value}; }
 HANDLE AsHandle(BlockHandle block) { return reinterpret_cast<HANDLE>(block); }
 
 class Win32Transport : public IpcTransport {
@@ -74,6 +86,7 @@ public:
             lastError_ = ERROR_INVALID_WINDOW_HANDLE;
             return false;
         }
+        if (HasWaitHook()) return SendAndPump(window, message, atom, timeoutMs, answer);
         SetLastError(0);
         LRESULT delivered = SendMessageTimeoutA(AsWindow(server), message, atom, 0, SMTO_BLOCK, timeoutMs, &result);
         if (delivered == 0) {
@@ -91,6 +104,39 @@ public:
     }
 
 private:
+    // The same exchange without blocking the thread: the answer comes back as
+    // a callback, delivered while the thread looks at its messages, and the
+    // wait hook runs between looks (a window keeps painting meanwhile).
+    bool SendAndPump(HWND window, std::uint32_t message, std::uint16_t atom, std::uint32_t timeoutMs,
+                     std::uint32_t& answer) {
+        const ULONG_PTR sequence = ++lastSequence;
+        SetLastError(0);
+        if (!SendMessageCallbackA(window, message, atom, 0, &Answered, sequence)) {
+            const DWORD error = GetLastError();
+            lastError_ = error != 0 ? error : ERROR_INVALID_WINDOW_HANDLE;
+            return false;
+        }
+        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+        for (;;) {
+            MSG peek;
+            PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE);  // runs the callback when it is due
+            if (lastAnswer.sequence == sequence) break;
+            const ULONGLONG now = GetTickCount64();
+            if (now >= deadline || WaitHookSaysStop()) {
+                lastError_ = 0;  // a time-out, as SendMessageTimeoutA reports it
+                return false;
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
+                                      QS_ALLINPUT);
+        }
+        lastError_ = 0;
+        const LRESULT result = lastAnswer.value;
+        answer = result < 0 || static_cast<std::uint64_t>(result) > std::numeric_limits<std::uint32_t>::max()
+                     ? 0
+                     : static_cast<std::uint32_t>(result);
+        return true;
+    }
+
     std::uint32_t lastError_ = 0;
     std::map<HWND, DWORD> owners_;  // found windows and their threads
 };

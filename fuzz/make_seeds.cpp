@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     // Illegal words and an indirect store.
     CodeImage odd = WithData(std::vector<std::uint8_t>(12, 0));
     odd.code = {kOpPushC, kDataBase + 4, kOpPushV, kDataBase, 8, kOpSTI, 2, kOpPushC, kDataBase, kOpLDI, 1,
-                kOpNEG, kOpL_AND, 99, kOpHLT};
+                kOpNEG, kOpBitOr, 99, kOpHLT};
     Write(dir, "odd", odd);
     return 0;
 }

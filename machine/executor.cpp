@@ -18,8 +18,8 @@
 namespace vorn {
 namespace {
 
-constexpr const char* kOverflow = "stack overflow";
 constexpr const char* kUnderflow = "stack underflow";
+constexpr const char* kJumpOutside = "jump outside the code";
 
 // One comparison for both kinds: ints compare as ints, anything else as doubles.
 template <typename T>
@@ -146,35 +146,16 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
     if (m_.linkError_ != 0) goto end_run
 
 #ifdef VORN_THREADED
-#define VORN_HANDLER_ADDRESS(name) &&L_##name,
-#define VORN_HANDLER_NUMBER(name) name,
+    // One handler per operation in numeric order: the instructions as
+    // opcodes.def lists them, then the executor's own.
+#define VORN_OPCODE(name, code, mnemonic, words) &&L_kOp##name,
 #define VORN_EXTRA_ADDRESS(name) &&L_kX##name,
-#define VORN_EXTRA_NUMBER(name) kX##name,
-    // Every operation in numeric order; the static_assert below checks it.
-#define VORN_INSTRUCTION_HANDLERS(X)                                                                            \
-    X(kXIllegal)                                                                                                \
-    X(kOpHLT) X(kOpPushV) X(kOpPushC) X(kOpIFF) X(kOpGOTO) X(kOpWriteV) X(kOpGT) X(kOpGE) X(kOpLT) X(kOpLE)      \
-    X(kOpEQ) X(kOpNE) X(kOpADD) X(kOpSUB) X(kOpMUL) X(kOpDIV) X(kOpNEG) X(kOpAND) X(kOpOR) X(kOpLDI) X(kOpSTI) \
-    X(kOpWRB) X(kOpCALL) X(kOpRET) X(kOpSTP) X(kOpPRS) X(kOpRDB) X(kOpRFP) X(kOpTDY) X(kOpMOD) X(kOpPRF)        \
-    X(kOpWAIT) X(kOpPLAY) X(kOpSSQ) X(kOpNOT) X(kOpL_AND) X(kOpL_OR)
-    static const void* const handlers[] = {VORN_INSTRUCTION_HANDLERS(VORN_HANDLER_ADDRESS)
-                                               VORN_EXTRA_OPS(VORN_EXTRA_ADDRESS)};
-    static constexpr std::int32_t handlerOps[] = {VORN_INSTRUCTION_HANDLERS(VORN_HANDLER_NUMBER)
-                                                      VORN_EXTRA_OPS(VORN_EXTRA_NUMBER)};
-    static_assert(std::size(handlerOps) == kXOpCount, "one handler per operation");
-    static_assert(
-        [] {
-            for (std::size_t i = 0; i < std::size(handlerOps); ++i) {
-                if (handlerOps[i] != static_cast<std::int32_t>(i)) return false;
-            }
-            return true;
-        }(),
-        "handlers in numeric order");
-#undef VORN_INSTRUCTION_HANDLERS
-#undef VORN_EXTRA_NUMBER
+    static const void* const handlers[] = {&&L_kXIllegal,
+#include "machine/opcodes.def"
+                                           VORN_EXTRA_OPS(VORN_EXTRA_ADDRESS)};
 #undef VORN_EXTRA_ADDRESS
-#undef VORN_HANDLER_NUMBER
-#undef VORN_HANDLER_ADDRESS
+#undef VORN_OPCODE
+    static_assert(std::size(handlers) == kXOpCount, "one handler per operation");
 #define VORN_OP(name) L_##name:
 #define VORN_DISPATCH() goto* handlers[d->op]
 #else
@@ -284,7 +265,7 @@ dispatch:
         const std::int32_t c = ints[--sp];
         if constexpr (Debug) AppendFormat(line_, " goto L%d, location %d, result=%d", d->a, d->b, c);
         if (c == 0) {
-            if (d->b < 0) VORN_FAULT("jump outside the code");
+            if (d->b < 0) VORN_FAULT(kJumpOutside);
             pc = d->b;
         } else {
             pc += Words(kOpIFF);
@@ -293,7 +274,7 @@ dispatch:
     }
     VORN_OP(kOpGOTO) {
         if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d->a, d->b);
-        if (d->b < 0) VORN_FAULT("jump outside the code");
+        if (d->b < 0) VORN_FAULT(kJumpOutside);
         pc = d->b;
         VORN_NEXT();
     }
@@ -411,8 +392,8 @@ dispatch:
     }
     VORN_INT_OP(kOpAND, a == 1 && b == 1 ? 1 : 0)
     VORN_INT_OP(kOpOR, a != 0 || b != 0 ? 1 : 0)
-    VORN_INT_OP(kOpL_AND, a | b)  // computes OR
-    VORN_INT_OP(kOpL_OR, a & b)   // computes AND
+    VORN_INT_OP(kOpBitOr, a | b)  // computes OR
+    VORN_INT_OP(kOpBitAnd, a & b)   // computes AND
 #undef VORN_INT_OP
 
     VORN_OP(kOpMOD) {
@@ -487,7 +468,7 @@ dispatch:
     VORN_OP(kOpCALL) {
         if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d->a, d->b);
         VORN_NEED_PUSH(1);
-        if (d->b < 0) VORN_FAULT("jump outside the code");
+        if (d->b < 0) VORN_FAULT(kJumpOutside);
         pushInt(pc + Words(kOpCALL));
         fb = fm;
         ++m_.callDepth_[slot_];
@@ -614,7 +595,7 @@ dispatch:
     }
     VORN_OP(kOpSSQ) {
         VORN_NEED_PUSH(1);
-        if (d->b < 0) VORN_FAULT("jump outside the code");
+        if (d->b < 0) VORN_FAULT(kJumpOutside);
         // Write the registers back first: the new process copies this stack.
         VORN_SAVE();
         m_.sp_[slot_] = sp;

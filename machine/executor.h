@@ -9,6 +9,7 @@
 namespace vorn {
 
 inline constexpr const char* kFrameFault = "frame slot out of range";
+inline constexpr const char* kOverflow = "stack overflow";
 
 // One operand stack slot's three fields.
 struct Value {
@@ -20,10 +21,6 @@ struct Value {
 // A float stored into an integer: truncated toward zero, low 32 bits kept.
 // NaN, infinities and values beyond 64 bits store 0.
 std::int32_t TruncateToInt32(double value);
-
-// PRF's "%f": 7 significant digits, then 2 decimals, or exponent notation
-// ("1.234568E+08") when the integer part needs more than 7 digits.
-std::string FormatPrfFloat(double value, const std::string& decimalPoint);
 
 // The decimal separator of the current C locale.
 std::string LocaleDecimalPoint();
@@ -40,7 +37,6 @@ private:
     void Fault(std::int32_t pc, const char* what);
 
     bool CanPush(int n) const { return sp_ + n <= kStackSlots; }
-    bool CanPop(int n) const { return sp_ >= n; }
     void PushInt(std::int32_t v) {
         ints_[sp_] = v;
         tags_[sp_] = 1;
@@ -50,17 +46,6 @@ private:
         floats_[sp_] = v;
         tags_[sp_] = 0;
         ++sp_;
-    }
-    void PushValue(const Value& v) {
-        ints_[sp_] = v.i;
-        floats_[sp_] = v.f;
-        tags_[sp_] = v.tag;
-        ++sp_;
-    }
-    std::int32_t PopInt() { return ints_[--sp_]; }
-    Value PopValue() {
-        --sp_;
-        return Value{ints_[sp_], floats_[sp_], tags_[sp_]};
     }
 
     // Memory access over the three regions. False: the fault is in fault_.

@@ -33,12 +33,31 @@ inline constexpr std::int32_t kMaxOpcode = [] {
     return highest;
 }();
 
+// The lines of opcodes.def run 1, 2, 3, ... with no gap: the executor's
+// dispatch table, indexed by opcode, is generated from them in that order.
+inline constexpr bool kOpcodesInNumericOrder = [] {
+    std::int32_t next = 1;
+    bool ordered = true;
+#define VORN_OPCODE(name, code, mnemonic, words) ordered = ordered && code == next++;
+#include "machine/opcodes.def"
+#undef VORN_OPCODE
+    return ordered;
+}();
+static_assert(kOpcodesInNumericOrder, "opcodes.def lists the opcodes 1, 2, 3, ... in that order");
+
 // Stored order: opcodes 1 to 35, then 37, then 36.
-inline constexpr std::array<TIns_set, kInstructionCount> ins_set = {{
+inline constexpr std::array<TIns_set, kInstructionCount> ins_set = [] {
+    std::array<TIns_set, kInstructionCount> table = {{
 #define VORN_OPCODE(name, code, mnemonic, words) {code, mnemonic},
 #include "machine/opcodes.def"
 #undef VORN_OPCODE
-}};
+    }};
+    const TIns_set last = table[kInstructionCount - 1];
+    table[kInstructionCount - 1] = table[kInstructionCount - 2];
+    table[kInstructionCount - 2] = last;
+    return table;
+}();
+static_assert(ins_set[35].opcode == 37 && ins_set[36].opcode == 36, "the stored table ends with 37, then 36");
 
 // Length in code words of each instruction, indexed by opcode (0 where the
 // number is not an instruction).

@@ -33,6 +33,14 @@ inline constexpr int kStackSlots = 51;
 inline constexpr int kRunBudget = 500;
 inline constexpr int kFirstSequenceSlot = 56;  // SSQ hands out 56..100
 
+// What a reload did to the hot keys, counted per key routine.
+struct HotKeyReload {
+    int kept = 0;
+    int added = 0;
+    int removed = 0;
+    std::vector<std::string> names;  // "kept Ctrl+G", "added Ctrl+P", "removed Shift+X"
+};
+
 class Machine {
 public:
     // The link, the switch and the player must outlive the machine. Without
@@ -52,6 +60,16 @@ public:
     // once per key) on `output` and stays unregistered.
     void Start(const LineSink& output = nullptr);
     void Stop();
+    // Swaps in another program while the link stays open: every process
+    // ends, a key that both programs have keeps its FSUIPC entry (no release
+    // and register round trip, so no other client can take it in between),
+    // the entries of keys that are gone are released and new keys are
+    // registered. A malformed image changes nothing and returns false.
+    bool Reload(std::span<const std::uint8_t> image, const LineSink& trace, const LineSink& output,
+                HotKeyReload& keys);
+    // Copies bytes into the data segment at a data address; false (and
+    // nothing written) when they do not fit in it.
+    bool WriteData(std::int32_t address, std::span<const std::uint8_t> bytes);
     void Tick(const LineSink& output, const LineSink& trace);
     // Runs one process for one tick from `pc`; returns its new PC.
     std::int32_t Run(std::int32_t pc, int slot, const LineSink& output, const LineSink& trace);
@@ -90,6 +108,11 @@ private:
     friend class Executor;
     static std::size_t Index(int slot, int i);
     void ClearProgram();
+    // Takes a free FSUIPC hot-key entry for key routine k; false when none is
+    // free (reported once per key through `unregistered`).
+    bool RegisterKey(std::size_t k, std::vector<std::string>& unregistered, const LineSink& output);
+    // Withdraws this machine's entry i from FSUIPC's table.
+    void ReleaseEntry(int i);
     // Counts the fault and reports it on `output` in the one runtime-error form.
     void ReportRuntimeError(int slot, std::int32_t pc, const char* what, const LineSink& output);
 

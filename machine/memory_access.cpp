@@ -11,7 +11,6 @@ namespace vorn {
 namespace {
 
 constexpr const char* kDataFault = "data address out of range";
-constexpr const char* kOverflow = "stack overflow";
 
 // Bytes an integer access of this size moves: sizes other than 1, 2 and 4
 // never move more than the 4 bytes an int holds, nor fewer than none.

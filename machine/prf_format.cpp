@@ -9,6 +9,7 @@
 #include "fsuipc/ipc_link.h"
 #include "machine/code_image.h"
 #include "machine/executor.h"
+#include "machine/prf_float.h"
 
 namespace vorn {
 
@@ -16,76 +17,6 @@ std::string LocaleDecimalPoint() {
     const std::lconv* lc = std::localeconv();
     if (lc == nullptr || lc->decimal_point == nullptr || lc->decimal_point[0] == '\0') return ".";
     return lc->decimal_point;
-}
-
-namespace {
-
-// Rounds a digit string at `keep` digits, halves away from zero; returns
-// true when the carry ran out of the front ("999" -> "1000", one longer).
-bool RoundDigits(std::string& digits, std::size_t keep) {
-    const bool up = digits.size() > keep && digits[keep] >= '5';
-    digits.resize(keep, '0');
-    if (!up) return false;
-    for (std::size_t i = keep; i-- > 0;) {
-        if (digits[i] != '9') {
-            ++digits[i];
-            return false;
-        }
-        digits[i] = '0';
-    }
-    digits.insert(digits.begin(), '1');
-    digits.pop_back();
-    return true;
-}
-
-}  // namespace
-
-std::string FormatPrfFloat(double value, const std::string& decimalPoint) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    // Both roundings work on the value's exact decimal digits (at most 767
-    // significant ones), halves away from zero, as a person rounds: 2.675 is
-    // 2.674999999999999822... in binary, 2.675000 to 7 significant digits,
-    // then 2.68.
-    char buf[1100];
-    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 800);
-    const std::string exact(buf, r.ptr);
-    const std::size_t e = exact.find('e');
-    std::string digits = exact.substr(0, 1) + exact.substr(2, e - 2);  // d.ddd -> dddd
-    int exponent = std::atoi(exact.c_str() + e + 1);
-    const bool negative = std::signbit(value);
-
-    // Step 1: 7 significant digits.
-    if (RoundDigits(digits, 7)) ++exponent;
-    const bool zero = digits == "0000000";
-    if (zero) exponent = 0;
-
-    std::string text;
-    if (exponent >= 7) {
-        // The integer part needs more than 7 digits: d.ddddddE+XX.
-        char tail[16];
-        std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-        text = digits.substr(0, 1) + decimalPoint + digits.substr(1) + tail;
-        return (negative ? "-" : "") + text;
-    }
-    // Step 2: 2 decimals. The 7 digits stand for digits x 10^(exponent - 6).
-    // Lay them out with their decimal point, padded with zeros on either side.
-    std::string integerPart, fraction;
-    if (exponent >= 0) {
-        integerPart = digits.substr(0, std::size_t(exponent) + 1);
-        fraction = digits.substr(std::size_t(exponent) + 1);
-    } else {
-        integerPart = "0";
-        fraction = std::string(std::size_t(-exponent - 1), '0') + digits;
-    }
-    std::string all = integerPart + fraction;
-    const std::size_t keep = integerPart.size() + 2;
-    if (all.size() < keep) all.append(keep - all.size(), '0');
-    if (RoundDigits(all, keep)) all.push_back('0');  // 9.995 -> 10.00: one digit longer
-    const std::string whole = all.substr(0, all.size() - 2);
-    const bool allZero = all.find_first_not_of('0') == std::string::npos;
-    text = whole + decimalPoint + all.substr(all.size() - 2);
-    return (negative && !allZero ? "-" : "") + text;
 }
 
 bool Executor::Prf() {
@@ -146,7 +77,7 @@ bool Executor::Prf() {
         case 'f':
             if (!nextArg(slot)) return false;
             if (decimalPoint.empty()) decimalPoint = LocaleDecimalPoint();
-            out += FormatPrfFloat(floats_[slot], decimalPoint);
+            AppendPrfFloat(out, floats_[slot], decimalPoint);
             break;
         case 's': {
             if (!nextArg(slot)) return false;

@@ -25,41 +25,47 @@ void Machine::Start(const LineSink& output) {
     Stop();
     // Keys already reported: two routines of one key get one line.
     std::vector<std::string> unregistered;
-    for (std::size_t k = 0; k < keys_.size(); ++k) {
-        hotKeySlot_[k] = -1;
-        int free = -1;
-        // Only the 56 entries of FSUIPC's table: beyond it lie other offsets.
-        // A failed read (-1) counts as taken.
-        for (int i = 0; i < kHotKeyEntries; ++i) {
-            if (registered_[i] == 0 && link_.ReadLong(EntryOffset(i)) == 0) {
-                free = i;
-                break;
-            }
+    for (std::size_t k = 0; k < keys_.size(); ++k) RegisterKey(k, unregistered, output);
+}
+
+bool Machine::RegisterKey(std::size_t k, std::vector<std::string>& unregistered, const LineSink& output) {
+    hotKeySlot_[k] = -1;
+    int free = -1;
+    // Only the 56 entries of FSUIPC's table: beyond it lie other offsets.
+    // A failed read (-1) counts as taken.
+    for (int i = 0; i < kHotKeyEntries; ++i) {
+        if (registered_[i] == 0 && link_.ReadLong(EntryOffset(i)) == 0) {
+            free = i;
+            break;
         }
-        if (free < 0) {
-            const std::string key =
-                HotKeyName(static_cast<std::uint8_t>(keys_[k].keyCode), static_cast<std::uint8_t>(keys_[k].modifier));
-            if (std::find(unregistered.begin(), unregistered.end(), key) == unregistered.end()) {
-                unregistered.push_back(key);
-                if (output) output("No free hot-key slot for " + key);
-            }
-            continue;
-        }
-        const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keys_[k].keyCode),
-                                       static_cast<std::uint8_t>(keys_[k].modifier), 0, 0};
-        link_.WriteBlock(entry, EntryOffset(free), 4);
-        registered_[free] = 1;
-        pc_[free] = -1;
-        hotKeySlot_[k] = free;
     }
+    if (free < 0) {
+        const std::string key =
+            HotKeyName(static_cast<std::uint8_t>(keys_[k].keyCode), static_cast<std::uint8_t>(keys_[k].modifier));
+        if (std::find(unregistered.begin(), unregistered.end(), key) == unregistered.end()) {
+            unregistered.push_back(key);
+            if (output) output("No free hot-key slot for " + key);
+        }
+        return false;
+    }
+    const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keys_[k].keyCode),
+                                   static_cast<std::uint8_t>(keys_[k].modifier), 0, 0};
+    link_.WriteBlock(entry, EntryOffset(free), 4);
+    registered_[free] = 1;
+    pc_[free] = -1;
+    hotKeySlot_[k] = free;
+    return true;
+}
+
+void Machine::ReleaseEntry(int i) {
+    link_.WriteLong(0, EntryOffset(i));
+    registered_[i] = 0;
+    pc_[i] = -1;
 }
 
 void Machine::Stop() {
     for (int i = 0; i < kProcessSlots; ++i) {
-        if (registered_[i] == 0) continue;
-        link_.WriteLong(0, EntryOffset(i));
-        registered_[i] = 0;
-        pc_[i] = -1;
+        if (registered_[i] != 0) ReleaseEntry(i);
     }
 }
 

@@ -111,20 +111,56 @@ void WriteIncludeError(const std::string& text, Output& writer, LineMap* map, in
     }
 }
 
+struct Found {
+    FileKind kind;
+    std::string path;
+};
+
+// The current directory first, then each folder; a name found nowhere (or an
+// absolute one that does not exist) is missing.
+Found Search(const std::string& name, const std::vector<std::string>& folders) {
+    const FileKind here = Classify(name);
+    if (here != FileKind::kMissing || name.empty() || name.find('\0') != std::string::npos ||
+        !std::filesystem::path(name).is_relative()) {
+        return {here, name};
+    }
+    for (const std::string& folder : folders) {
+        const std::string path = (std::filesystem::path(folder) / name).lexically_normal().generic_string();
+        const FileKind kind = Classify(path);
+        if (kind != FileKind::kMissing) return {kind, path};
+    }
+    return {FileKind::kMissing, name};
+}
+
+// The expanded text keeps the plain error line; the diagnostic also names
+// where the file was looked for.
+void WriteMissing(const std::string& line, const std::vector<std::string>& folders, Output& writer, LineMap* map,
+                  int includeLine) {
+    const std::string text = "error - file does not exist:" + line;
+    writer.WriteLine(text);
+    if (!map) return;
+    std::error_code ec;
+    const std::filesystem::path current = std::filesystem::current_path(ec);
+    std::string searched = current.generic_string();
+    for (const std::string& folder : folders) {
+        if (std::filesystem::equivalent(folder, current, ec)) continue;  // looked in once
+        searched += ", " + std::filesystem::path(folder).generic_string();
+    }
+    map->Add(0, includeLine);
+    map->MarkError(text + " (looked in " + searched + ")");
+}
+
 void IncludeInto(const std::string& line, Output& writer, LineMap* map, int includeLine) {
-    const std::size_t open = line.find('"');
-    if (open == std::string::npos) {
-        WriteIncludeError("error - expected file name in quotes:" + line, writer, map, includeLine);
+    std::string name;
+    if (!IncludeLineName(line, name)) {
+        const char* problem = line.find('"') == std::string::npos ? "error - expected file name in quotes:"
+                                                                    : "error - expected closing quote:";
+        WriteIncludeError(problem + line, writer, map, includeLine);
         return;
     }
-    const std::size_t close = line.find('"', open + 1);
-    if (close == std::string::npos) {
-        WriteIncludeError("error - expected closing quote:" + line, writer, map, includeLine);
-        return;
-    }
-    const std::string name = line.substr(open + 1, close - open - 1);
     const ExpandOptions& options = writer.options;
     MemoryStream content;
+    std::string shown = name;  // where it was found, as the user would name it
     if (options.includes != nullptr) {
         const auto it = options.includes->find(name);
         if (name.empty() || it == options.includes->end()) {
@@ -134,23 +170,25 @@ void IncludeInto(const std::string& line, Output& writer, LineMap* map, int incl
         CheckRoom(writer.stream, it->second.size(), options.maxBytes);
         content.Write(it->second);
     } else {
-        switch (Classify(name)) {
+        const Found found = Search(name, options.includeFolders);
+        switch (found.kind) {
             case FileKind::kMissing:
-                WriteIncludeError("error - file does not exist:" + line, writer, map, includeLine);
+                WriteMissing(line, options.includeFolders, writer, map, includeLine);
                 return;
             case FileKind::kOther:
-                throw Error("Cannot read include file \"" + name + "\": not a regular file");
+                throw Error("Cannot read include file \"" + found.path + "\": not a regular file");
             case FileKind::kRegular:
                 break;
         }
-        ReadWholeFile(name, content, options.maxBytes - std::min(options.maxBytes, writer.stream.Size()),
+        shown = found.path;
+        ReadWholeFile(found.path, content, options.maxBytes - std::min(options.maxBytes, writer.stream.Size()),
                       options.maxBytes);
     }
     TextStreamAdapter reader;
     reader.AssignStream(&content);
     reader.Reset();
     std::string included;
-    const int file = map ? map->FileIndex(name) : 0;
+    const int file = map ? map->FileIndex(shown) : 0;
     for (int n = 1; reader.ReadLine(included); ++n) {
         writer.WriteLine(included);
         if (map) map->Add(file, n);
@@ -159,6 +197,21 @@ void IncludeInto(const std::string& line, Output& writer, LineMap* map, int incl
 }
 
 }  // namespace
+
+ExpandLineKind ClassifyExpandLine(std::string_view line) {
+    if (ContainsNoCase(line, "#include")) return ExpandLineKind::kInclude;
+    if (ContainsNoCase(line, "#define ")) return ExpandLineKind::kDefine;
+    return ExpandLineKind::kText;
+}
+
+bool IncludeLineName(std::string_view line, std::string& name) {
+    const std::size_t open = line.find('"');
+    if (open == std::string_view::npos) return false;
+    const std::size_t close = line.find('"', open + 1);
+    if (close == std::string_view::npos) return false;
+    name.assign(line.substr(open + 1, close - open - 1));
+    return true;
+}
 
 void ExpandInclude(const std::string& line, TextStreamAdapter& writer) {
     // Without the output stream to measure, the bound applies to the file alone.
@@ -185,10 +238,11 @@ void Expand(MemoryStream& input, MemoryStream& output, LineMap* map, const Expan
     std::string line;
     while (reader.ReadLine(line)) {
         const int lineNumber = map ? map->NextMainLine() : 0;
-        if (ContainsNoCase(line, "#include")) {
+        const ExpandLineKind kind = ClassifyExpandLine(line);
+        if (kind == ExpandLineKind::kInclude) {
             Output out{writer, output, options};
             IncludeInto(line, out, map, lineNumber);
-        } else if (ContainsNoCase(line, "#define ")) {
+        } else if (kind == ExpandLineKind::kDefine) {
             defines.push_back(ParseDefine(line));
         } else {
             // Each entry replaces at most its first occurrence, in the order

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "preprocessor/line_map.h"
 #include "preprocessor/memory_stream.h"
@@ -21,8 +22,10 @@ using IncludeFiles = std::map<std::string, std::string>;
 struct ExpandOptions {
     std::size_t maxBytes = kMaxExpandedBytes;  // bound of the output, include files counted
     // When given, include names are looked up here and nowhere else (a name
-    // it lacks "does not exist"); otherwise in the current directory.
+    // it lacks "does not exist"); otherwise in the current directory, then
+    // in these folders in order (a relative name only).
     const IncludeFiles* includes = nullptr;
+    std::vector<std::string> includeFolders;
 };
 
 // Expands input into output. The input is read from its start; the output is
@@ -37,9 +40,18 @@ void Expand(MemoryStream& input, MemoryStream& output, LineMap* map = nullptr, c
 
 // Handles one include line: writes the named file's lines (verbatim, by the
 // reader's line rules) or one error line to writer. The name is resolved
-// against the current directory. Raises vorn::Error when the file exists but
+// against the current directory only. Raises vorn::Error when the file exists but
 // cannot be read.
 void ExpandInclude(const std::string& line, TextStreamAdapter& writer);
+
+// What the expander makes of a line: an include line (it holds "#include"
+// anywhere, in any letter case), a define line ("#define " likewise), or text.
+enum class ExpandLineKind { kInclude, kDefine, kText };
+ExpandLineKind ClassifyExpandLine(std::string_view line);
+
+// The name an include line names: from its first double quote to the next;
+// false when it has no name in quotes.
+bool IncludeLineName(std::string_view line, std::string& name);
 
 struct DefineEntry {
     std::string name;

@@ -39,6 +39,8 @@ public:
 
     const std::string& MainName() const { return files_.empty() ? kNoName : files_.front(); }
     std::size_t ExpandedLines() const { return origins_.size(); }
+    // The include files of the last expansion, named as in places.
+    std::vector<std::string> IncludeNames() const { return {files_.begin() + (files_.empty() ? 0 : 1), files_.end()}; }
     // The expander's error lines, in order, with their expanded line numbers.
     struct ErrorLine {
         int expandedLine;

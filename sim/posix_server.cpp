@@ -17,6 +17,7 @@
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/posix_channel.h"
 #include "fsuipc/request_block.h"
+#include "sim/request_log.h"
 #include "sim/sim_commands.h"
 
 namespace vorn {
@@ -73,6 +74,7 @@ struct PosixServer::Connection {
     std::string blockName;
     std::uint64_t nonce = 0;
     int blockFd = -1;
+    std::size_t classIndex = 0;  // which socket it came in on, for the log
 
     void CloseBlock() {
         if (blockFd >= 0) ::close(blockFd);
@@ -212,7 +214,8 @@ void PosixServer::SetTicker(std::uint32_t periodMs, std::function<void()> tick) 
     tick_ = std::move(tick);
 }
 
-void PosixServer::Accept(int listenFd) {
+void PosixServer::Accept(std::size_t classIndex) {
+    const int listenFd = listenFds_[classIndex];
     for (;;) {
         const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) return;
@@ -222,6 +225,7 @@ void PosixServer::Accept(int listenFd) {
         }
         auto c = std::make_unique<Connection>();
         c->fd = fd;
+        c->classIndex = classIndex;
         connections_.push_back(std::move(c));
     }
 }
@@ -234,6 +238,8 @@ bool PosixServer::ServeRequest(Connection& c) {
     c.pending = false;
     const Request& request = c.newest;
 
+    RequestLog* log = server_.ActiveLog();
+    const auto started = log != nullptr ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
     const SimServerOptions& options = server_.Options();
     if (options.neverAnswer) return true;
     if (options.delayMs != 0 && !Pause(options.delayMs)) return true;  // stopping
@@ -257,6 +263,9 @@ bool PosixServer::ServeRequest(Connection& c) {
         }
         if (c.blockFd >= 0) answer = ProcessClientBlock(c.blockFd);
     }
+    if (log != nullptr)
+        log->Write(ClientPidFromBlockName(name, expectedPrefix), classes_[c.classIndex], copy_.data(),
+                   answer == 1 ? copiedUsed_ : 0, answer, std::chrono::steady_clock::now() - started);
     std::uint8_t reply[kPosixReplySize];
     StoreU32(reply, request.sequence);
     StoreU32(reply + 4, answer);
@@ -292,6 +301,7 @@ std::uint32_t PosixServer::ProcessClientBlock(int blockFd) {
         answer = server_.ProcessBlock(copy_.data(), kBlockSize, &used);
     }
     if (answer != 1) return answer;
+    copiedUsed_ = used;
     std::size_t done = 0;
     while (done < used) {
         const ssize_t n = ::pwrite(blockFd, copy_.data() + done, used - done, off_t(done));
@@ -357,7 +367,7 @@ void PosixServer::Serve(int inputFd, int outputFd, const CommandHandler& handler
         }
 
         for (std::size_t i = 0; i < listenFds_.size(); ++i)
-            if (fds[listenIndex + i].revents & POLLIN) Accept(listenFds_[i]);
+            if (fds[listenIndex + i].revents & POLLIN) Accept(i);
 
         // Connections accepted just now were not polled; they come next round.
         const std::size_t polled = fds.size() - connectionIndex;

@@ -49,7 +49,7 @@ public:
     struct Connection;
 
 private:
-    void Accept(int listenFd);
+    void Accept(std::size_t classIndex);
     bool ServeRequest(Connection& c);
     std::uint32_t ProcessClientBlock(int blockFd);
     bool Pause(std::uint32_t ms);
@@ -67,6 +67,7 @@ private:
     std::uint32_t tickPeriodMs_ = 0;
     std::function<void()> tick_;
     std::vector<std::uint8_t> copy_;  // the private copy of the block being served
+    std::size_t copiedUsed_ = 0;      // the bytes its records took
 };
 
 }  // namespace vorn

@@ -13,6 +13,7 @@
 
 #include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
+#include "sim/request_log.h"
 
 namespace vorn {
 
@@ -32,8 +33,9 @@ bool SameWord(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Decimal or 0x-hexadecimal, no sign.
-bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
+// Decimal or 0x-hexadecimal, no sign. `overflow` (when given) tells digits
+// too many for 64 bits from a malformed number.
+bool ParseUnsigned(std::string_view text, std::uint64_t& value, bool* overflow = nullptr) {
     text = Trim(text);
     int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -45,7 +47,9 @@ bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
     }
     if (text.empty()) return false;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return error == std::errc() && end == text.data() + text.size();
+    const bool whole = end == text.data() + text.size();
+    if (overflow != nullptr) *overflow = whole && error == std::errc::result_out_of_range;
+    return error == std::errc() && whole;
 }
 
 bool ParseByte(std::string_view text, std::uint8_t& value) {
@@ -55,65 +59,49 @@ bool ParseByte(std::string_view text, std::uint8_t& value) {
     return true;
 }
 
-// "0x0570:4" -> offset and size, checked against the offset space.
-bool ParseLocation(std::string_view text, std::uint16_t& offset, std::uint32_t& size, std::string& error) {
-    const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos) {
-        error = "expected OFFSET:SIZE, as in 0x0570:4";
-        return false;
-    }
-    std::uint64_t o, n;
-    if (!ParseUnsigned(text.substr(0, colon), o) || o > 0xFFFF) {
-        error = "the offset must be 0 to 0xFFFF";
-        return false;
-    }
-    if (!ParseUnsigned(text.substr(colon + 1), n) || (n != 1 && n != 2 && n != 4 && n != 8)) {
-        error = "the size must be 1, 2, 4 or 8";
-        return false;
-    }
-    if (o + n > SimServer::kOffsetSpace) {
-        error = "the range runs past offset 0xFFFF";
-        return false;
-    }
-    offset = std::uint16_t(o);
-    size = std::uint32_t(n);
-    return true;
-}
-
-std::string Describe(const SimServer& server, std::uint16_t offset, std::uint32_t size) {
-    std::uint8_t bytes[8] = {};
-    server.Peek(offset, bytes, size);
-    std::uint64_t raw = 0;
-    for (std::uint32_t i = 0; i < size; ++i) raw |= std::uint64_t(bytes[i]) << (8 * i);
-    char text[128];
-    if (size == 8) {
-        double d;
-        std::memcpy(&d, &raw, 8);
-        std::snprintf(text, sizeof text, "0x%04X:8=%" PRId64 " (double %.17g)", offset, std::int64_t(raw), d);
-    } else {
-        const unsigned bits = 8 * size;
-        std::int64_t value = std::int64_t(raw);
-        if (raw >> (bits - 1)) value -= std::int64_t(1) << bits;  // sign-extend, as the machine loads it
-        std::snprintf(text, sizeof text, "0x%04X:%u=%" PRId64 " (0x%0*" PRIX64 ")", offset, size, value,
-                      int(2 * size), raw);
-    }
-    return text;
-}
-
 std::string Set(SimServer& server, std::string_view args) {
     OffsetValue value;
     std::string error;
     if (!ParseOffsetValue(args, value, error)) return "error: " + error;
     server.Poke(value.offset, value.bytes, value.size);
-    return Describe(server, value.offset, value.size);
+    std::uint8_t bytes[8] = {};
+    server.Peek(value.offset, bytes, value.size);
+    return DescribeOffset(value.location, bytes);
 }
 
 std::string Get(const SimServer& server, std::string_view args) {
-    std::uint16_t offset;
-    std::uint32_t size;
+    OffsetLocation location;
     std::string error;
-    if (!ParseLocation(Trim(args), offset, size, error)) return "error: " + error;
-    return Describe(server, offset, size);
+    if (!ParseOffsetLocation(args, location, error)) return "error: " + error;
+    std::uint8_t bytes[8] = {};
+    server.Peek(location.offset, bytes, location.size);
+    return DescribeOffset(location, bytes);
+}
+
+// log | log on [FILE] | log off
+std::string Log(SimServer& server, std::string_view args) {
+    RequestLog* log = server.Log();
+    const std::size_t space = args.find_first_of(" \t");
+    const std::string_view word = args.substr(0, space);
+    const std::string_view file = space == std::string_view::npos ? std::string_view() : Trim(args.substr(space));
+    if (args.empty()) {
+        if (log == nullptr || !log->IsOpen()) return "log off (no file; log on FILE starts one)";
+        return std::string(log->On() ? "log on: " : "log off: ") + log->Path();
+    }
+    if (SameWord(word, "off") && file.empty()) {
+        if (log != nullptr) log->SetOn(false);
+        return log != nullptr && log->IsOpen() ? "log off: " + log->Path() : "log off";
+    }
+    if (!SameWord(word, "on")) return "error: log on [FILE] or log off";
+    if (log == nullptr) return "error: this server keeps no log";
+    if (!file.empty()) {
+        std::string error;
+        if (!log->Open(std::string(file), error)) return "error: " + error;
+    } else if (!log->IsOpen()) {
+        return "error: no log file yet (log on FILE)";
+    }
+    log->SetOn(true);
+    return "log on: " + log->Path();
 }
 
 std::string Press(SimServer& server, std::string_view args) {
@@ -144,6 +132,104 @@ std::string Keys(const SimServer& server) {
 
 }  // namespace
 
+bool ParseOffsetLocation(std::string_view text, OffsetLocation& location, std::string& error) {
+    text = Trim(text);
+    // A catalogue name would be looked up here, before the numeric form.
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+        error = "expected OFFSET:SIZE, as in 0x0570:4";
+        return false;
+    }
+    std::uint64_t o, n;
+    if (!ParseUnsigned(text.substr(0, colon), o) || o > 0xFFFF) {
+        error = "the offset must be 0 to 0xFFFF";
+        return false;
+    }
+    std::string_view sizeText = Trim(text.substr(colon + 1));
+    char letter = '\0';
+    if (!sizeText.empty() && std::isalpha(static_cast<unsigned char>(sizeText.back()))) {
+        letter = char(std::tolower(static_cast<unsigned char>(sizeText.back())));
+        sizeText.remove_suffix(1);
+    }
+    if (!ParseUnsigned(sizeText, n) || (n != 1 && n != 2 && n != 4 && n != 8)) {
+        error = "the size must be 1, 2, 4 or 8";
+        return false;
+    }
+    OffsetValueType type;
+    switch (letter) {
+    case '\0': type = n == 8 ? OffsetValueType::Float : OffsetValueType::Integer; break;
+    case 'i':
+    case 's': type = OffsetValueType::Signed; break;
+    case 'u': type = OffsetValueType::Unsigned; break;
+    case 'f': type = OffsetValueType::Float; break;
+    default:
+        error = std::string("the type after the size must be i, s, u or f, not '") + letter + "'";
+        return false;
+    }
+    if (type == OffsetValueType::Float && n != 4 && n != 8) {
+        error = "a float is 4 or 8 bytes";
+        return false;
+    }
+    if (o + n > SimServer::kOffsetSpace) {
+        error = "the range runs past offset 0xFFFF";
+        return false;
+    }
+    location.offset = std::uint16_t(o);
+    location.size = std::uint32_t(n);
+    location.type = type;
+    location.letter = letter;
+    return true;
+}
+
+namespace {
+
+// A finite number that fits the float of this size, or false.
+bool ParseFloat(const std::string& text, std::uint32_t size, std::uint64_t& raw) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    if (std::isspace(static_cast<unsigned char>(*begin))) return false;
+    if (size == 4) {
+        const float f = std::strtof(begin, &end);
+        if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(f)) return false;
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        raw = bits;
+    } else {
+        const double d = std::strtod(begin, &end);
+        if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(d)) return false;
+        std::memcpy(&raw, &d, 8);
+    }
+    return true;
+}
+
+// An integer in the range of the type and size: signed, unsigned, or (untyped)
+// from the signed minimum to the unsigned maximum.
+bool ParseInteger(const std::string& text, const OffsetLocation& where, std::uint64_t& raw, std::string& error) {
+    const bool negative = !text.empty() && text[0] == '-';
+    std::uint64_t magnitude;
+    std::string_view digits = std::string_view(text).substr(negative ? 1 : 0);
+    bool overflow = false;
+    if (!ParseUnsigned(digits, magnitude, &overflow)) {
+        error = overflow ? "the value does not fit in 8 bytes" : "bad value '" + text + "'";
+        return false;
+    }
+    const unsigned bits = 8 * where.size;
+    const std::uint64_t unsignedMax = bits == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << bits) - 1;
+    const std::uint64_t signedMax = (std::uint64_t(1) << (bits - 1)) - 1;
+    const std::uint64_t positiveMax = where.type == OffsetValueType::Signed ? signedMax : unsignedMax;
+    const std::uint64_t negativeMax = where.type == OffsetValueType::Unsigned ? 0 : signedMax + 1;
+    if (negative ? magnitude > negativeMax : magnitude > positiveMax) {
+        error = "the value does not fit in " + std::to_string(where.size) + (where.size == 1 ? " byte" : " bytes");
+        if (where.type != OffsetValueType::Integer) error += std::string(" as type ") + where.letter;
+        return false;
+    }
+    raw = negative ? ~magnitude + 1 : magnitude;
+    return true;
+}
+
+}  // namespace
+
 bool ParseOffsetValue(std::string_view text, OffsetValue& value, std::string& error) {
     value = OffsetValue{};
     const std::size_t equals = text.find('=');
@@ -151,43 +237,60 @@ bool ParseOffsetValue(std::string_view text, OffsetValue& value, std::string& er
         error = "expected OFFSET:SIZE=VALUE, as in 0x0570:4=1000";
         return false;
     }
-    if (!ParseLocation(Trim(text.substr(0, equals)), value.offset, value.size, error)) return false;
+    OffsetLocation& where = value.location;
+    if (!ParseOffsetLocation(text.substr(0, equals), where, error)) return false;
+    value.offset = where.offset;
+    value.size = where.size;
     const std::string valueText(Trim(text.substr(equals + 1)));
     if (valueText.empty()) {
         error = "missing value";
         return false;
     }
     std::uint64_t raw = 0;
-    if (value.size == 8) {
-        // Size 8 is a double, whether written "1000" or "1000.5".
-        const char* begin = valueText.c_str();
-        char* end = nullptr;
-        errno = 0;
-        const double d = std::strtod(begin, &end);
-        if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(d) ||
-            std::isspace(static_cast<unsigned char>(*begin))) {
-            error = "size 8 takes a number such as 1.5, not '" + valueText + "'";
+    if (where.type == OffsetValueType::Float) {
+        if (!ParseFloat(valueText, where.size, raw)) {
+            error = (where.letter == '\0' ? std::string("size 8") : ":" + std::to_string(where.size) + "f") +
+                    " takes a number such as 1.5, not '" + valueText + "'";
             return false;
         }
-        std::memcpy(&raw, &d, 8);
-    } else {
-        const bool negative = valueText[0] == '-';
-        std::uint64_t magnitude;
-        if (!ParseUnsigned(std::string_view(valueText).substr(negative ? 1 : 0), magnitude)) {
-            error = "bad value '" + valueText + "'";
-            return false;
-        }
-        const unsigned bits = 8 * value.size;
-        const std::uint64_t unsignedMax = (std::uint64_t(1) << bits) - 1;
-        const std::uint64_t negativeMax = std::uint64_t(1) << (bits - 1);
-        if (negative ? magnitude > negativeMax : magnitude > unsignedMax) {
-            error = "the value does not fit in " + std::to_string(value.size) + (value.size == 1 ? " byte" : " bytes");
-            return false;
-        }
-        raw = negative ? ~magnitude + 1 : magnitude;
+    } else if (!ParseInteger(valueText, where, raw, error)) {
+        return false;
     }
     for (int i = 0; i < 8; ++i) value.bytes[i] = std::uint8_t(raw >> (8 * i));
     return true;
+}
+
+std::string DescribeOffset(const OffsetLocation& where, const std::uint8_t* bytes) {
+    std::uint64_t raw = 0;
+    for (std::uint32_t i = 0; i < where.size; ++i) raw |= std::uint64_t(bytes[i]) << (8 * i);
+    const unsigned bits = 8 * where.size;
+    std::string value;
+    if (where.type == OffsetValueType::Float) {
+        char text[64];
+        std::to_chars_result r;
+        if (where.size == 4) {
+            float f;
+            const std::uint32_t low = std::uint32_t(raw);
+            std::memcpy(&f, &low, 4);
+            r = std::to_chars(text, text + sizeof text, f);
+        } else {
+            double d;
+            std::memcpy(&d, &raw, 8);
+            r = std::to_chars(text, text + sizeof text, d);
+        }
+        value.assign(text, r.ptr);
+    } else if (where.type == OffsetValueType::Unsigned) {
+        value = std::to_string(raw);
+    } else {
+        std::int64_t v = std::int64_t(raw);
+        if (bits < 64 && raw >> (bits - 1)) v -= std::int64_t(1) << bits;  // sign-extend, as the machine loads it
+        value = std::to_string(v);
+    }
+    char text[160];
+    const std::string letter = where.letter == '\0' ? std::string() : std::string(1, where.letter);
+    std::snprintf(text, sizeof text, "0x%04X:%u%s=%s (0x%0*" PRIX64 ")", where.offset, where.size, letter.c_str(),
+                  value.c_str(), int(2 * where.size), raw);
+    return text;
 }
 
 std::vector<CommandLineSplitter::Item> CommandLineSplitter::Feed(std::string_view bytes) {
@@ -292,12 +395,14 @@ std::string ExecuteSimCommand(SimServer& server, std::string_view line, bool& qu
     if (SameWord(word, "set")) return Set(server, args);
     if (SameWord(word, "get")) return Get(server, args);
     if (SameWord(word, "keys")) return Keys(server);
+    if (SameWord(word, "log")) return Log(server, args);
     if (SameWord(word, "quit") || SameWord(word, "exit")) {
         quit = true;
         return "bye";
     }
     if (SameWord(word, "help"))
-        return "commands: press Ctrl+G | press 71,2 | set 0x0570:4=1000 | get 0x0570:4 | keys | quit";
+        return "commands: press Ctrl+G | press 71,2 | set 0x0570:4=1000 | set 0x0570:8i=1000 | get 0x0570:8i | "
+               "keys | log on [FILE] | log off | quit";
     return "error: unknown command '" + std::string(word) + "' (try help)";
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The one-line command language of vorn-sim (and of `vornc run`'s stdin):
 //   press Ctrl+G | press 71,2     flag the registered hot keys of that key
-//   set 0x0570:4=1000             write an offset (sizes 1, 2, 4, 8)
-//   get 0x0570:4                  read an offset
+//   set 0x0570:8i=1000            write an offset (sizes 1, 2, 4, 8; types below)
+//   get 0x0570:8i                 read an offset, shown in the same type
+//   log on [FILE] | log off       the request log (see sim/request_log.h)
 //   keys                          list the registered hot keys
 //   help                          list the commands
 //   quit                          stop
@@ -20,17 +21,36 @@ namespace vorn {
 
 std::string ExecuteSimCommand(SimServer& server, std::string_view line, bool& quit);
 
-// "0x0570:4=1000" -> offset, size and the little-endian bytes to store: the
-// one reading of an offset assignment, for `set` and for `vornc run --poke`.
-// Offsets 0..0xFFFF (decimal, 0x or $ hexadecimal); sizes 1, 2, 4 (an integer
-// from the signed minimum to the unsigned maximum of that size) and 8 (a
-// finite double, "1000" included). False with a reason in `error`.
+// How the bytes of an offset are read and written: the letter after the size.
+//   none  sizes 1, 2, 4: an integer from the signed minimum to the unsigned
+//         maximum of that size; size 8: a double ("1000" included)
+//   i, s  signed integer, sizes 1, 2, 4, 8      u  unsigned, sizes 1, 2, 4, 8
+//   f     float (4) or double (8); finite only
+enum class OffsetValueType { Integer, Signed, Unsigned, Float };
+
+struct OffsetLocation {
+    std::uint16_t offset = 0;
+    std::uint32_t size = 0;
+    OffsetValueType type = OffsetValueType::Integer;
+    char letter = '\0';  // as written, so that answers show the same type
+};
+// "0x0570:8i" -> offset, size and type. Offsets 0..0xFFFF (decimal, 0x or $
+// hexadecimal). False with a reason in `error`.
+bool ParseOffsetLocation(std::string_view text, OffsetLocation& location, std::string& error);
+
+// "0x0570:8i=1000" -> where, and the little-endian bytes to store: the one
+// reading of an offset assignment, for `set` and for `vornc run --poke`.
+// False with a reason in `error`.
 struct OffsetValue {
     std::uint16_t offset = 0;
     std::uint32_t size = 0;
+    OffsetLocation location;
     std::uint8_t bytes[8] = {};
 };
 bool ParseOffsetValue(std::string_view text, OffsetValue& value, std::string& error);
+
+// "0x0570:8i=1000 (0x00000000000003E8)": the bytes at a location in its type.
+std::string DescribeOffset(const OffsetLocation& location, const std::uint8_t* bytes);
 
 // Cuts a byte stream into command lines (LF or CR LF). A line longer than
 // kMaxCommandLine is discarded whole, however it arrives, and reported once.

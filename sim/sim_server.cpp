@@ -5,6 +5,7 @@
 
 #include "fsuipc/offsets.h"
 #include "fsuipc/request_block.h"
+#include "sim/request_log.h"
 
 namespace vorn {
 
@@ -72,6 +73,8 @@ std::uint32_t SimServer::ProcessBlock(std::uint8_t* block, std::size_t size, std
     if (used != nullptr) *used = end;
     return 1;
 }
+
+RequestLog* SimServer::ActiveLog() const { return log_ != nullptr && log_->On() ? log_ : nullptr; }
 
 int SimServer::Press(std::uint8_t key, std::uint8_t modifier) {
     int flagged = 0;

@@ -9,12 +9,19 @@
 
 namespace vorn {
 
+class RequestLog;
+
+// The handshake answers as FSUIPC 7 with MSFS gives them: version 7.4.16
+// (FSUIPC's digits 7416 in the high word, no build letter) and simulator 13.
+inline constexpr std::uint32_t kDefaultFsuipcVersion = 0x74160000;
+inline constexpr std::uint16_t kDefaultSimulator = 13;
+
 struct SimServerOptions {
-    std::uint32_t answer = 1;                  // answer to a well-formed block
-    bool neverAnswer = false;                  // transports let every call time out
-    std::uint32_t fsuipcVersion = 0x40000000;  // held at 0x3304
-    std::uint16_t simulator = 8;               // low 16 bits of 0x3308 (upper: 0xFADE)
-    std::uint32_t delayMs = 0;                 // transports wait this long before answering
+    std::uint32_t answer = 1;                             // answer to a well-formed block
+    bool neverAnswer = false;                             // transports let every call time out
+    std::uint32_t fsuipcVersion = kDefaultFsuipcVersion;  // held at 0x3304
+    std::uint16_t simulator = kDefaultSimulator;          // low 16 bits of 0x3308 (upper: 0xFADE)
+    std::uint32_t delayMs = 0;                            // transports wait this long before answering
 };
 
 struct SimHotKey {
@@ -55,6 +62,12 @@ public:
     // Blocks processed with answer 1.
     std::uint64_t BlocksProcessed() const { return processed_; }
 
+    // The request log the serving loops write to (not owned; null for none),
+    // and that log only while it is on.
+    void SetLog(RequestLog* log) { log_ = log; }
+    RequestLog* Log() const { return log_; }
+    RequestLog* ActiveLog() const;
+
 private:
     void SetFixedValues();
 
@@ -62,6 +75,7 @@ private:
     std::vector<std::uint8_t> memory_;
     std::uint16_t libraryVersion_ = 0;
     std::uint64_t processed_ = 0;
+    RequestLog* log_ = nullptr;
 };
 
 }  // namespace vorn

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sim/aircraft_model.h"
+#include "sim/request_log.h"
 #ifdef _WIN32
 #include "sim/win32_server.h"
 #else
@@ -28,19 +29,31 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vorn-sim [options]\n"
-    "  --class NAME          serve this window class (FS98MAIN, the default, or UIPCMAIN);\n"
-    "                        may be given more than once\n"
+    "\n"
+    "a simulated FSUIPC server for machines without a simulator, and a test server for any\n"
+    "FSUIPC client\n"
+    "\n"
+    "options:\n"
+    "  --class NAME          serve this window class (UIPCMAIN, FSUIPC's own and the\n"
+    "                        default, or FS98MAIN, WideClient's); may be given more than once\n"
     "  --uipcmain            same as --class UIPCMAIN\n"
+    "  --wideclient          same as --class FS98MAIN\n"
     "  --answer N            answer every request with N instead of 1\n"
     "  --no-answer           never answer (clients time out)\n"
-    "  --version-fsuipc N    the FSUIPC version held at 0x3304\n"
-    "  --simulator N         the simulator number in the low 16 bits of 0x3308\n"
+    "  --version-fsuipc N    the FSUIPC version held at 0x3304 (default 0x74160000, 7.4.16)\n"
+    "  --simulator N         the simulator number in the low 16 bits of 0x3308 (default 13, MSFS)\n"
     "  --delay-ms N          wait N ms before every answer\n"
+    "  --log FILE            append one entry per request to FILE: client, records, answer, time\n"
+    "  --log-limit BYTES     start FILE again past this size, keeping the old one as FILE.1\n"
+    "                        (default 8 MiB)\n"
     "  --background          ignore stdin; run until SIGINT or SIGTERM\n"
     "  --model               fly a small aircraft: altitude, airspeed, heading... move\n"
     "                        every 100 ms and follow the autopilot offsets\n"
+    "  --help                print this help\n"
+    "\n"
     "commands on stdin, one per line: press Ctrl+G | press 71,2 | set 0x0570:4=1000 |\n"
-    "  get 0x0570:4 | keys | help | quit\n";
+    "  set 0x0570:8i=1000 | get 0x0570:8i | keys | log on [FILE] | log off | help | quit\n"
+    "  (after the size: i or s signed, u unsigned, f float; 8 alone is a double)\n";
 
 bool ParseNumber(const char* text, std::uint64_t max, std::uint64_t& value) {
     if (text == nullptr || *text == '\0' || *text == '-') return false;
@@ -107,6 +120,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> classes;
     bool background = false;
     bool model = false;
+    std::string logPath;
+    std::uint64_t logLimit = vorn::RequestLog::kDefaultLimit;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -122,6 +137,17 @@ int main(int argc, char** argv) {
             ++i;
         } else if (arg == "--uipcmain") {
             classes.emplace_back("UIPCMAIN");
+        } else if (arg == "--wideclient") {
+            classes.emplace_back("FS98MAIN");
+        } else if (arg == "--log") {
+            if (value == nullptr || *value == '\0') return Usage("--log needs a file name");
+            logPath = value;
+            ++i;
+        } else if (arg == "--log-limit") {
+            if (!ParseNumber(value, std::uint64_t(1) << 40, n) || n < vorn::RequestLog::kMinimumLimit)
+                return Usage("--log-limit needs a number of bytes, 4096 or more");
+            logLimit = n;
+            ++i;
         } else if (arg == "--answer") {
             if (!ParseNumber(value, 0xFFFFFFFFu, n)) return Usage("--answer needs a number 0..0xFFFFFFFF");
             options.answer = std::uint32_t(n);
@@ -148,7 +174,7 @@ int main(int argc, char** argv) {
             return Usage("unknown option '" + std::string(arg) + "'");
         }
     }
-    if (classes.empty()) classes.emplace_back("FS98MAIN");
+    if (classes.empty()) classes.emplace_back("UIPCMAIN");
 
 #ifdef _WIN32
     vorn::SimServer server(options);
@@ -162,6 +188,13 @@ int main(int argc, char** argv) {
 #endif
     serving.StopOnSignals();
     std::string error;
+    vorn::RequestLog log;
+    log.SetLimit(logLimit);
+    if (!logPath.empty() && !log.Open(logPath, error)) {
+        std::fprintf(stderr, "vorn-sim: %s\n", error.c_str());
+        return 1;
+    }
+    server.SetLog(&log);
     if (!serving.Listen(error)) {
         std::fprintf(stderr, "vorn-sim: %s\n", error.c_str());
         return 1;

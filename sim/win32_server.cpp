@@ -7,6 +7,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <future>
@@ -15,6 +16,7 @@
 
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/request_block.h"
+#include "sim/request_log.h"
 #include "sim/sim_commands.h"
 
 namespace vorn {
@@ -89,7 +91,8 @@ struct Win32Server::State {
         if (stopEvent) CloseHandle(stopEvent);
     }
 
-    LRESULT Answer(WPARAM atom);
+    LRESULT Answer(WPARAM atom, HWND window);
+    std::uint32_t Process(WPARAM atom, std::string& blockName, std::size_t& used);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void RunWindows(const std::vector<std::string>& classes, std::promise<std::string>& ready);
 
@@ -106,8 +109,29 @@ struct Win32Server::State {
     std::array<std::uint8_t, kBlockSize> copy{};
 };
 
-LRESULT Win32Server::State::Answer(WPARAM wParam) {
+LRESULT Win32Server::State::Answer(WPARAM wParam, HWND window) {
     ++requests;
+    RequestLog* log = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(serverMutex);
+        log = server.ActiveLog();
+    }
+    const auto started = log != nullptr ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
+    std::string blockName;
+    std::size_t used = 0;
+    const std::uint32_t answer = Process(wParam, blockName, used);
+    if (log != nullptr) {
+        char className[64] = {};
+        GetClassNameA(window, className, sizeof className);
+        std::lock_guard<std::mutex> lock(serverMutex);
+        // The log may have been turned off meanwhile; Write checks.
+        log->Write(ClientPidFromBlockName(blockName, blockPrefix), className, copy.data(), answer == 1 ? used : 0,
+                   answer, std::chrono::steady_clock::now() - started);
+    }
+    return answer;
+}
+
+std::uint32_t Win32Server::State::Process(WPARAM wParam, std::string& blockName, std::size_t& used) {
     const SimServerOptions& options = server.Options();
     if (options.neverAnswer) {
         // Hold the caller until it gives up; the window thread is free again
@@ -122,7 +146,7 @@ LRESULT Win32Server::State::Answer(WPARAM wParam) {
     const UINT n = GlobalGetAtomNameA(static_cast<ATOM>(wParam), name, sizeof name);
     if (n == 0 || n >= sizeof name) return 0;
     // Only a client block of this IPC name: the atom could name any object.
-    const std::string blockName(name, n);
+    blockName.assign(name, n);
     if (blockName.size() <= blockPrefix.size() || blockName.compare(0, blockPrefix.size(), blockPrefix) != 0)
         return 0;
 
@@ -139,7 +163,7 @@ LRESULT Win32Server::State::Answer(WPARAM wParam) {
             // may write to it while the records are checked and processed.
             std::lock_guard<std::mutex> lock(serverMutex);
             std::memcpy(copy.data(), view, kBlockSize);
-            answer = server.ProcessBlock(copy.data(), kBlockSize);
+            answer = server.ProcessBlock(copy.data(), kBlockSize, &used);
             if (answer == 1) std::memcpy(view, copy.data(), kBlockSize);
         }
         UnmapViewOfFile(view);
@@ -154,7 +178,7 @@ LRESULT CALLBACK Win32Server::State::WindowProc(HWND window, UINT message, WPARA
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* state = reinterpret_cast<State*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (state != nullptr && state->message != 0 && message == state->message) return state->Answer(wParam);
+    if (state != nullptr && state->message != 0 && message == state->message) return state->Answer(wParam, window);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -30,6 +30,7 @@ constexpr Component kComponents[] = {
     {K::kMenu,       "Run1",                   "Run",                     "",       -1, C::kNone,           false, true, ""},
     {K::kMenuItem,   "MNCompile",              "Compile",                 "F9",     -1, C::kCompile,        false, true, "Run1"},
     {K::kMenuItem,   "MNConnect",              "Connect",                 "F5",     -1, C::kConnect,        false, true, "Run1"},
+    {K::kMenuItem,   "MNReload",               "Reload",                  "Ctrl+R", -1, C::kReload,         false, true, "Run1"},
     {K::kMenuItem,   "MNDebug",                "Debug",                   "Ctrl+D", -1, C::kDebug,          false, true, "Run1"},
     {K::kMenu,       "Options1",               "&Options",                "",       -1, C::kNone,           false, true, ""},
     {K::kMenuItem,   "DisplayCompilerOutput1", "Display Compiler Output", "",       -1, C::kCompilerOutput, true,  true, "Options1"},
@@ -43,6 +44,7 @@ constexpr Component kComponents[] = {
     {K::kToolButton, "TBFileSave",             "Save",                    "", kPicSave,        C::kFileSave, false, true, ""},
     {K::kToolButton, "TBCompile",              "Compile",                 "", kPicNotCompiled, C::kCompile,  false, true, ""},
     {K::kToolButton, "TBRun",                  "Connect",                 "", kPicConnect,     C::kConnect,  false, true, ""},
+    {K::kToolButton, "TBReload",               "Reload",                  "", kPicReload,      C::kReload,   false, true, ""},
 
     {K::kPage,       "TSSource",               "Source",                  "",       -1, C::kNone,           false, true,  "JVHLEditor1"},
     {K::kPage,       "TSExpanded",             "Expanded",                "",       -1, C::kNone,           false, false, "MMExpanded"},

@@ -24,6 +24,7 @@ enum class Command {
     kSearchAgain,
     kCompile,
     kConnect,
+    kReload,
     kDebug,
     kCompilerOutput,
     kReconnect,

@@ -11,7 +11,9 @@
 #include "machine/machine.h"
 #include "preprocessor/expand.h"
 #include "workbench/link_status.h"
+#include "workbench/reload_globals.h"
 #include "workbench/settings.h"
+#include "preprocessor/include_search.h"
 
 namespace vorn {
 
@@ -22,7 +24,8 @@ WorkbenchController::WorkbenchController(WorkbenchView& view, IpcLink& link, Mac
       machine_(machine),
       debugMode_(debugMode),
       output_([this](const std::string& line) { ProgramOutputLine(line); }),
-      trace_([this](const std::string& line) { TraceLine(line); }) {
+      trace_([this](const std::string& line) { TraceLine(line); }),
+      includeFolders_(IncludeFolders({})) {
     machine_.SetPlaceOfPc([this](std::int32_t pc) {
         const std::optional<SourcePlace> place = program_.PlaceOfPc(pc);
         return place ? PlaceText(*place) : std::string();
@@ -46,22 +49,36 @@ void WorkbenchController::StartUp() {
     showCompilerOutput_ = false;
 }
 
+bool WorkbenchController::CompileEditorText(ProgramMap& next, MemoryStream& image, int& errors) {
+    source_.Clear();
+    for (const std::string& line : view_.EditorLines()) {
+        source_.Write(line);
+        source_.Write("\r\n");
+    }
+    next.lines = program_.lines;
+    ExpandOptions options;
+    options.includeFolders = includeFolders_;
+    Expand(source_, expanded_, &next.lines, options);
+    expanded_.Rewind();
+    view_.SetExpandedText(expanded_.RemainingText());
+    expanded_.Seek(expanded_.Size());
+    return CompileSource(expanded_, listing_, image, showCompilerOutput_, &next, &errors);
+}
+
+void WorkbenchController::ShowListing() {
+    listing_.Rewind();
+    view_.SetCompilerText(listing_.RemainingText());
+    listing_.Seek(listing_.Size());
+}
+
 void WorkbenchController::Compile() {
     try {
-        source_.Clear();
-        for (const std::string& line : view_.EditorLines()) {
-            source_.Write(line);
-            source_.Write("\r\n");
-        }
         // Built aside: a compile that throws leaves the running program's map.
         ProgramMap next;
-        next.lines = program_.lines;
-        Expand(source_, expanded_, &next.lines);
-        expanded_.Rewind();
-        view_.SetExpandedText(expanded_.RemainingText());
-        expanded_.Seek(expanded_.Size());
-        const bool ok = CompileSource(expanded_, listing_, image_, showCompilerOutput_, &next);
+        int errors = 0;
+        const bool ok = CompileEditorText(next, image_, errors);
         program_ = std::move(next);
+        listingLines_ = program_.lines;
         // A failed compile leaves no image; clearing the picture keeps Connect
         // from handing that empty image to the machine.
         view_.SetCompilePicture(ok ? kPicCompiled : kPicNotCompiled);
@@ -71,9 +88,74 @@ void WorkbenchController::Compile() {
         return;
     }
     SetConnected(false);
-    listing_.Rewind();
-    view_.SetCompilerText(listing_.RemainingText());
-    listing_.Seek(listing_.Size());
+    ShowListing();
+}
+
+namespace {
+
+std::string Count(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string NameList(const char* what, const std::vector<std::string>& names) {
+    std::string line = what;
+    for (std::size_t i = 0; i < names.size(); ++i) line += (i == 0 ? " " : ", ") + names[i];
+    return line;
+}
+
+}  // namespace
+
+bool WorkbenchController::Reload() {
+    if (!connected_) return false;
+    ProgramMap next;
+    MemoryStream image;
+    int errors = 0;
+    bool ok = false;
+    try {
+        ok = CompileEditorText(next, image, errors);
+    } catch (const std::exception& e) {
+        view_.ShowError(e.what());
+        view_.ShowLinkMessage("Reload failed: " + std::string(e.what()) + "; the running program is unchanged");
+        return false;
+    }
+    listingLines_ = next.lines;
+    ShowListing();
+    if (!ok) {
+        // The editor's text does not compile; the image and map of the
+        // running program stay, so a reconnect still starts that program.
+        view_.SetCompilePicture(kPicNotCompiled);
+        view_.ShowLinkMessage("Reload failed: " + Count(static_cast<std::size_t>(errors), "error", "errors") +
+                          "; the running program is unchanged");
+        return false;
+    }
+    const std::vector<std::uint8_t> oldData(machine_.DataSegment().begin(), machine_.DataSegment().end());
+    HotKeyReload keys;
+    if (!machine_.Reload(image.Bytes(), trace_, output_, keys)) {
+        view_.ShowLinkMessage("Reload failed: the code image was refused; the running program is unchanged");
+        return false;
+    }
+    const GlobalCarry carry = CarryGlobals(program_, oldData, next);
+    for (const GlobalWrite& w : carry.writes) machine_.WriteData(w.address, w.bytes);
+    program_ = std::move(next);
+    image_.Adopt(std::vector<std::uint8_t>(image.Bytes().begin(), image.Bytes().end()));
+    watch_.SetGlobals(program_.globals);
+    view_.SetCompilePicture(kPicCompiled);
+
+    // The names go on the Compiler page, after the listing.
+    std::string names = listing_.Size() > 0 ? "\r\n" : "";
+    names += NameList("Globals kept:", carry.kept) + "\r\n" + NameList("Globals new:", carry.fresh) + "\r\n" +
+             NameList("Globals dropped:", carry.dropped) + "\r\n" + NameList("Hot keys:", keys.names) + "\r\n";
+    listing_.Write(names);
+    ShowListing();
+
+    std::string line = "Reloaded: " + Count(carry.kept.size(), "global", "globals") + " kept, " +
+                       std::to_string(carry.fresh.size()) + " new, " + std::to_string(carry.dropped.size()) +
+                       " dropped; hot keys: " + std::to_string(keys.kept) + " kept, " +
+                       std::to_string(keys.added) + " added, " + std::to_string(keys.removed) + " removed";
+    if (!carry.pointers.empty())
+        line += "; " + Count(carry.pointers.size(), "pointer starts", "pointers start") + " afresh";
+    view_.ShowLinkMessage(line);
+    return true;
 }
 
 void WorkbenchController::ToggleConnection() {
@@ -185,7 +267,7 @@ void WorkbenchController::SetConnected(bool on) {
         ticks_ = 0;
         if (!OpenLink(result, false)) {
             connected_ = false;
-            if (result == -1) return;
+            if (result == -1 || link_.Abandoned()) return;  // refused, or the user ended the wait
             if (waitForServer_ && result == kIpcNoServer) {
                 linkResult_ = result;
                 waiting_ = true;
@@ -229,7 +311,9 @@ void WorkbenchController::TimerTick() {
     const auto sent = std::chrono::steady_clock::now();
     if (link_.ReadByte(kOffsetHeartbeat) == -1) {
         const IpcResult why = link_.LastResult();
+        const bool userEnded = link_.Abandoned();
         SetConnected(false);
+        if (userEnded) return;  // Disconnect or closing ended the wait: nothing was lost
         ReportLink(LostMessage(why, link_.Timing(), ticks_), why);
         ShowStatus(LinkStatusText(LinkState::kLost, "", 0, why));
         if (reconnect_) {
@@ -301,8 +385,9 @@ void WorkbenchController::SourceChanged() {
     view_.SetModified(true);
 }
 
-void WorkbenchController::SetSourceName(const std::string& name, const std::string& includeFolder) {
-    program_.lines.SetNames(name, includeFolder);
+void WorkbenchController::SetSourceName(const std::string& name, const std::string& path) {
+    program_.lines.SetNames(name);
+    includeFolders_ = IncludeFolders(path.empty() ? name : path);
 }
 
 const std::vector<WatchRow>& WorkbenchController::WatchRows() {

@@ -45,6 +45,12 @@ public:
     void StartUp();
 
     void Compile();
+    // Compiles the editor's text and, when it compiles, swaps it into the
+    // running program between two ticks without closing the link: globals
+    // that stay keep their values, hot keys that stay keep their entries.
+    // A compile with errors leaves the running program as it was. Only
+    // while connected; false when nothing was swapped in.
+    bool Reload();
     // Connect; F5 while waiting for the simulator cancels the waiting.
     void ToggleConnection();
     // Connect, and when there is no simulator yet, say so once and try again
@@ -67,12 +73,16 @@ public:
     // every 2 s and, when a simulator answers, do a full Connect.
     void ToggleReconnect();
 
-    // Names the edited text in source places ("prog.vrn:6"); see
-    // LineMap::SetNames for includeFolder. Takes effect at the next compile.
-    void SetSourceName(const std::string& name, const std::string& includeFolder = {});
+    // Names the edited text in source places ("prog.vrn:6"); its includes
+    // are looked for beside path (name when no path is given, the library
+    // folder alone for neither). Takes effect at the next compile.
+    void SetSourceName(const std::string& name, const std::string& path = {});
     // Beside the image: line map, code lines and globals of the last
     // successful compile (code and globals empty after a failed one).
     const ProgramMap& Program() const { return program_; }
+    // The line map of the listing on "Compiler": the running program's,
+    // except after a reload that failed, whose diagnostics it places.
+    const LineMap& ListingLines() const { return listingLines_; }
     // The "Watch" page: every global of the running program, read now (the
     // FSUIPC-bound ones in one exchange). Call it every tick while the page
     // is shown, and only then. Empty while disconnected.
@@ -104,6 +114,10 @@ public:
     const MemoryStream& ImageBuffer() const { return image_; }
 
 private:
+    // Expands and compiles the editor's text into next and image, the
+    // listing into listing_; throws vorn::Error as Expand and CompileSource do.
+    bool CompileEditorText(ProgramMap& next, MemoryStream& image, int& errors);
+    void ShowListing();
     bool OpenLink(int& result, bool probe);  // result: the link's IpcResult
     void StartProgram();
     void TryReconnect();
@@ -123,6 +137,8 @@ private:
     MemoryStream listing_;
     MemoryStream image_;
     ProgramMap program_;
+    LineMap listingLines_;
+    std::vector<std::string> includeFolders_;
     WatchModel watch_;
 
     std::vector<std::string> startMessages_;

@@ -5,6 +5,7 @@
 // so that the caller can look at it after each command.
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "workbench/view.h"
@@ -34,6 +35,8 @@ public:
     void SetCompilerOutputChecked(bool checked) override { compilerOutputChecked_ = checked; }
 
     std::vector<std::string> EditorLines() const override { return editorLines_; }
+    // The text the next Compile or Reload reads.
+    void SetEditorLines(std::vector<std::string> lines) { editorLines_ = std::move(lines); }
     void SetModified(bool modified) override { modified_ = modified; }
     void EnableTimer() override { timerEnabled_ = true; }
 

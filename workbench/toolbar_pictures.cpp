@@ -95,6 +95,14 @@ std::vector<std::vector<PictureShape>> BuildPictures() {
     Page(p[kPicCompiled], kWhite);
     p[kPicCompiled].push_back(
         {ShapeKind::kPolyline, 0x00A000, 2.8f, kNoColour, true, 0, {{5, 10}, {8, 13.5f}, {14.5f, 5}}});
+
+    // A green arrow turning back on itself: the program swapped while it runs.
+    p[kPicReload] = {
+        {ShapeKind::kPolyline, 0x008C14, 2.2f, kNoColour, true, 0,
+         {{12.5f, 10}, {11.2f, 12.3f}, {8.5f, 13.5f}, {5.6f, 12.8f}, {3.6f, 10.6f}, {3, 8}, {3.8f, 5.2f},
+          {6, 3.3f}, {8.8f, 2.7f}, {11.4f, 3.6f}}},
+        {ShapeKind::kPolygon, 0x005A00, 0.6f, 0x1EAA28, false, 0, {{14.5f, 1.5f}, {14.5f, 7.5f}, {8.5f, 5.5f}}},
+    };
     return p;
 }
 

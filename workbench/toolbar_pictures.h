@@ -1,5 +1,5 @@
 #pragma once
-// The toolbar's 13 pictures (ImageList1), described once as shapes on a
+// The toolbar's pictures (ImageList1), described once as shapes on a
 // 16 x 16 grid; each window renders them with its own painter (QPainter,
 // GDI), so no image files have to be found at run time.
 #include <vector>
@@ -21,7 +21,8 @@ enum ToolbarPicture : int {
     kPicConnect = 10,      // TBRun while disconnected: go
     kPicNotCompiled = 11,  // TBCompile: text not compiled
     kPicCompiled = 12,     // TBCompile: compiled
-    kToolbarPictureCount = 13,
+    kPicReload = 13,       // TBReload: swap the edited program in
+    kToolbarPictureCount = 14,
 };
 
 enum class ShapeKind {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets_catalogue.h"
 #include "machine/code_image.h"
 
 namespace vorn {
@@ -87,6 +88,7 @@ void WatchModel::SetGlobals(std::vector<GlobalSymbol> globals) {
     rows_.assign(globals_.size(), WatchRow{});
     short_.assign(globals_.size(), "?");
     buffers_.assign(globals_.size(), {});
+    units_.assign(globals_.size(), nullptr);
     for (std::size_t i = 0; i < globals_.size(); ++i) {
         const GlobalSymbol& g = globals_[i];
         WatchRow& row = rows_[i];
@@ -96,6 +98,9 @@ void WatchModel::SetGlobals(std::vector<GlobalSymbol> globals) {
                                  : "data " + Hex(static_cast<std::uint32_t>(g.address), 4);
         row.value = "?";
         buffers_[i].assign(BytesToRead(g), 0);
+        if (g.AtFsuipc() && g.storage == TStorageClass::UIPC) {
+            units_[i] = FindBinding(static_cast<std::uint32_t>(g.address) & 0xFFFF, g.ElementSize());
+        }
     }
 }
 
@@ -153,7 +158,7 @@ void WatchModel::Format(std::size_t row, const std::vector<std::uint8_t>& bytes)
     const GlobalSymbol& g = globals_[row];
     std::string& value = rows_[row].value;
     if (g.storage != TStorageClass::Array) {
-        value = Element(g, bytes.data());
+        value = units_[row] ? FormatOffsetWithRaw(*units_[row], bytes) : Element(g, bytes.data());
         short_[row] = value;
         return;
     }

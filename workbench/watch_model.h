@@ -13,12 +13,14 @@
 namespace vorn {
 
 class IpcLink;
+struct CatalogueEntry;
 
 struct WatchRow {
     std::string name;
     std::string type;   // "int", "float[4]", "byte*"
     std::string where;  // "data $1000000" or "FSUIPC $0570"
-    std::string value;  // "42", "1.5", "[1, 2, 3]", "\"AB\" [65, 66, 0]"; "?" when unread
+    std::string value;  // "42", "1.5", "[1, 2, 3]", "\"AB\" [65, 66, 0]"; "?" when unread;
+                        // a well-known offset with its unit: "15360 (120.0 kt)"
 };
 
 // Arrays show this many elements; byte arrays up to this many bytes of text.
@@ -48,6 +50,7 @@ private:
     std::vector<WatchRow> rows_;
     std::vector<std::string> short_;
     std::vector<std::vector<std::uint8_t>> buffers_;
+    std::vector<const CatalogueEntry*> units_;  // the catalogue entry a scalar is bound to, or null
 };
 
 // The shortest text that reads back as exactly this double ("1", "0.5").

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "fsuipc/ipc_link.h"
 #include "machine/debug_mode.h"
 #include "workbench/controller.h"
 #include "workbench/ini_store.h"
@@ -41,6 +42,13 @@ std::vector<std::string> WatchLines(const std::vector<WatchRow>& rows) {
     return lines;
 }
 
+ScreenRect FindDialogPlace(const ScreenRect& window, int dialogWidth, int dialogHeight) {
+    constexpr int kMargin = 8;
+    const int left = window.left + std::max(0, window.width - dialogWidth - kMargin);
+    const int top = window.top + std::max(0, window.height - dialogHeight - kMargin);
+    return {left, top, dialogWidth, dialogHeight};
+}
+
 std::string IncludedPlaceMessage(const std::string& file, int line) {
     return "The line is in the included file " + file + ", line " + std::to_string(line) + ".";
 }
@@ -62,11 +70,64 @@ WindowCore::WindowCore(WorkbenchView& view, WindowHost& host, FileAccess& files,
     : view_(view),
       host_(host),
       files_(files),
+      link_(link),
       controller_(std::make_unique<WorkbenchController>(view, link, machine, debugMode)),
       output_(kPageLineLimit),
-      interpreter_(kPageLineLimit) {}
+      interpreter_(kPageLineLimit) {
+    link_.SetWaiter([this](std::uint32_t waitedMs) { return Waiting(waitedMs); });
+}
 
-WindowCore::~WindowCore() = default;
+WindowCore::~WindowCore() { link_.SetWaiter({}); }
+
+void WindowCore::SetStatusText(const std::string& text) { host_.SetStatusText(text); }
+
+// While an exchange waits the window goes on: it paints, switches pages,
+// edits; what would talk to the simulator waits its turn (see RunWhileExchanging).
+bool WindowCore::Waiting(std::uint32_t waitedMs) {
+    if (waitedMs >= kWaitingStatusMs && !waitingShown_) {
+        waitingShown_ = true;
+        SetStatusText(kWaitingStatusText);
+    }
+    if (!giveUp_) host_.ProcessEvents();
+    return giveUp_;
+}
+
+void WindowCore::ExchangeEnded() {
+    if (--exchanging_ > 0) return;
+    giveUp_ = false;
+    if (waitingShown_) {
+        waitingShown_ = false;
+        SetStatusText("");
+    }
+    if (disconnectQueued_) {
+        disconnectQueued_ = false;
+        ExchangeScope scope(*this);
+        if (controller_->Connected()) controller_->SetConnected(false);
+        UpdateWatch();
+    }
+    if (closeQueued_) {
+        closeQueued_ = false;
+        host_.RequestClose();
+    }
+}
+
+void WindowCore::RunWhileExchanging(Command command) {
+    switch (command) {
+        case Command::kConnect:
+            // Disconnect ends the wait at once; Connect waits for no one.
+            if (!controller_->Connected()) return;
+            giveUp_ = true;
+            disconnectQueued_ = true;
+            return;
+        case Command::kCompile:
+        case Command::kDebug:
+        case Command::kReload:
+            return;  // they would start, step or reload a program in the middle of a tick
+        default:
+            RunCommand(command);  // no link in these
+            return;
+    }
+}
 
 constexpr SettingId kRecentKeys[] = {SettingId::kRecentFile1, SettingId::kRecentFile2, SettingId::kRecentFile3,
                                      SettingId::kRecentFile4};
@@ -87,11 +148,13 @@ void WindowCore::Start(const std::string& title) {
     if (settings_.Switch(SettingId::kReconnect) != controller_->ReconnectEnabled()) controller_->ToggleReconnect();
     host_.SetChecked(Command::kReconnect, controller_->ReconnectEnabled());
     SetRecentFiles(RecentFiles());
+    host_.SetEnabled(Command::kReload, false);  // only a running program can be reloaded
 }
 
 void WindowCore::StartWith(const std::string& file, bool connect) {
     if (file.empty() || !OpenFile(file)) return;
     if (!connect && !settings_.Switch(SettingId::kConnectAtStart)) return;
+    ExchangeScope scope(*this);
     controller_->Compile();
     if (controller_->Compiled()) controller_->ConnectOrWait();
     UpdateWatch();
@@ -179,6 +242,16 @@ void WindowCore::EditLinkSettings() {
 }
 
 void WindowCore::Run(Command command) {
+    // Closing asks MayClose, which a scope of our own would answer with "later".
+    if (command == Command::kExit) {
+        RunCommand(command);
+        return;
+    }
+    if (Exchanging()) {
+        RunWhileExchanging(command);
+        return;
+    }
+    ExchangeScope scope(*this);
     RunCommand(command);
     UpdateWatch();
 }
@@ -229,6 +302,9 @@ void WindowCore::RunCommand(Command command) {
             return;
         case Command::kConnect:
             controller_->ToggleConnection();
+            return;
+        case Command::kReload:
+            controller_->Reload();
             return;
         case Command::kDebug:
             controller_->ToggleDebug();
@@ -332,9 +408,17 @@ bool WindowCore::WriteEditorTo(const std::string& path) {
     return true;
 }
 
-bool WindowCore::MayClose() { return SavePrompt(); }
+bool WindowCore::MayClose() {
+    if (Exchanging()) {
+        giveUp_ = true;
+        closeQueued_ = true;
+        return false;
+    }
+    return SavePrompt();
+}
 
 void WindowCore::Closing() {
+    ExchangeScope scope(*this);
     // Withdraw the program's hot keys and close the link: left registered,
     // they would stay in the simulator after Vorn has gone.
     controller_->SetConnected(false);
@@ -361,24 +445,30 @@ void WindowCore::CaretMoved() { host_.SetCaretLabel(CaretLabel(host_.CaretLine()
 
 void WindowCore::NameSource() {
     // Open and Save As make the file's folder the current one, so the name
-    // alone is what the user knows it by and what includes are found beside.
+    // alone is what the user knows it by; includes are also looked for beside
+    // the file wherever the current folder is.
     const std::size_t slash = fileName_.find_last_of("/\\");
-    controller_->SetSourceName(slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1));
+    controller_->SetSourceName(slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1), fileName_);
 }
 
 void WindowCore::Tick() {
+    if (Exchanging()) return;  // one tick at a time: the one waiting goes on
+    ExchangeScope scope(*this);
     controller_->TimerTick();
     UpdateWatch();
 }
 
 void WindowCore::PageSelected(int page) {
-    if (page == kPageWatch) UpdateWatch();
+    if (page != kPageWatch || Exchanging()) return;
+    ExchangeScope scope(*this);
+    UpdateWatch();
 }
 
 void WindowCore::UpdateWatch() {
     const bool connected = controller_->Connected();
     if (connected != watchShown_) {
         watchShown_ = connected;
+        host_.SetEnabled(Command::kReload, connected);
         view_.SetPageVisible(kPageWatch, connected);
     }
     // Reading the values costs an FSUIPC exchange: only for a page on top.
@@ -387,7 +477,11 @@ void WindowCore::UpdateWatch() {
 
 void WindowCore::PageLineDoubleClicked(int page, const std::string& line) {
     if (page != kPageCompiler && page != kPageProgramOutput) return;
-    const std::optional<SourcePlace> place = PlaceOfPageLine(controller_->Program(), line);
+    // A diagnostic belongs to the last compile, which a failed reload did not run.
+    ProgramMap listing;
+    if (page == kPageCompiler) listing.lines = controller_->ListingLines();
+    const std::optional<SourcePlace> place =
+        PlaceOfPageLine(page == kPageCompiler ? listing : controller_->Program(), line);
     if (!place || place->line < 1) return;
     if (!place->mainFile) {
         host_.ShowMessage(programTitle_, IncludedPlaceMessage(place->file, place->line));

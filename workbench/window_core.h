@@ -56,6 +56,8 @@ public:
 
     // The check mark of a checkable menu item.
     virtual void SetChecked(Command command, bool checked) = 0;
+    // Greys out (or enables again) a command's menu item and toolbar button.
+    virtual void SetEnabled(Command command, bool enabled) { (void)command, (void)enabled; }
 
     // The editor. Putting lines in is not an edit.
     virtual void SetEditorLines(const std::vector<std::string>& lines) = 0;
@@ -90,6 +92,14 @@ public:
     // The recent-file items of "File": `captions` has one entry per item,
     // "" for an item that is not shown.
     virtual void SetRecentFiles(const std::vector<std::string>& captions) { static_cast<void>(captions); }
+    // A wait's text on the status line over the link's state ("" gives the
+    // link's state back).
+    virtual void SetStatusText(const std::string& text) = 0;
+    // While an exchange waits for the simulator: handles the events that
+    // are there (painting, the user's input) and returns at once.
+    virtual void ProcessEvents() = 0;
+    // Asks the window to close again later, from its own event loop.
+    virtual void RequestClose() = 0;
 };
 
 // The platform's files. Paths are UTF-8.
@@ -123,6 +133,18 @@ std::string CaretLabel(int line, int column);
 struct WatchRow;
 // The "Watch" page's lines: a heading, then one line per global, in columns.
 std::vector<std::string> WatchLines(const std::vector<WatchRow>& rows);
+
+// Shown in the status line once an exchange has waited this long.
+inline constexpr std::uint32_t kWaitingStatusMs = 1000;
+inline constexpr const char* kWaitingStatusText = "Waiting for the simulator...";
+
+// A rectangle on the screen, in the window's pixels.
+struct ScreenRect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+// Where the find dialog opens: in the window's lower right corner, clear of
+// the editor's first lines where the first matches show.
+ScreenRect FindDialogPlace(const ScreenRect& window, int dialogWidth, int dialogHeight);
 
 // What "in an included file" says when a page line is double-clicked.
 std::string IncludedPlaceMessage(const std::string& file, int line);
@@ -170,7 +192,9 @@ public:
     // Loads a file into the editor as Open does after its dialog. A file that
     // cannot be read shows the error box and changes nothing; false then.
     bool OpenFile(const std::string& path);
-    // The window is asked to close: true when it may (the save prompt said so).
+    // The window is asked to close: true when it may (the save prompt said
+    // so). While an exchange waits it may not yet: the wait is given up and
+    // the window is asked again once it has ended.
     bool MayClose();
     // The window closes: the program's hot keys are withdrawn and the link closed.
     void Closing();
@@ -195,6 +219,11 @@ public:
     void ClearPage(int page);
     // For tests: a smaller limit than kPageLineLimit.
     void SetPageLineLimit(std::size_t limit);
+    // The status line; every text the core shows there goes through here.
+    void SetStatusText(const std::string& text);
+    // An exchange with the simulator is under way (the window's events are
+    // being handled inside its wait).
+    bool Exchanging() const { return exchanging_ > 0; }
 
     WorkbenchController& Controller() { return *controller_; }
     const std::string& FileName() const { return fileName_; }
@@ -204,6 +233,24 @@ public:
 
 private:
     enum class SaveOutcome { Saved, Cancelled, Failed };
+
+    // Marks a call that may talk to the simulator; the last one to end
+    // clears the waiting text and carries out what was asked for meanwhile.
+    class ExchangeScope {
+    public:
+        explicit ExchangeScope(WindowCore& core) : core_(core) { ++core_.exchanging_; }
+        ~ExchangeScope() { core_.ExchangeEnded(); }
+        ExchangeScope(const ExchangeScope&) = delete;
+        ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+    private:
+        WindowCore& core_;
+    };
+    void ExchangeEnded();
+    // The link's waiter: true gives the exchange up.
+    bool Waiting(std::uint32_t waitedMs);
+    // A command that came while an exchange waits.
+    void RunWhileExchanging(Command command);
 
     void RunCommand(Command command);
     bool SavePrompt();
@@ -227,6 +274,7 @@ private:
     WorkbenchView& view_;
     WindowHost& host_;
     FileAccess& files_;
+    IpcLink& link_;
     std::unique_ptr<WorkbenchController> controller_;
 
     std::string fileName_;
@@ -239,6 +287,12 @@ private:
     BoundedPage interpreter_;
     Settings settings_;
     std::unique_ptr<SettingsStore> store_;
+
+    int exchanging_ = 0;
+    bool giveUp_ = false;            // Disconnect or closing asked to end the wait
+    bool disconnectQueued_ = false;  // carried out when the exchange has ended
+    bool closeQueued_ = false;
+    bool waitingShown_ = false;
 };
 
 }  // namespace vorn

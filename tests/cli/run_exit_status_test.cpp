@@ -73,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"PokeOffsetTooBig", kGood, {"FILE", "--poke", "0x10000:1=1"}, 2, "offset must be"},
         StatusCase{"PokeValueTooBig", kGood, {"FILE", "--poke", "0x0570:1=300"}, 2, "does not fit in 1 byte"},
         StatusCase{"PokeFloatNotANumber", kGood, {"FILE", "--poke", "0x0570:8=fast"}, 2, "size 8 takes a number"},
+        StatusCase{"PokeTypedOutOfRange", kGood, {"FILE", "--poke", "0x0570:1u=-1"}, 2, "does not fit in 1 byte as type u"},
         StatusCase{"PokeMalformed", kGood, {"FILE", "--poke", "0x0570=4"}, 2, "OFFSET:SIZE=VALUE"},
         StatusCase{"ServerWithPress", kGood, {"FILE", "--server", "--press", "Ctrl+G@1"}, 2,
                    "act on the built-in simulator"},

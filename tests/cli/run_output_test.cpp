@@ -124,6 +124,23 @@ TEST(RunOutput, PokesPresetTheSimulatorBeforeConnect) {
     EXPECT_EQ(r.OutLines(), std::vector<std::string>{"-123456 -2 7 0.78"});
 }
 
+// Typed pokes: a 64-bit fixed-point altitude, whose whole metres a program
+// reads from the high 4 bytes, and an unsigned 4 bytes read back as an int.
+TEST(RunOutput, TypedPokesStoreTheirType) {
+    TempProgram program(
+        "int metres at 0x0574;\n"
+        "int all at 0x02BC;\n"
+        "char text[64];\n"
+        "key(Control, 'P') {\n"
+        "   sprintf(text, \"%d %d\", metres, all)\n"
+        "   printstr(text)\n"
+        "}\n");
+    const auto r = RunVornc({"run", program.Path(), "--fast", "--ticks", "1", "--press", "Ctrl+P@1", "--poke",
+                             "0x0570:8i=44508746088448", "--poke", "0x02BC:4u=4294967295"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.OutLines(), std::vector<std::string>{"10363 -1"});
+}
+
 TEST(RunOutput, IncludesAreFoundNextToTheFile) {
     TempProgram program("#include \"defs.vrn\"\nkey(Control, 'G') {\n   printstr(greeting)\n}\n");
     program.Write("defs.vrn", "char greeting[6];\nint unused;\n");

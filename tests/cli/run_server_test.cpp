@@ -223,6 +223,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"no_server", false, {},
                     "vornc run: Cannot connect to the simulator (2: no FSUIPC server is running) - is vorn-sim running?"},
         RefusedCase{"handshake_refused", true, {"--version-fsuipc", "0"},
+                    "vornc run: Cannot connect to the simulator (7: handshake refused (UIPCMAIN))"},
+        RefusedCase{"handshake_refused_wideclient", true, {"--wideclient", "--version-fsuipc", "0"},
                     "vornc run: Cannot connect to the simulator (14: handshake refused (FS98MAIN))"},
         RefusedCase{"answer_zero", true, {"--answer", "0"},
                     "vornc run: Cannot connect to the simulator (13: the server's answer was not valid)"}),

@@ -80,16 +80,16 @@ TEST_P(ConnectedLine, NamesTheVersionAndTheSimulator) {
 INSTANTIATE_TEST_SUITE_P(
     Servers, ConnectedLine,
     ::testing::Values(
-        ServerCase{"default", {}, "Connected to FSUIPC 4.000 (simulator: FSX) through FS98MAIN"},
-        ServerCase{"msfs", {"--version-fsuipc", "0x70010000", "--simulator", "13", "--class", "UIPCMAIN"},
+        ServerCase{"default", {}, "Connected to FSUIPC 7.4.16 (simulator: MSFS)"},
+        ServerCase{"wideclient", {"--wideclient"}, "Connected to FSUIPC 7.4.16 (simulator: MSFS) through FS98MAIN"},
+        ServerCase{"msfs", {"--version-fsuipc", "0x70010000", "--simulator", "13"},
                    "Connected to FSUIPC 7.0.1 (simulator: MSFS)"},
-        ServerCase{"build_letter", {"--version-fsuipc", "0x49740002", "--simulator", "7", "--class", "UIPCMAIN"},
+        ServerCase{"build_letter", {"--version-fsuipc", "0x49740002", "--simulator", "7"},
                    "Connected to FSUIPC 4.974b (simulator: FS2004)"},
-        ServerCase{"p3d_64", {"--version-fsuipc", "0x60120000", "--simulator", "12", "--class", "UIPCMAIN"},
+        ServerCase{"p3d_64", {"--version-fsuipc", "0x60120000", "--simulator", "12"},
                    "Connected to FSUIPC 6.012 (simulator: P3D 64-bit)"},
-        ServerCase{"unknown_code", {"--simulator", "99", "--class", "UIPCMAIN"},
-                   "Connected to FSUIPC 4.000 (simulator: 99)"},
-        ServerCase{"not_bcd", {"--version-fsuipc", "0x4A000000", "--class", "UIPCMAIN"},
+        ServerCase{"unknown_code", {"--simulator", "99"}, "Connected to FSUIPC 7.4.16 (simulator: 99)"},
+        ServerCase{"not_bcd", {"--version-fsuipc", "0x4A000000", "--simulator", "8"},
                    "Connected to FSUIPC 0x4A000000 (simulator: FSX)"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -26,6 +26,16 @@ std::ostream& operator<<(std::ostream& os, const DiagnosticCase& c) { return os 
 
 class Diagnostics : public ::testing::TestWithParam<DiagnosticCase> {};
 
+// The folders a missing include was looked in depend on the machine; the
+// library tests check them.
+std::vector<std::string> WithoutFolders(std::vector<std::string> lines) {
+    for (std::string& line : lines) {
+        const std::size_t at = line.find(" (looked in ");
+        if (at != std::string::npos) line.erase(at);
+    }
+    return lines;
+}
+
 TEST_P(Diagnostics, NameTheFileAndLineTheUserWrote) {
     const DiagnosticCase& c = GetParam();
     TempProgram program(c.program, "prog.vrn");
@@ -34,7 +44,7 @@ TEST_P(Diagnostics, NameTheFileAndLineTheUserWrote) {
     inFolder.folder = program.Folder();
     const ProcessResult r = RunVornc({"compile", "prog.vrn"}, inFolder);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.ErrLines(), c.stderrLines);
+    EXPECT_EQ(WithoutFolders(r.ErrLines()), c.stderrLines);
     EXPECT_EQ(r.OutLines(), c.listing);
 
     // run reports the same places, the main file as named, includes below its folder
@@ -45,7 +55,7 @@ TEST_P(Diagnostics, NameTheFileAndLineTheUserWrote) {
         expected.push_back(program.Folder() + "/" + line);
     }
     expected.push_back("vornc run: the program has errors");
-    EXPECT_EQ(run.ErrLines(), expected);
+    EXPECT_EQ(WithoutFolders(run.ErrLines()), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

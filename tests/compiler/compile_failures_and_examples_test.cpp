@@ -11,6 +11,7 @@
 #include "compiler/compile_source.h"
 #include "support/error.h"
 #include "preprocessor/expand.h"
+#include "preprocessor/include_search.h"
 #include "tests/compiler/backend_test_util.h"
 
 namespace vorn::testing {
@@ -109,7 +110,9 @@ TEST(CompileExamples, EveryExampleCompilesWithoutErrors) {
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         MemoryStream source, expanded, listing, image;
         source.Write(text);
-        Expand(source, expanded);
+        ExpandOptions options;
+        options.includeFolders = IncludeFolders(file.string());  // fsuipc.vrn from the library
+        Expand(source, expanded, nullptr, options);
         const bool ok = CompileSource(expanded, listing, image, false);
         EXPECT_TRUE(ok) << listing.Text();
         EXPECT_GT(image.Size(), 0u);

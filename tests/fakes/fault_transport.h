@@ -51,6 +51,7 @@ public:
     bool Send(ServerHandle server, std::uint32_t message, std::uint16_t atom, std::uint32_t timeoutMs,
               std::uint32_t& answer) override;
     void ReleaseServer(ServerHandle server) override { inner_.ReleaseServer(server); }
+    void SetWaitHook(std::function<bool()> hook) override { inner_.SetWaitHook(std::move(hook)); }
 
 private:
     IpcTransport& inner_;

@@ -29,8 +29,8 @@ TEST(OpenHandshake, SucceedsAfterOnePassAndOnePause) {
     EXPECT_EQ(rig.fault.SendCalls(), 1);
     EXPECT_EQ(rig.clock.Sleeps(), 1);
     EXPECT_EQ(rig.clock.TotalMs(), 100u);
-    EXPECT_EQ(rig.link.FsuipcVersion(), 0x40000000u);
-    EXPECT_EQ(rig.link.SimulatorVersion(), 8u) << "only the low 16 bits are kept";
+    EXPECT_EQ(rig.link.FsuipcVersion(), kDefaultFsuipcVersion);
+    EXPECT_EQ(rig.link.SimulatorVersion(), kDefaultSimulator) << "only the low 16 bits are kept";
     EXPECT_EQ(rig.server.ClientLibraryVersion(), 1004);
     EXPECT_EQ(rig.link.QueuedBytes(), 0u);
 }
@@ -224,7 +224,7 @@ TEST(OpenHandshake, CloseReleasesEverythingAndIsSafeTwice) {
     ExpectNothingAllocated(rig);
     rig.link.Close();
     ExpectNothingAllocated(rig);
-    EXPECT_EQ(rig.link.FsuipcVersion(), 0x40000000u) << "versions are left as they are";
+    EXPECT_EQ(rig.link.FsuipcVersion(), kDefaultFsuipcVersion) << "versions are left as they are";
     EXPECT_TRUE(rig.Open()) << "and it opens again";
 }
 

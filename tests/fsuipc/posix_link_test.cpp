@@ -19,6 +19,7 @@
 #include "fsuipc/posix_transport.h"
 #include "fsuipc/request_block.h"
 #include "sim/sim_process.h"
+#include "sim/sim_server.h"
 #include "tests/fakes/fault_transport.h"
 #include "tests/fsuipc/private_runtime_dir.h"
 
@@ -65,8 +66,8 @@ TEST_F(PosixLink, OpensAndRoundTripsOffsets) {
     IpcResult result = -1;
     ASSERT_TRUE(link.Open(0, result)) << IpcResultText(result);
     EXPECT_EQ(result, kIpcOk);
-    EXPECT_EQ(link.FsuipcVersion(), 0x40000000u);
-    EXPECT_EQ(link.SimulatorVersion(), 8u);
+    EXPECT_EQ(link.FsuipcVersion(), kDefaultFsuipcVersion);
+    EXPECT_EQ(link.SimulatorVersion(), kDefaultSimulator);
 
     EXPECT_TRUE(link.WriteLong(1000, 0x0570));
     EXPECT_EQ(sim.Command("get 0x0570:4"), "0x0570:4=1000 (0x000003E8)");
@@ -126,7 +127,7 @@ TEST_P(PosixRefusal, HandshakeRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, PosixRefusal,
                          ::testing::Values(RefusalCase{"uipcmain", {"--uipcmain", "--version-fsuipc", "0"}, kIpcRefused},
-                                           RefusalCase{"fs98main", {"--version-fsuipc", "0"}, kIpcRefusedFs98}),
+                                           RefusalCase{"fs98main", {"--wideclient", "--version-fsuipc", "0"}, kIpcRefusedFs98}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PosixLink, WrongSimulatorGivesEight) {
@@ -363,7 +364,7 @@ TEST_F(PosixLink, ExistingBlockNameGivesFive) {
 TEST_F(PosixLink, IpcNameSeparatesServers) {
     ::setenv("VORN_IPC_NAME", "Vorn:Test", 1);
     StartSim();
-    EXPECT_NE(sim.ReadyLine().find("Vorn:Test.FS98MAIN"), std::string::npos) << sim.ReadyLine();
+    EXPECT_NE(sim.ReadyLine().find("Vorn:Test.UIPCMAIN"), std::string::npos) << sim.ReadyLine();
     {
         IpcLink link(counted);
         IpcResult result = -1;

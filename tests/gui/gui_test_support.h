@@ -38,10 +38,10 @@ struct FormFixture {
 // Starts a vorn-sim process and shows a window beside it; an empty text when
 // both are up, otherwise what failed.
 inline QString StartSimAndWindow(const char* simPath, std::unique_ptr<SimProcess>& sim,
-                                 std::unique_ptr<FormFixture>& f) {
+                                 std::unique_ptr<FormFixture>& f, const std::vector<std::string>& simArguments = {}) {
     sim = std::make_unique<SimProcess>();
     std::string error;
-    if (!sim->Start(simPath, {}, error)) return QString::fromStdString(error);
+    if (!sim->Start(simPath, simArguments, error)) return QString::fromStdString(error);
     f = std::make_unique<FormFixture>();
     f->form.show();
     if (!QTest::qWaitForWindowExposed(&f->form)) return QStringLiteral("the window was never shown");

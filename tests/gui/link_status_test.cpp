@@ -63,10 +63,10 @@ private slots:
         std::string error;
         QVERIFY2(sim.Start(VORN_SIM_PATH, {}, error), error.c_str());
         QTRY_VERIFY_WITH_TIMEOUT(f->form.Controller().Connected(), 5000);
-        QVERIFY2(Status().startsWith("Connected to FSUIPC 4.000 (simulator: FSX) through FS98MAIN, round trip "),
+        QVERIFY2(Status().startsWith("Connected to FSUIPC 7.4.16 (simulator: MSFS), round trip "),
                  qPrintable(Status()));
         QVERIFY(Pressed(sim));
-        QTRY_VERIFY_WITH_TIMEOUT(Output().endsWith("Connected to FSUIPC 4.000 (simulator: FSX) through FS98MAIN\npressed 1"),
+        QTRY_VERIFY_WITH_TIMEOUT(Output().endsWith("Connected to FSUIPC 7.4.16 (simulator: MSFS)\npressed 1"),
                                  5000);
     }
 

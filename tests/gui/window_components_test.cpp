@@ -7,12 +7,15 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "gui_test_support.h"
+#include "tests/workbench/window_cases.h"
 #include "workbench/component_table.h"
 #include "workbench/qt/picture_painter.h"
 
@@ -166,6 +169,30 @@ private slots:
         f->form.Run(Command::kDebug);
     }
 
+    void programOutputKeepsEveryLine_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("scrolledUp");
+        for (const GrowingPageCase& c : kGrowingPageCases) QTest::newRow(c.name) << c.lines << c.scrolledUp;
+    }
+    void programOutputKeepsEveryLine() {
+        QFETCH(int, lines);
+        QFETCH(bool, scrolledUp);
+        f->form.SelectPage(kPageProgramOutput);
+        auto* memo = f->form.findChild<QPlainTextEdit*>("MMOutput");
+        for (int i = 0; i < lines; ++i) {
+            if (scrolledUp && i == lines - 1) memo->verticalScrollBar()->setValue(0);
+            f->form.Controller().ProgramOutputLine(GrowingPageLine(i));
+        }
+        QApplication::processEvents();
+        const QTextDocument* text = memo->document();
+        QCOMPARE(text->blockCount(), lines);
+        QCOMPARE(text->firstBlock().text().toStdString(), GrowingPageLine(0));
+        QCOMPARE(text->lastBlock().text().toStdString(), GrowingPageLine(lines - 1));
+        const QRect last = memo->cursorRect(QTextCursor(text->lastBlock()));
+        QCOMPARE(memo->viewport()->rect().contains(last.center()), !scrolledUp);
+        if (scrolledUp) QCOMPARE(memo->verticalScrollBar()->value(), 0);
+    }
+
     void menusAreInOrderAndEditIsEmpty() {
         QStringList titles;
         for (QAction* a : f->form.menuBar()->actions()) titles << a->text();
@@ -263,7 +290,7 @@ private slots:
             QVERIFY(memo->toPlainText().isEmpty());
             QVERIFY(!memo->isReadOnly());
             QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-            QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+            QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
             QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         }
         QCOMPARE(f->form.findChild<QLabel*>("L_Editor_Pos")->text(), QString("***"));

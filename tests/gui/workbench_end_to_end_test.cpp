@@ -28,7 +28,7 @@ const char* const kProgram[] = {
 };
 
 // Connect's first line on "Program Output": the server's version and simulator.
-const QString kConnected = QStringLiteral("Connected to FSUIPC 4.000 (simulator: FSX) through FS98MAIN");
+const QString kConnected = QStringLiteral("Connected to FSUIPC 7.4.16 (simulator: MSFS)");
 
 }  // namespace
 

@@ -48,8 +48,8 @@ TEST(InsSetTable, EnumMatchesCodes) {
     EXPECT_EQ(kOpHLT, 1);
     EXPECT_EQ(kOpPushV, 2);
     EXPECT_EQ(kOpSSQ, 34);
-    EXPECT_EQ(kOpL_AND, 36);
-    EXPECT_EQ(kOpL_OR, 37);
+    EXPECT_EQ(kOpBitOr, 36);
+    EXPECT_EQ(kOpBitAnd, 37);
 }
 
 }  // namespace

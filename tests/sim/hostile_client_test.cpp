@@ -116,7 +116,7 @@ protected:
         std::string error;
         ASSERT_TRUE(sim_.Start(VORN_SIM_PATH, {}, error)) << error;
     }
-    std::string SocketPath() const { return dir_.SocketDir() + "/" + kDefaultIpcMessageName + ".FS98MAIN"; }
+    std::string SocketPath() const { return dir_.SocketDir() + "/" + kDefaultIpcMessageName + ".UIPCMAIN"; }
 
     // The server still answers commands and an honest client.
     void ExpectStillServing() {

@@ -33,14 +33,14 @@ TEST_F(VornSimProcess, PrintsReadyLineAndAnswersCommands) {
     SimProcess sim;
     std::string error;
     ASSERT_TRUE(sim.Start(VORN_SIM_PATH, {}, error)) << error;
-    EXPECT_EQ(sim.ReadyLine(), "vorn-sim ready: FS98MAIN at " + SocketFor("FS98MAIN"));
-    EXPECT_TRUE(Exists(SocketFor("FS98MAIN")));
+    EXPECT_EQ(sim.ReadyLine(), "vorn-sim ready: UIPCMAIN at " + SocketFor("UIPCMAIN"));
+    EXPECT_TRUE(Exists(SocketFor("UIPCMAIN")));
     EXPECT_EQ(sim.Command("set 0x0570:4=1000"), "0x0570:4=1000 (0x000003E8)");
     EXPECT_EQ(sim.Command("get 0x0570:4"), "0x0570:4=1000 (0x000003E8)");
     EXPECT_EQ(sim.Command("keys"), "no hot keys registered");
     EXPECT_EQ(sim.Command("quit"), "bye");
     EXPECT_EQ(sim.Wait(), 0);
-    EXPECT_FALSE(Exists(SocketFor("FS98MAIN"))) << "the socket is removed";
+    EXPECT_FALSE(Exists(SocketFor("UIPCMAIN"))) << "the socket is removed";
 }
 
 TEST_F(VornSimProcess, ClientWritesAreVisibleToCommands) {
@@ -115,7 +115,7 @@ TEST_F(VornSimProcess, BackgroundIgnoresStdinUntilSignalled) {
     EXPECT_TRUE(link.Open(0, result)) << result;
     sim.Signal(SIGTERM);
     EXPECT_EQ(sim.Wait(), 0);
-    EXPECT_FALSE(Exists(SocketFor("FS98MAIN")));
+    EXPECT_FALSE(Exists(SocketFor("UIPCMAIN")));
 }
 
 TEST_F(VornSimProcess, SecondServerOfTheSameClassIsRefused) {
@@ -124,7 +124,7 @@ TEST_F(VornSimProcess, SecondServerOfTheSameClassIsRefused) {
     ASSERT_TRUE(first.Start(VORN_SIM_PATH, {}, error)) << error;
     EXPECT_FALSE(second.Start(VORN_SIM_PATH, {}, error, 2000));
     EXPECT_EQ(second.Wait(), 1);
-    EXPECT_TRUE(Exists(SocketFor("FS98MAIN"))) << "the first server keeps its socket";
+    EXPECT_TRUE(Exists(SocketFor("UIPCMAIN"))) << "the first server keeps its socket";
     EXPECT_EQ(first.Command("get 0x320C:4"), "0x320C:4=56 (0x00000038)");
 }
 
@@ -134,7 +134,7 @@ TEST_F(VornSimProcess, StaleSocketOfACrashedServerIsReplaced) {
     ASSERT_TRUE(crashed.Start(VORN_SIM_PATH, {}, error)) << error;
     crashed.Signal(SIGKILL);
     EXPECT_EQ(crashed.Wait(), 128 + SIGKILL);
-    ASSERT_TRUE(Exists(SocketFor("FS98MAIN"))) << "a killed server leaves its socket";
+    ASSERT_TRUE(Exists(SocketFor("UIPCMAIN"))) << "a killed server leaves its socket";
 
     SimProcess next;
     ASSERT_TRUE(next.Start(VORN_SIM_PATH, {}, error)) << error;

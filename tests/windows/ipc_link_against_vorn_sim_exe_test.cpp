@@ -12,6 +12,7 @@
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/platform_transport.h"
 #include "sim/sim_process.h"
+#include "sim/sim_server.h"
 #include "tests/fakes/test_clock.h"
 #include "tests/windows/sim_exe.h"
 #include "tests/windows/wine_path.h"
@@ -48,11 +49,11 @@ protected:
 
 TEST_F(VornSimExe, ReportsItsWindowWhenReady) {
     SimProcess& sim = StartSim();
-    EXPECT_EQ(sim.ReadyLine(), "vorn-sim ready: FS98MAIN window");
-    EXPECT_NE(FindWindowExA(nullptr, nullptr, "FS98MAIN", nullptr), nullptr);
+    EXPECT_EQ(sim.ReadyLine(), "vorn-sim ready: UIPCMAIN window");
+    EXPECT_NE(FindWindowExA(nullptr, nullptr, "UIPCMAIN", nullptr), nullptr);
     EXPECT_EQ(sim.Command("quit"), "bye");
     EXPECT_EQ(sim.Wait(), 0);
-    EXPECT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+    EXPECT_TRUE(test::WaitForNoWindow("UIPCMAIN"));
 }
 
 TEST_F(VornSimExe, OpensWithTheHandshake) {
@@ -61,9 +62,9 @@ TEST_F(VornSimExe, OpensWithTheHandshake) {
     IpcResult result = -1;
     ASSERT_TRUE(link.Open(0, result));
     EXPECT_EQ(result, kIpcOk);
-    EXPECT_EQ(link.FsuipcVersion(), 0x40000000u);
-    EXPECT_EQ(link.SimulatorVersion(), 8u);
-    EXPECT_EQ(sim.Command("get 0x3308:4"), "0x3308:4=-86114296 (0xFADE0008)") << "what the client was told";
+    EXPECT_EQ(link.FsuipcVersion(), kDefaultFsuipcVersion);
+    EXPECT_EQ(link.SimulatorVersion(), kDefaultSimulator);
+    EXPECT_EQ(sim.Command("get 0x3308:4"), "0x3308:4=-86114291 (0xFADE000D)") << "what the client was told";
 }
 
 TEST_F(VornSimExe, ReadsAndWritesRoundTrip) {
@@ -148,7 +149,7 @@ TEST_P(VornSimRefusals, OpenFailsWithTheResultAndLeavesTheLinkClosed) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, VornSimRefusals,
     ::testing::Values(RefusalCase{"old_fsuipc_as_uipcmain", {"--uipcmain", "--version-fsuipc", "0x19980004"}, 0, kIpcRefused},
-                      RefusalCase{"old_fsuipc_as_fs98main", {"--version-fsuipc", "0x19980004"}, 0, kIpcRefusedFs98},
+                      RefusalCase{"old_fsuipc_as_fs98main", {"--wideclient", "--version-fsuipc", "0x19980004"}, 0, kIpcRefusedFs98},
                       RefusalCase{"other_simulator", {"--simulator", "7"}, 8, kIpcWrongSimulator},
                       RefusalCase{"bad_answer", {"--answer", "0"}, 0, kIpcBadAnswer}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -182,7 +183,7 @@ TEST_F(VornSimExe, ServerGoneMidLinkReportsTwelve) {
     ASSERT_TRUE(link.Open(0, result));
     EXPECT_EQ(sim.Command("quit"), "bye");
     EXPECT_EQ(sim.Wait(), 0);
-    ASSERT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+    ASSERT_TRUE(test::WaitForNoWindow("UIPCMAIN"));
     std::int32_t value = 0;
     ASSERT_TRUE(link.QueueRead(0x0570, 4, &value, result));
     EXPECT_FALSE(link.Exchange(result));

@@ -117,10 +117,16 @@ TEST(VorncRunPlay, MissingSoundIsNotFoundAndAnExistingOneStarts) {
     for (int i = 0; i < 800; ++i) std::fputc(128, f);
     std::fclose(f);
 
+    // A sound's name is looked for from the current folder, as a user who
+    // starts vornc in the program's folder has it.
+    char before[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, before), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     test::ChildProgram vornc;
     std::string error;
-    ASSERT_TRUE(vornc.Start(kVornc, {"run", program, "--fast", "--ticks", "3", "--press", "Ctrl+G@1"}, error))
-        << error;
+    const bool started = vornc.Start(kVornc, {"run", program, "--fast", "--ticks", "3", "--press", "Ctrl+G@1"}, error);
+    SetCurrentDirectoryA(before);
+    ASSERT_TRUE(started) << error;
     EXPECT_EQ(vornc.Finish(30000), 0);
     EXPECT_EQ(vornc.Output(), "vorn_no_such_sound.wav not found\nafter play\n");
     DeleteFileA(program.c_str());

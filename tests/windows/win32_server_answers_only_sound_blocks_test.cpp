@@ -82,7 +82,7 @@ TEST_F(Win32ServerRequests, WholeBlockOfThisNameIsProcessed) {
     std::uint32_t answer = 0;
     ASSERT_TRUE(Send(b.atom, message_, answer));
     EXPECT_EQ(answer, 1u);
-    EXPECT_EQ(LoadU32(b.view + 16), 0x40000000u) << "the read was filled in place";
+    EXPECT_EQ(LoadU32(b.view + 16), kDefaultFsuipcVersion) << "the read was filled in place";
     EXPECT_EQ(server_.BlocksProcessed(), 1u);
 }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fsuipc/ipc.h"
@@ -21,6 +22,7 @@
 #include "tests/windows/child_program.h"
 #include "tests/windows/sim_exe.h"
 #include "tests/windows/wine_path.h"
+#include "tests/workbench/window_cases.h"
 #include "workbench/component_table.h"
 #include "workbench/controller.h"
 #include "workbench/source_text.h"
@@ -290,6 +292,39 @@ TEST_F(Win32Window, F9CompilesAndShowsTheDiagnostic) {
     EXPECT_EQ(SelectedTab(), "Source") << "compiling selects no page";
 }
 
+// A file opened into the editor shows its vertical scroll bar at once, with
+// the whole text in its range.
+TEST_F(Win32Window, OpenedFileHasItsScrollBar) {
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "int v" + std::to_string(i) + ";\r\n";
+    TempFile file("vorn_window_scroll.vrn", text);
+    ASSERT_TRUE(form_->OpenFile(file.path));
+    Pump();
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(GetScrollBarInfo(form_->Editor(), OBJID_VSCROLL, &bar));
+    EXPECT_FALSE(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+    SCROLLINFO range{sizeof range, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(form_->Editor(), SB_VERT, &range));
+    EXPECT_GT(range.nMax - range.nMin + 1, static_cast<int>(range.nPage)) << "the text is longer than the page";
+}
+
+// Characters typed at the start of a coloured line go in in the order typed:
+// repainting the line's colours after each one puts the caret back after it.
+TEST_F(Win32Window, TypingAtALineStartKeepsTheOrder) {
+    ASSERT_TRUE(form_->OpenFile(test::WindowsPath(VORN_SOURCE_DIR "/examples/hotkeys.vrn")));
+    const int line8 = static_cast<int>(SendMessageW(form_->Editor(), EM_LINEINDEX, 7, 0));
+    SendMessageW(form_->Editor(), EM_SETSEL, static_cast<WPARAM>(line8), line8);
+    for (wchar_t c : std::wstring(L"oops")) {
+        PostMessageW(form_->Editor(), WM_CHAR, c, 1);
+        Pump();
+    }
+    const std::vector<std::string> lines = form_->EditorLines();
+    ASSERT_GT(lines.size(), 7u);
+    EXPECT_EQ(lines[7].substr(0, 4), "oops") << lines[7];
+    EXPECT_EQ(Selection().cpMin, line8 + 4);
+}
+
 // Double-clicking a diagnostic on "Compiler" puts the caret on its source line.
 TEST_F(Win32Window, DoubleClickedDiagnosticLeadsToItsLine) {
     TempFile file("vorn_window_jump.vrn", "int x;\r\n\r\nint y\r\nint z;\r\n");
@@ -312,6 +347,40 @@ TEST_F(Win32Window, DoubleClickedDiagnosticLeadsToItsLine) {
     EXPECT_EQ(SelectedTab(), "Source");
     const int caretLine = static_cast<int>(SendMessageW(form_->Editor(), EM_EXLINEFROMCHAR, 0, Selection().cpMax));
     EXPECT_EQ(caretLine, 3) << "\": 4: syntax error at or before int\" is about line 4";
+}
+
+// "Program Output" keeps every line in the control and shows the newest,
+// unless the reader has scrolled up.
+TEST_F(Win32Window, ProgramOutputKeepsEveryLine) {
+    for (const test::GrowingPageCase& c : test::kGrowingPageCases) {
+        SCOPED_TRACE(c.name);
+        form_->ClearOutput();
+        form_->SelectPage(kPageProgramOutput);
+        HWND memo = form_->PageControlOf(kPageProgramOutput);
+        for (int i = 0; i < c.lines; ++i) {
+            if (c.scrolledUp && i == c.lines - 1) SendMessageW(memo, WM_VSCROLL, SB_TOP, 0);
+            form_->AppendOutputLine(test::GrowingPageLine(i));
+        }
+        Pump();
+        ASSERT_EQ(SendMessageW(memo, EM_GETLINECOUNT, 0, 0), c.lines);
+        auto line = [&](int index) {
+            wchar_t text[128] = L"";
+            text[0] = 127;  // EM_GETLINE's buffer size
+            const LRESULT n = SendMessageW(memo, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+            return Utf8(std::wstring_view(text, static_cast<std::size_t>(n)));
+        };
+        EXPECT_EQ(line(0), test::GrowingPageLine(0));
+        EXPECT_EQ(line(c.lines - 1), test::GrowingPageLine(c.lines - 1));
+        RECT client{};
+        GetClientRect(memo, &client);
+        const LRESULT lastChar = SendMessageW(memo, EM_LINEINDEX, static_cast<WPARAM>(c.lines - 1), 0);
+        const int y = static_cast<short>(HIWORD(SendMessageW(memo, EM_POSFROMCHAR, static_cast<WPARAM>(lastChar), 0)));
+        const bool lastInView = y >= 0 && y < client.bottom;
+        EXPECT_EQ(lastInView, !c.scrolledUp) << "last line at y " << y << " of " << client.bottom;
+        if (c.scrolledUp) {
+            EXPECT_EQ(SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+        }
+    }
 }
 
 // The save prompt of New and of closing: Yes, No and Cancel.
@@ -408,12 +477,33 @@ TEST_F(Win32Window, FindAndSearchAgain) {
         PressKey(VK_F3);
         EXPECT_EQ(Selection().cpMin, line1 + expected);
     }
+    // The dialog leaves the editor's first lines, where the matches are, in view.
+    RECT editor{}, box{};
+    GetWindowRect(form_->Editor(), &editor);
+    GetWindowRect(dialog, &box);
+    EXPECT_GE(box.top, editor.top + 6 * 16) << "the dialog covers the first lines";
+    // F3 works while the dialog has the focus.
+    SendMessageW(form_->Editor(), EM_SETSEL, 0, 0);
+    PostMessageW(GetDlgItem(dialog, 0x480), WM_KEYDOWN, VK_F3, 1);
+    PostMessageW(GetDlgItem(dialog, 0x480), WM_KEYUP, VK_F3, 0xC0000001);
+    Pump();
+    EXPECT_EQ(Selection().cpMin, 6) << "F3 in the find dialog";
+    PressKey(VK_F3);
+    PressKey(VK_F3);
     BoxAnswerer ok({IDOK});
     PressKey(VK_F3);  // "betabeta": the second one starts right after the first and is skipped
     ASSERT_EQ(ok.Seen().size(), 1u);
     EXPECT_NE(std::find(ok.Seen()[0].texts.begin(), ok.Seen()[0].texts.end(), "beta not found"),
               ok.Seen()[0].texts.end());
     EXPECT_EQ(Selection().cpMin, line1 + 11) << "caret and selection stay";
+}
+
+// A long value on the Watch page scrolls sideways instead of wrapping into
+// the Name column.
+TEST_F(Win32Window, WatchValuesDoNotWrap) {
+    form_->SetWatchLines({"Name  Type      Where          Value", "msg   char[96]  data $1000000  \"" +
+                                                                      std::string(300, 'x') + "\""});
+    EXPECT_EQ(SendMessageW(form_->PageControlOf(kPageWatch), EM_GETLINECOUNT, 0, 0), 2);
 }
 
 // The caret label shows the position before a key acts, after a click has moved it.
@@ -451,6 +541,7 @@ TEST_F(Win32Window, AboutBoxShowsTheVersion) {
 // "Program Output"; closing the window withdraws the hot keys.
 TEST_F(Win32Window, ConnectRunsHotKeysFromVornSim) {
     ASSERT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+    ASSERT_TRUE(test::WaitForNoWindow("UIPCMAIN"));
     SimProcess sim;
     std::string error;
     ASSERT_TRUE(sim.Start(test::WindowsPath(VORN_SIM_PATH), {}, error, 15000)) << error;
@@ -485,6 +576,64 @@ TEST_F(Win32Window, ConnectRunsHotKeysFromVornSim) {
     form_.reset();
     EXPECT_EQ(sim.Command("quit"), "bye");
     EXPECT_EQ(sim.Wait(), 0);
+}
+
+// A simulator that answers late: while Connect waits for it, the window
+// paints, changes pages and shows that it waits; a command that would step
+// the program is refused; closing ends the wait at once.
+TEST_F(Win32Window, StaysResponsiveWhileTheSimulatorStalls) {
+    ASSERT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start(test::WindowsPath(VORN_SIM_PATH), {"--delay-ms", "3000"}, error, 15000)) << error;
+    ASSERT_TRUE(form_->OpenFile(test::WindowsPath(VORN_SOURCE_DIR "/examples/hotkeys.vrn")));
+    Command("MNCompile");
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+    HWND window = form_->Handle();
+    HWND tabs = form_->Tabs();
+    HWND status = form_->StatusLine();
+    long long paintMs = -1, tabMs = -1;
+    std::string statusText, tabAfter;
+    Clock::time_point closed{};
+    // The user, from outside the waiting thread.
+    std::thread user([&] {
+        Sleep(1300);
+        InvalidateRect(window, nullptr, TRUE);
+        const auto painting = Clock::now();
+        while (GetUpdateRect(window, nullptr, FALSE) && ms(Clock::now() - painting) < 2000) Sleep(1);
+        paintMs = ms(Clock::now() - painting);
+        const auto changing = Clock::now();
+        SendMessageTimeoutW(tabs, TCM_SETCURSEL, 1, 0, SMTO_BLOCK, 2000, nullptr);  // "Compiler"
+        NMHDR change{tabs, static_cast<UINT_PTR>(win32::kIdPageControl), static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageTimeoutW(window, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change), SMTO_BLOCK, 2000,
+                            nullptr);
+        tabMs = ms(Clock::now() - changing);
+        wchar_t text[128] = L"";
+        SendMessageTimeoutW(status, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000, nullptr);
+        statusText = Utf8(text);
+        SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(win32::CommandId("MNDebug"), 0), 0, SMTO_BLOCK, 2000,
+                            nullptr);
+        closed = Clock::now();
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    // Waits for the handshake until the window closes (no Pump yet: the close follows).
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(win32::CommandId("MNConnect"), 0), 0);
+    const auto returned = Clock::now();
+    user.join();
+    EXPECT_LT(paintMs, 200) << "WM_PAINT while waiting";
+    EXPECT_LT(tabMs, 200) << "a tab change while waiting";
+    EXPECT_EQ(statusText, kWaitingStatusText);
+    EXPECT_LT(ms(returned - closed), 500) << "closing ends the wait";
+    EXPECT_EQ(SelectedTab(), "Compiler");
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"Source", "Compiler", "Program Output"}))
+        << "Debug is refused while the tick waits";
+    EXPECT_EQ(TextOf(status), "Disconnected") << "the waiting text goes with the wait, the link's state comes back";
+    Pump(2000, [&] { return !IsWindow(window); });
+    EXPECT_FALSE(IsWindow(window)) << "the close asked for during the wait follows it";
+    form_.reset();
+    EXPECT_EQ(sim.Command("quit", 20000), "bye");
+    EXPECT_EQ(sim.Wait(20000), 0);
 }
 
 // vorn.exe itself: started with a file, its caption names it; F9 puts the

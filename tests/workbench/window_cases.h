@@ -57,4 +57,19 @@ inline const std::vector<SearchCase> kSearchCases = {
     {"last column of the last line", {"ab"}, "b", 1, true, 0, "0:1"},
 };
 
+// Lines appended to "Program Output": all are kept; the newest is in view
+// unless the reader scrolled to the top before the last one came.
+struct GrowingPageCase {
+    const char* name;
+    int lines;
+    bool scrolledUp;
+};
+
+inline const std::vector<GrowingPageCase> kGrowingPageCases = {
+    {"every line kept, the newest in view", 1000, false},
+    {"a reader who scrolled up keeps the view", 1000, true},
+};
+
+inline std::string GrowingPageLine(int index) { return "output line " + std::to_string(index + 1); }
+
 }  // namespace vorn::test

@@ -65,6 +65,24 @@ TEST(CaretLabel, CountsFromOne) {
     EXPECT_EQ(CaretLabel(2, 6), "Line 3: Char 7");
 }
 
+TEST(FindDialog, OpensInTheLowerRightCorner) {
+    struct Case {
+        ScreenRect window;
+        int width, height;
+        int left, top;
+    } const cases[] = {
+        {{100, 50, 756, 577}, 350, 150, 100 + 756 - 350 - 8, 50 + 577 - 150 - 8},
+        {{0, 0, 358, 158}, 350, 150, 0, 0},    // just fits beside the margin
+        {{0, 0, 300, 100}, 350, 150, 0, 0},    // larger than the window: its corner
+    };
+    for (const Case& c : cases) {
+        const ScreenRect r = FindDialogPlace(c.window, c.width, c.height);
+        EXPECT_EQ(r.left, c.left);
+        EXPECT_EQ(r.top, c.top);
+        EXPECT_EQ(r.width, c.width);
+    }
+}
+
 TEST(AboutBox, CentredInLogicalPixelsAndTexts) {
     const Origin o = CentredOrigin(1920, 1080, kAboutWidth, kAboutHeight);
     EXPECT_EQ(o.x, 800);

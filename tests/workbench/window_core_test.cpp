@@ -43,9 +43,13 @@ public:
         watch = lines;
         ++watchUpdates;
     }
+    void SetStatusText(const std::string& text) override { statuses.push_back(text); }
+    void ProcessEvents() override {}
+    void RequestClose() override { ++closeRequests; }
 
     std::map<int, std::vector<std::string>> pages;
-    std::vector<std::string> messages, watch;
+    std::vector<std::string> messages, watch, statuses;
+    int closeRequests = 0;
     int current = kPageSource;
     int watchUpdates = 0;
 };

@@ -20,6 +20,8 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QScrollBar>
+#include <QCoreApplication>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QSaveFile>
 #include <QTabWidget>
@@ -249,9 +251,10 @@ void TForm1::BuildPages() {
                 memo->setFont(EditorFont());
                 memo->setUndoRedoEnabled(false);
             } else {
-                // A plain memo: editable, word-wrapped, no scroll bars.
+                // A plain memo: editable, word-wrapped; a vertical scroll bar, as on
+                // Windows, so every kept line can be reached.
                 memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-                memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
                 memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             }
             if (index == kPageInterpreter || index == kPageProgramOutput) {
@@ -444,6 +447,13 @@ void TForm1::ShowFindDialog() {
     // The search only goes forward and matches substrings.
     FindDialog1->SetDirectionEnabled(false);
     FindDialog1->SetWholeWordEnabled(false);
+    if (!FindDialog1->isVisible()) {
+        FindDialog1->adjustSize();
+        const QRect window = frameGeometry();
+        const ScreenRect place = FindDialogPlace({window.x(), window.y(), window.width(), window.height()},
+                                                 FindDialog1->width(), FindDialog1->height());
+        FindDialog1->move(place.left, place.top);
+    }
     FindDialog1->show();
     FindDialog1->raise();
     FindDialog1->activateWindow();
@@ -454,6 +464,11 @@ std::string TForm1::FindText() const { return ToUtf8(FindDialog1->FindText()); }
 bool TForm1::FindMatchCase() const { return FindDialog1->MatchCase(); }
 
 void TForm1::ShowAbout() { TAbout about(this); }
+
+void TForm1::SetEnabled(Command command, bool enabled) {
+    if (QAction* action = actions_.value(Key(command))) action->setEnabled(enabled);
+    if (QToolButton* button = buttons_.value(Key(command))) button->setEnabled(enabled);
+}
 
 void TForm1::SetChecked(Command command, bool checked) {
     if (QAction* action = actions_.value(Key(command))) action->setChecked(checked);
@@ -478,15 +493,21 @@ void TForm1::FocusEditor() { JVHLEditor1->setFocus(); }
 
 void TForm1::AppendPageLine(int page, const std::string& line) {
     QPlainTextEdit* memo = Memo(page);
+    // As a terminal does: the newest line stays in view unless the reader has
+    // scrolled up (Qt's own following works only while the page is on top).
+    QScrollBar* bar = memo->verticalScrollBar();
+    const bool follow = bar->value() >= bar->maximum();
     // At the limit the memo itself lets its first line go (maximumBlockCount,
     // the cheap way); the line that is then first becomes the note.
     memo->appendPlainText(FromUtf8(line));
     const auto note = pendingNotes_.find(page);
-    if (note == pendingNotes_.end()) return;
-    QTextCursor cursor(memo->document());
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(*note);
-    pendingNotes_.erase(note);
+    if (note != pendingNotes_.end()) {
+        QTextCursor cursor(memo->document());
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(*note);
+        pendingNotes_.erase(note);
+    }
+    if (follow) bar->setValue(bar->maximum());
 }
 
 void TForm1::DropOldestPageLine(int page, const std::string& note, bool) {
@@ -504,6 +525,12 @@ void TForm1::ClearPage(int page) {
 }
 
 int TForm1::CurrentPage() const { return PageControl1->currentIndex(); }
+
+void TForm1::SetStatusText(const std::string& text) { statusBar()->showMessage(FromUtf8(text)); }
+
+void TForm1::ProcessEvents() { QCoreApplication::processEvents(); }
+
+void TForm1::RequestClose() { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }
 
 void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
     QPlainTextEdit* memo = Memo(kPageWatch);

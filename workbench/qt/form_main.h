@@ -89,6 +89,7 @@ public:
     bool FindMatchCase() const override;
     void ShowAbout() override;
     void SetChecked(Command command, bool checked) override;
+    void SetEnabled(Command command, bool enabled) override;
     void SetEditorLines(const std::vector<std::string>& lines) override;
     int CaretLine() const override;
     int CaretColumn() const override;
@@ -106,6 +107,9 @@ public:
     void SetLinkStatus(const std::string& text) override;
     // The command line's FILE and --connect (see WindowCore::StartWith).
     void StartWith(const QString& file, bool connect) { core_->StartWith(ToUtf8Path(file), connect); }
+    void SetStatusText(const std::string& text) override;
+    void ProcessEvents() override;
+    void RequestClose() override;
 
     // For tests: pages keep this many lines instead of the usual limit.
     void SetPageLineLimit(std::size_t limit);

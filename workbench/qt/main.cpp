@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
 
 #include "fsuipc/ipc.h"
 #include "machine/debug_mode.h"
@@ -14,7 +15,35 @@
 #include "workbench/qt/qt_sound_player.h"
 #include "workbench/qt/screenshot_tour.h"
 
+namespace {
+
+// The options, for --help and (through it) the man page.
+struct MainOption {
+    const char* name;
+    const char* text;
+};
+constexpr MainOption kOptions[] = {
+    {"FILE", "open FILE in the editor at start"},
+    {"--screenshots DIR FILE", "open FILE, save a picture of every page in DIR and quit (for the documents)"},
+    {"--help", "print this help"},
+};
+
+void PrintHelp() {
+    std::printf("usage: vorn [FILE]\nusage: vorn --screenshots DIR FILE\n\n"
+                "the Vorn workbench: edit, compile and run programs against the simulator\n\noptions:\n");
+    for (const MainOption& o : kOptions) std::printf("  %-24s %s\n", o.name, o.text);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Before Qt starts: help needs no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            PrintHelp();
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorn"));
 

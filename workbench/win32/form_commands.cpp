@@ -183,6 +183,14 @@ void TForm1::ShowFindDialog() {
     find_.lpstrFindWhat = findText_.data();
     find_.wFindWhatLen = static_cast<WORD>(findText_.size());
     findDialog_ = FindTextW(&find_);
+    if (findDialog_ == nullptr) return;
+    RECT window{}, dialog{};
+    GetWindowRect(hwnd_, &window);
+    GetWindowRect(findDialog_, &dialog);
+    const ScreenRect place = FindDialogPlace({window.left, window.top, window.right - window.left,
+                                              window.bottom - window.top},
+                                             dialog.right - dialog.left, dialog.bottom - dialog.top);
+    SetWindowPos(findDialog_, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::string TForm1::FindText() const { return Utf8(findText_.data()); }
@@ -195,6 +203,13 @@ void TForm1::SetChecked(Command command, bool checked) {
     const Component* c = FindCommand(command, ComponentKind::kMenuItem);
     if (c == nullptr) return;
     CheckMenuItem(menu_, static_cast<UINT>(CommandId(c->name)), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void TForm1::SetEnabled(Command command, bool enabled) {
+    if (const Component* item = FindCommand(command, ComponentKind::kMenuItem))
+        EnableMenuItem(menu_, static_cast<UINT>(CommandId(item->name)), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    if (const Component* button = FindCommand(command, ComponentKind::kToolButton))
+        SendMessageW(toolBar_, TB_ENABLEBUTTON, static_cast<WPARAM>(CommandId(button->name)), MAKELPARAM(enabled ? TRUE : FALSE, 0));
 }
 
 // --- The editor ------------------------------------------------------------
@@ -230,7 +245,5 @@ void TForm1::SetRecentFiles(const std::vector<std::string>& captions) {
                     Wide(caption.empty() ? std::string(c->caption) : caption).c_str());
     }
 }
-
-void TForm1::SetLinkStatus(const std::string& text) { SetWindowTextW(statusBar_, Wide(text).c_str()); }
 
 }  // namespace vorn::win32

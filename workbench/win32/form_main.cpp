@@ -77,6 +77,10 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
                             kHeight, nullptr, nullptr, wc.hInstance, this);
     BuildMenus();
     BuildToolBar();
+    statusLine_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStatusLine)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(statusLine_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
     BuildPages();
     Layout();
 
@@ -195,9 +199,6 @@ void TForm1::BuildPages() {
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCaretLabel)),
                                   GetModuleHandleW(nullptr), nullptr);
     SendMessageW(caretLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
-    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStatusBar)), GetModuleHandleW(nullptr),
-                                 nullptr);
 
     int page = 0;
     for (const Component& c : Table()) {
@@ -206,9 +207,15 @@ void TForm1::BuildPages() {
         pageVisible_.push_back(c.visible);
         HWND memo = nullptr;
         if (page != kPageSource) {
-            // A plain memo: editable, word-wrapped, no scroll bars.
-            memo = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_MULTILINE | ES_WANTRETURN | ES_NOHIDESEL, 0, 0,
-                                   0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
+            // A plain memo: editable, word-wrapped; a vertical scroll bar, since
+            // without ES_AUTOVSCROLL the control refuses lines below its last row.
+            // The Watch page is a table: its long values scroll sideways
+            // instead of wrapping into the Name column.
+            const DWORD table = page == kPageWatch ? WS_HSCROLL | ES_AUTOHSCROLL : 0;
+            memo = CreateWindowExW(0, L"EDIT", L"",
+                                   WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
+                                       ES_NOHIDESEL | table,
+                                   0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
                                    GetModuleHandleW(nullptr), nullptr);
             if (page == kPageWatch) {
                 // The Watch page is a table in columns of spaces.
@@ -236,10 +243,11 @@ void TForm1::Layout() {
     GetClientRect(hwnd_, &client);
     SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
     MoveWindow(toolBar_, 0, 0, client.right, kToolBarHeight, TRUE);
-    SendMessageW(statusBar_, WM_SIZE, 0, 0);
-    RECT bar{};
-    GetWindowRect(statusBar_, &bar);
-    RECT area{0, kToolBarHeight, client.right, std::max(LONG(kToolBarHeight), client.bottom - (bar.bottom - bar.top))};
+    SendMessageW(statusLine_, WM_SIZE, 0, 0);  // the status bar places itself along the bottom
+    RECT status{};
+    GetWindowRect(statusLine_, &status);
+    const LONG bottom = std::max<LONG>(kToolBarHeight, client.bottom - (status.bottom - status.top));
+    RECT area{0, kToolBarHeight, client.right, bottom};
     MoveWindow(tabs_, area.left, area.top, area.right - area.left, std::max(0L, area.bottom - area.top), TRUE);
     RECT inner = area;
     SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&inner));
@@ -300,13 +308,49 @@ void TForm1::SetMemoText(int page, const std::string& text) {
     SetWindowTextW(memos_[static_cast<std::size_t>(page)], Wide(text).c_str());
 }
 
+namespace {
+
+// The memo shows its last row (or has nothing to scroll).
+bool ScrolledToEnd(HWND memo) {
+    SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    if (!GetScrollInfo(memo, SB_VERT, &info) || info.nPage == 0) return true;
+    return info.nPos + static_cast<int>(info.nPage) > info.nMax;
+}
+
+// Replaces the characters [from, to) of a growing page. As a terminal does,
+// the newest line stays in view, unless the user has scrolled up to read:
+// then the view and the selection stay where they were.
+void ReplaceKeepingView(HWND memo, int from, int to, const std::wstring& text) {
+    const bool follow = ScrolledToEnd(memo);
+    DWORD selStart = 0, selEnd = 0;
+    SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+    const LRESULT firstRow = SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(from), static_cast<LPARAM>(to));
+    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    if (follow) {
+        const int length = GetWindowTextLengthW(memo);
+        SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
+        SendMessageW(memo, EM_SCROLLCARET, 0, 0);
+        return;
+    }
+    const long shift = static_cast<long>(text.size()) - (to - from);
+    auto moved = [&](DWORD at) {
+        if (static_cast<int>(at) >= to) return static_cast<long>(at) + shift;
+        return std::min<long>(static_cast<long>(at), from);
+    };
+    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(moved(selStart)), static_cast<LPARAM>(moved(selEnd)));
+    const LRESULT nowFirst = SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(memo, EM_LINESCROLL, 0, firstRow - nowFirst);
+}
+
+}  // namespace
+
 void TForm1::AppendMemoLine(int page, const std::string& line) {
     HWND memo = memos_[static_cast<std::size_t>(page)];
     const int length = GetWindowTextLengthW(memo);
     std::wstring text = Wide(line);
     if (length > 0) text.insert(0, L"\r\n");
-    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
-    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    ReplaceKeepingView(memo, length, length, text);
 }
 
 void TForm1::FocusEditor() { SetFocus(editor_->Handle()); }
@@ -331,9 +375,7 @@ void TForm1::DropOldestPageLine(int page, const std::string& note, bool noteIsNe
     int end = lineEnd(0);
     if (!noteIsNew && end < length) end = lineEnd(end + 2);
     LocalUnlock(handle);
-    const std::wstring replacement = Wide(note);
-    SendMessageW(memo, EM_SETSEL, 0, static_cast<LPARAM>(end));
-    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(replacement.c_str()));
+    ReplaceKeepingView(memo, 0, end, Wide(note));
 }
 
 void TForm1::ClearPage(int page) { SetWindowTextW(memos_[static_cast<std::size_t>(page)], L""); }
@@ -349,6 +391,33 @@ void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
     watchText_ = text;
     SetMemoText(kPageWatch, text);
 }
+
+// As Qt's status bar shows a message over its label: the wait's text while
+// there is one, the link's state otherwise.
+void TForm1::SetStatusText(const std::string& text) {
+    waitStatus_ = text;
+    SetWindowTextW(statusLine_, Wide(text.empty() ? linkStatus_ : text).c_str());
+}
+
+void TForm1::SetLinkStatus(const std::string& text) {
+    linkStatus_ = text;
+    if (waitStatus_.empty()) SetWindowTextW(statusLine_, Wide(text).c_str());
+}
+
+void TForm1::ProcessEvents() {
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the message loop outside the wait
+            return;
+        }
+        if (PreTranslate(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void TForm1::RequestClose() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 void TForm1::SetExpandedText(const std::string& text) { SetMemoText(kPageExpanded, text); }
 void TForm1::SetCompilerText(const std::string& text) { SetMemoText(kPageCompiler, text); }
@@ -535,6 +604,10 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 
 bool TForm1::PreTranslate(MSG& msg) {
+    // The menu keys work in the find dialog too (F3 while it has the focus).
+    if (findDialog_ != nullptr && (msg.hwnd == findDialog_ || IsChild(findDialog_, msg.hwnd)) &&
+        TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0)
+        return true;
     if (findDialog_ != nullptr && IsDialogMessageW(findDialog_, &msg)) return true;
     if (hwnd_ != nullptr && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)))
         return TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0;

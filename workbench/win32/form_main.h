@@ -34,7 +34,7 @@ enum ControlId : int {
     kIdEditor = 12,
     kIdPanel = 13,
     kIdCaretLabel = 14,
-    kIdStatusBar = 15,
+    kIdStatusLine = 15,
     kIdFirstMemo = 20,  // + page index
 };
 
@@ -66,7 +66,7 @@ public:
     HWND Tabs() const { return tabs_; }
     HWND ToolBar() const { return toolBar_; }
     HWND CaretLabel() const { return caretLabel_; }
-    HWND StatusBar() const { return statusBar_; }
+    HWND StatusLine() const { return statusLine_; }
     HWND FindDialogWindow() const { return findDialog_; }
     HACCEL Accelerators() const { return accelerators_; }
     WindowCore& Core() { return *core_; }
@@ -108,6 +108,7 @@ public:
     bool FindMatchCase() const override;
     void ShowAbout() override;
     void SetChecked(Command command, bool checked) override;
+    void SetEnabled(Command command, bool enabled) override;
     void SetEditorLines(const std::vector<std::string>& lines) override;
     int CaretLine() const override;
     int CaretColumn() const override;
@@ -123,6 +124,9 @@ public:
     void CloseWindow() override;
     void SetRecentFiles(const std::vector<std::string>& captions) override;
     void SetLinkStatus(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
+    void ProcessEvents() override;
+    void RequestClose() override;
 
 private:
     static LRESULT CALLBACK MemoProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -151,7 +155,9 @@ private:
     HWND tabs_ = nullptr;
     HWND panel_ = nullptr;
     HWND caretLabel_ = nullptr;
-    HWND statusBar_ = nullptr;
+    HWND statusLine_ = nullptr;  // one status bar: the link's state, or the wait's while one is on
+    std::string linkStatus_;
+    std::string waitStatus_;
     std::unique_ptr<RichEditor> editor_;
     std::vector<const Component*> pages_;  // in tab order
     std::vector<HWND> memos_;              // per page; none for "Source"

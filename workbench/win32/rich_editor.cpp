@@ -71,9 +71,12 @@ ITextDocument* TextDocument(HWND richEdit) {
 }  // namespace
 
 RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(background) {
+    // The scroll bars are always there (disabled while the text fits): a
+    // file streamed in with redrawing off would otherwise show none until
+    // the first scroll.
     hwnd_ = CreateWindowExW(0, RichEditClass(), L"",
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                                ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN | ES_DISABLENOSCROLL,
                             0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -100,7 +103,11 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     cf.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET;  // what a loaded file's text is given
 
     HDC dc = GetDC(hwnd_);
-    HFONT font = CreateFontW(-kEditorFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+    // RichEdit draws its twips at the display's dots per inch: the column
+    // width (the margin line, the tab stops) is measured at the same size.
+    const int dpi = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
+    const int pixels = MulDiv(kEditorFontHeight, dpi, 96);
+    HFONT font = CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
                              FIXED_PITCH | FF_MODERN, face);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
@@ -113,7 +120,7 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     pf.cbSize = sizeof pf;
     pf.dwMask = PFM_TABSTOPS;
     pf.cTabCount = MAX_TAB_STOPS;
-    for (int i = 0; i < MAX_TAB_STOPS; ++i) pf.rgxTabs[i] = (i + 1) * kTabColumns * charWidth_ * 15;
+    for (int i = 0; i < MAX_TAB_STOPS; ++i) pf.rgxTabs[i] = MulDiv((i + 1) * kTabColumns * charWidth_, 1440, dpi);
     SendMessageW(hwnd_, EM_SETSEL, 0, -1);
     SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
     SendMessageW(hwnd_, EM_SETSEL, 0, 0);
