@@ -31,6 +31,7 @@
 #include "cli/command.h"
 #include "cli/diagnostics.h"
 #include "cli/file_watch.h"
+#include "cli/input_lines.h"
 #include "cli/text_io.h"
 #include "cli/run_options.h"
 #include "fsuipc/ipc_link.h"
@@ -52,106 +53,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::atomic<bool> gInterrupted{false};
-
-extern "C" void OnInterrupt(int) {
-    gInterrupted = true;
-    IpcInterrupt();  // an exchange stuck on a stalled server gives up
-}
-
-// Ctrl+C, kill and a closed terminal all end the run the same clean way:
-// hot keys released, link closed, block removed.
-#ifdef _WIN32
-constexpr int kStopSignals[] = {SIGINT, SIGTERM};
-
-void CatchStopSignals() {
-    for (int signal : kStopSignals) std::signal(signal, OnInterrupt);
-}
-
-struct StopSignalsBlocked {
-    StopSignalsBlocked() {}  // Windows delivers them on a thread of its own anyway
-};
-#else
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-void CatchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no restart: a wait in progress sees the signal
-    for (int signal : kStopSignals) ::sigaction(signal, &action, nullptr);
-}
-
-// While it lives, threads started by this one do not take the stop signals.
-class StopSignalsBlocked {
-public:
-    StopSignalsBlocked() {
-        sigset_t stop;
-        sigemptyset(&stop);
-        for (int signal : kStopSignals) sigaddset(&stop, signal);
-        ::pthread_sigmask(SIG_BLOCK, &stop, &old_);
-    }
-    ~StopSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
-    StopSignalsBlocked(const StopSignalsBlocked&) = delete;
-    StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
-
-private:
-    sigset_t old_;
-};
-#endif
-
-bool StdinIsTerminal() {
-#ifdef _WIN32
-    return ::_isatty(0) != 0;
-#else
-    return ::isatty(STDIN_FILENO) != 0;
-#endif
-}
-
 void Complain(const std::string& message) { std::fprintf(stderr, "vornc run: %s\n", message.c_str()); }
-
-// Standard input, read line by line on a thread of its own so that the tick
-// loop can wait for the next tick and for commands at once. The loop alone
-// touches the simulator.
-class InputLines {
-public:
-    static std::shared_ptr<InputLines> Start() {
-        auto lines = std::make_shared<InputLines>();
-        // The stop signals go to the tick loop's thread, never to a read
-        // that would take them for the end of input.
-        const StopSignalsBlocked blocked;
-        // Detached: a read blocked on a terminal must not hold up the exit.
-        std::thread([lines] {
-            std::string line;
-            while (std::getline(std::cin, line)) {
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                std::lock_guard<std::mutex> lock(lines->mutex_);
-                lines->queue_.push_back(line);
-                lines->ready_.notify_one();
-            }
-            std::lock_guard<std::mutex> lock(lines->mutex_);
-            lines->ended_ = true;
-            lines->ready_.notify_one();
-        }).detach();
-        return lines;
-    }
-
-    // Waits until `deadline` or until a line or the end of input arrives.
-    std::vector<std::string> Take(Clock::time_point deadline, bool& ended) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        ready_.wait_until(lock, deadline, [this] { return !queue_.empty() || ended_; });
-        std::vector<std::string> taken(queue_.begin(), queue_.end());
-        queue_.clear();
-        ended = ended_;
-        return taken;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<std::string> queue_;
-    bool ended_ = false;
-};
 
 struct ScheduledPress {
     std::string text;
@@ -279,7 +181,7 @@ private:
                 next += period;
                 // A tick that ran long is not made up for; the timer would not either.
                 if (Clock::now() > next + period) next = Clock::now() + period;
-                while (!quit_ && !gInterrupted && !(inputEnded_ && !counted) && Clock::now() < next) {
+                while (!quit_ && !Interrupted() && !(inputEnded_ && !counted) && Clock::now() < next) {
                     if (inputEnded_) {
                         // Nothing more can arrive: just wait for the tick.
                         std::this_thread::sleep_until(next);
@@ -288,7 +190,7 @@ private:
                     Serve(*input, next);
                 }
             }
-            if (gInterrupted) break;
+            if (Interrupted()) break;
             // Output that cannot be written ends the run; the status says so.
             if (std::ferror(stdout)) break;
 

@@ -272,6 +272,7 @@ bool IpcLink::Pause(std::uint32_t ms, std::uint32_t& waitedMs) {
 bool IpcLink::Send(IpcResult& result) {
     std::uint32_t answer = 0;
     bool delivered = false;
+    std::uint32_t lastError = 0;
     std::uint32_t waitedMs = 0;
     if (waiter_) {
         const auto started = std::chrono::steady_clock::now();
@@ -284,19 +285,24 @@ bool IpcLink::Send(IpcResult& result) {
     }
     for (int attempt = 0; attempt < timing_.attempts && !delivered && !abandoned_; ++attempt) {
         delivered = transport_.Send(server_, message_, atom_, timing_.timeoutMs, answer);
-        if (!delivered) {
-            if (abandoned_ || !Pause(kPauseMs, waitedMs)) break;
-            if (IpcInterrupted()) break;  // asked to stop: no more waiting
+        if (delivered) break;
+        lastError = transport_.LastError();
+        const bool interrupted = IpcInterrupted();
+        if (abandoned_ || interrupted || attempt + 1 >= timing_.attempts) {
+            // A stalled server may still read the requests it was sent once
+            // it wakes up, during the pause as well: it must find the block
+            // empty, not apply records this side reports as failed.
+            StoreU32(view_, 0);
         }
+        if (abandoned_ || interrupted) break;  // asked to stop: no more waiting
+        if (!Pause(kPauseMs, waitedMs)) break;
+        if (IpcInterrupted()) break;
     }
     transport_.SetWaitHook({});
     if (!delivered) {
-        result = transport_.LastError() == 0 ? kIpcTimeout : kIpcSendFailed;
+        StoreU32(view_, 0);  // also when the wait was given up during a pause
+        result = lastError == 0 ? kIpcTimeout : kIpcSendFailed;
         deadResult_ = result;
-        // A stalled server may still read the requests it was sent once it
-        // wakes up: it must find the block empty, not apply records this
-        // side has reported as failed.
-        StoreU32(view_, 0);
         return false;
     }
     if (answer != 1) {

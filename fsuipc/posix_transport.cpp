@@ -206,9 +206,10 @@ public:
             const auto now = std::chrono::steady_clock::now();
             // A program asked to stop does not sit out a stalled server.
             if (now - start >= kInterruptAfter && IpcInterrupted()) return Fail(EINTR);
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-            if (left.count() <= 0) return false;  // time-out: no system error
+            if (now >= deadline) return false;  // time-out: no system error
             if (WaitHookSaysStop()) return false;  // given up as a time-out
+            // Rounded up: a time-out of 1 ms must still wait for an answer.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
             pollfd p{s.fd, POLLIN, 0};
             // Waits in slices, so that a stop request is seen even when its
             // signal went to another thread.

@@ -3,7 +3,11 @@
 // 4 no server to connect to.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/cli/vornc_process.h"
@@ -86,6 +90,33 @@ TEST(VorncExitStatus, TopLevelUsage) {
     const ProcessResult help = RunVornc({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("vornc help COMMAND"), std::string::npos) << help.out;
+}
+
+}  // namespace
+}  // namespace vorn::test
+
+namespace vorn::test {
+namespace {
+
+// A stop signal that arrives while standard output is blocked behind a slow
+// reader: the interrupted write is carried on, no line is cut, and the run
+// ends cleanly.
+TEST(VorncStopSignal, WhileOutputIsBlockedEndsCleanlyWithWholeLines) {
+    const std::string line = "a line long enough to fill a pipe in a few ticks, a line long enough";
+    TempProgram program("key(Control, 'G') {\n   while (1) {\n      printstr(\"" + line + "\")\n   }\n}\n");
+    ProcessOptions options;
+    options.heldStdout = true;
+    options.keepInputOpen = true;
+    ChildProcess run(VORN_VORNC_PATH, {"run", program.Path(), "--press", "Ctrl+G@1"}, options);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the pipe is full by now
+    run.Signal(SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const ProcessResult r = run.Finish();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ASSERT_GT(r.out.size(), 65536u);
+    EXPECT_EQ(r.out.back(), '\n');
+    for (const std::string& got : r.OutLines()) ASSERT_EQ(got, line);
 }
 
 }  // namespace

@@ -47,6 +47,9 @@ struct ProcessOptions {
     // closedStdout, into a pipe nobody reads.
     std::string stdoutFile;
     bool closedStdout = false;
+    // Standard output into a pipe that is only read once Finish is called:
+    // until then a writer that fills it blocks, as behind a slow reader.
+    bool heldStdout = false;
 };
 
 inline std::string ReadWholeFile(const std::string& path) {
@@ -70,6 +73,7 @@ public:
         int input[2] = {-1, -1};
         if (outFd < 0 || errFd < 0 || ::pipe(input) != 0) return;
         int deadEnd[2] = {-1, -1};
+        if (options.heldStdout && ::pipe(held_) != 0) return;
         if (options.closedStdout) {
             if (::pipe(deadEnd) != 0) return;
             ::close(deadEnd[0]);  // no reader from the start: every write fails
@@ -78,7 +82,10 @@ public:
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(input[0], 0);
-            if (options.closedStdout) {
+            if (options.heldStdout) {
+                ::dup2(held_[1], 1);
+                ::close(held_[0]);
+            } else if (options.closedStdout) {
                 ::dup2(deadEnd[1], 1);
             } else if (!options.stdoutFile.empty()) {
                 const int fd = ::open(options.stdoutFile.c_str(), O_WRONLY);
@@ -102,6 +109,7 @@ public:
         ::close(input[0]);
         if (deadEnd[0] >= 0) ::close(deadEnd[0]);
         if (deadEnd[1] >= 0) ::close(deadEnd[1]);
+        if (held_[1] >= 0) ::close(held_[1]);
         ::close(outFd);
         ::close(errFd);
         input_ = input[1];
@@ -118,6 +126,7 @@ public:
             ::waitpid(pid_, nullptr, 0);
         }
         CloseInput();
+        if (held_[0] >= 0) ::close(held_[0]);
         std::remove(outPath_.c_str());
         std::remove(errPath_.c_str());
     }
@@ -138,6 +147,12 @@ public:
         ProcessResult result;
         if (pid_ <= 0) return result;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.timeoutMs);
+        std::string heldOut;
+        for (char buffer[4096]; held_[0] >= 0;) {
+            const ssize_t n = ::read(held_[0], buffer, sizeof buffer);
+            if (n <= 0 || std::chrono::steady_clock::now() > deadline) break;
+            heldOut.append(buffer, std::size_t(n));
+        }
         int status = 0;
         while (true) {
             const pid_t done = ::waitpid(pid_, &status, WNOHANG);
@@ -153,7 +168,7 @@ public:
         finished_ = true;
         CloseInput();
         if (status != -1 && WIFEXITED(status)) result.status = WEXITSTATUS(status);
-        result.out = ReadWholeFile(outPath_);
+        result.out = options_.heldStdout ? heldOut : ReadWholeFile(outPath_);
         result.err = ReadWholeFile(errPath_);
         return result;
     }
@@ -162,6 +177,7 @@ private:
     ProcessOptions options_;
     pid_t pid_ = -1;
     int input_ = -1;
+    int held_[2] = {-1, -1};
     bool finished_ = false;
     std::string outPath_, errPath_;
 };

@@ -257,6 +257,41 @@ TEST_F(PosixLink, FrozenServerKillsTheLinkAfterOneExchange) {
     EXPECT_EQ(sim.Command("get 0x0570:4"), "0x0570:4=5 (0x00000005)");
 }
 
+// A server stalled during a write and woken just after the client gave up
+// (inside the pause that follows the last attempt) finds the block empty:
+// the write reported as failed is never applied.
+class PosixStaleWrite : public PosixLink, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PosixStaleWrite, IsNeverAppliedOnceReportedFailed) {
+    StartSim();
+    IpcLink link(counted);
+    IpcResult result = -1;
+    ASSERT_TRUE(link.Open(0, result));
+    EXPECT_EQ(sim.Command("set 0x0570:4=5"), "0x0570:4=5 (0x00000005)");
+    link.SetTiming({300, 1});
+    sim.Signal(SIGSTOP);
+    std::thread wake([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(GetParam()));
+        sim.Signal(SIGCONT);
+    });
+    EXPECT_EQ(link.WriteBlock("\x09\0\0\0", 0x0570, 4), kIpcTimeout);
+    wake.join();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the woken server serves the old request
+    EXPECT_EQ(sim.Command("get 0x0570:4"), "0x0570:4=5 (0x00000005)");
+}
+
+INSTANTIATE_TEST_SUITE_P(WakeAfterMs, PosixStaleWrite, ::testing::Values(310, 350, 390));
+
+// A time-out of 1 ms, the smallest allowed, still lets an answer arrive.
+TEST_F(PosixLink, OneMillisecondTimeOutStillExchanges) {
+    StartSim();
+    IpcLink link(counted);
+    IpcResult result = -1;
+    ASSERT_TRUE(link.Open(0, result));
+    link.SetTiming({1, 10});
+    EXPECT_TRUE(link.WriteLong(77, 0x0570)) << IpcResultText(link.LastResult());
+}
+
 TEST_F(PosixLink, RestartedServerFailsTheLinkAndIsNeverWritten) {
     StartSim();
     IpcLink link(counted);
