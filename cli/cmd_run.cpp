@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -43,6 +44,7 @@
 #include "sim/sim_server.h"
 #include "workbench/controller.h"
 #include "workbench/headless_view.h"
+#include "workbench/source_text.h"
 #include "workbench/watch_model.h"
 
 namespace vorn::cli {
@@ -111,9 +113,29 @@ bool StdinIsTerminal() {
 
 void Complain(const std::string& message) { std::fprintf(stderr, "vornc run: %s\n", message.c_str()); }
 
+// Stands for a line that was too long in the queue; no line of the
+// input can hold a NUL.
+const std::string kLineTooLong(1, '\0');
+// The tick loop takes them every tick; a flood waits for room.
+constexpr std::size_t kMaxQueuedLines = 1024;
+
+// Reads what standard input has, at most `size` bytes; 0 at its end.
+long ReadInput(char* buffer, std::size_t size) {
+#ifdef _WIN32
+    return ::_read(0, buffer, static_cast<unsigned>(size));
+#else
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, buffer, size);
+        if (got >= 0 || errno != EINTR) return static_cast<long>(got);
+    }
+#endif
+}
+
 // Standard input, read line by line on a thread of its own so that the tick
 // loop can wait for the next tick and for commands at once. The loop alone
-// touches the simulator.
+// touches the simulator. Lines are cut as vorn-sim cuts them: one longer
+// than it takes is skipped to its end without being kept, so memory stays
+// bounded whatever comes in (/dev/zero has no line end at all).
 class InputLines {
 public:
     static std::shared_ptr<InputLines> Start() {
@@ -123,13 +145,18 @@ public:
         const StopSignalsBlocked blocked;
         // Detached: a read blocked on a terminal must not hold up the exit.
         std::thread([lines] {
-            std::string line;
-            while (std::getline(std::cin, line)) {
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                std::lock_guard<std::mutex> lock(lines->mutex_);
-                lines->queue_.push_back(line);
-                lines->ready_.notify_one();
+            CommandLineSplitter splitter;
+            char chunk[4096];
+            bool lineOpen = false;
+            for (long got; (got = ReadInput(chunk, sizeof chunk)) > 0;) {
+                lineOpen = chunk[got - 1] != '\n';
+                for (CommandLineSplitter::Item& item : splitter.Feed({chunk, std::size_t(got)}))
+                    lines->Push(item.tooLong ? kLineTooLong : std::move(item.text));
             }
+            // A last line without its line end still counts.
+            if (lineOpen)
+                for (CommandLineSplitter::Item& item : splitter.Feed("\n"))
+                    lines->Push(item.tooLong ? kLineTooLong : std::move(item.text));
             std::lock_guard<std::mutex> lock(lines->mutex_);
             lines->ended_ = true;
             lines->ready_.notify_one();
@@ -143,13 +170,22 @@ public:
         ready_.wait_until(lock, deadline, [this] { return !queue_.empty() || ended_; });
         std::vector<std::string> taken(queue_.begin(), queue_.end());
         queue_.clear();
+        room_.notify_one();
         ended = ended_;
         return taken;
     }
 
 private:
+    void Push(std::string line) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [this] { return queue_.size() < kMaxQueuedLines; });
+        queue_.push_back(std::move(line));
+        ready_.notify_one();
+    }
+
     std::mutex mutex_;
     std::condition_variable ready_;
+    std::condition_variable room_;
     std::deque<std::string> queue_;
     bool ended_ = false;
 };
@@ -327,7 +363,7 @@ private:
             Complain("reload: " + error + "; the running program is unchanged");
             return;
         }
-        view_.SetEditorLines(SplitEditorLines(text));
+        view_.SetEditorLines(DecodeSourceText(text).lines);
         controller_->Reload();
         ReportErrors(view_);
         WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
@@ -359,7 +395,9 @@ private:
         for (const std::string& line : input.Take(deadline, ended)) {
             if (quit_) break;
             std::string answer;
-            if (options_.server) {
+            if (line == kLineTooLong) {
+                answer = "error: line too long";
+            } else if (options_.server) {
                 if (line == "quit") {
                     quit_ = true;
                     answer = "bye";
@@ -420,7 +458,9 @@ int RunCommand(const std::vector<std::string>& args) {
         Complain(readError);
         return kExitUsage;
     }
-    const std::vector<std::string> lines = SplitEditorLines(text);
+    // Read as the window reads a file: LF, CR LF and a lone CR end a line.
+    std::vector<std::string> lines = DecodeSourceText(text).lines;
+    text = std::string();  // only the lines are needed from here on
     std::error_code here;
     const std::filesystem::path origin = std::filesystem::current_path(here);
     const std::filesystem::path file = std::filesystem::absolute(options.file, here);
