@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -32,6 +31,7 @@
 #include "cli/command.h"
 #include "cli/diagnostics.h"
 #include "cli/file_watch.h"
+#include "cli/input_lines.h"
 #include "cli/text_io.h"
 #include "cli/run_options.h"
 #include "fsuipc/ipc_link.h"
@@ -53,142 +53,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::atomic<bool> gInterrupted{false};
-
-extern "C" void OnInterrupt(int) {
-    gInterrupted = true;
-    IpcInterrupt();  // an exchange stuck on a stalled server gives up
-}
-
-// Ctrl+C, kill and a closed terminal all end the run the same clean way:
-// hot keys released, link closed, block removed.
-#ifdef _WIN32
-constexpr int kStopSignals[] = {SIGINT, SIGTERM};
-
-void CatchStopSignals() {
-    for (int signal : kStopSignals) std::signal(signal, OnInterrupt);
-}
-
-struct StopSignalsBlocked {
-    StopSignalsBlocked() {}  // Windows delivers them on a thread of its own anyway
-};
-#else
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-void CatchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    // A write to a slow reader is carried on, not lost; the waits that must
-    // see the signal (poll, sleeps) end early whatever this says.
-    action.sa_flags = SA_RESTART;
-    for (int signal : kStopSignals) ::sigaction(signal, &action, nullptr);
-}
-
-// While it lives, threads started by this one do not take the stop signals.
-class StopSignalsBlocked {
-public:
-    StopSignalsBlocked() {
-        sigset_t stop;
-        sigemptyset(&stop);
-        for (int signal : kStopSignals) sigaddset(&stop, signal);
-        ::pthread_sigmask(SIG_BLOCK, &stop, &old_);
-    }
-    ~StopSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
-    StopSignalsBlocked(const StopSignalsBlocked&) = delete;
-    StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
-
-private:
-    sigset_t old_;
-};
-#endif
-
-bool StdinIsTerminal() {
-#ifdef _WIN32
-    return ::_isatty(0) != 0;
-#else
-    return ::isatty(STDIN_FILENO) != 0;
-#endif
-}
-
 void Complain(const std::string& message) { std::fprintf(stderr, "vornc run: %s\n", message.c_str()); }
-
-// Stands for a line that was too long in the queue; no line of the
-// input can hold a NUL.
-const std::string kLineTooLong(1, '\0');
-// The tick loop takes them every tick; a flood waits for room.
-constexpr std::size_t kMaxQueuedLines = 1024;
-
-// Reads what standard input has, at most `size` bytes; 0 at its end.
-long ReadInput(char* buffer, std::size_t size) {
-#ifdef _WIN32
-    return ::_read(0, buffer, static_cast<unsigned>(size));
-#else
-    for (;;) {
-        const ssize_t got = ::read(STDIN_FILENO, buffer, size);
-        if (got >= 0 || errno != EINTR) return static_cast<long>(got);
-    }
-#endif
-}
-
-// Standard input, read line by line on a thread of its own so that the tick
-// loop can wait for the next tick and for commands at once. The loop alone
-// touches the simulator. Lines are cut as vorn-sim cuts them: one longer
-// than it takes is skipped to its end without being kept, so memory stays
-// bounded whatever comes in (/dev/zero has no line end at all).
-class InputLines {
-public:
-    static std::shared_ptr<InputLines> Start() {
-        auto lines = std::make_shared<InputLines>();
-        // The stop signals go to the tick loop's thread, never to a read
-        // that would take them for the end of input.
-        const StopSignalsBlocked blocked;
-        // Detached: a read blocked on a terminal must not hold up the exit.
-        std::thread([lines] {
-            CommandLineSplitter splitter;
-            char chunk[4096];
-            bool lineOpen = false;
-            for (long got; (got = ReadInput(chunk, sizeof chunk)) > 0;) {
-                lineOpen = chunk[got - 1] != '\n';
-                for (CommandLineSplitter::Item& item : splitter.Feed({chunk, std::size_t(got)}))
-                    lines->Push(item.tooLong ? kLineTooLong : std::move(item.text));
-            }
-            // A last line without its line end still counts.
-            if (lineOpen)
-                for (CommandLineSplitter::Item& item : splitter.Feed("\n"))
-                    lines->Push(item.tooLong ? kLineTooLong : std::move(item.text));
-            std::lock_guard<std::mutex> lock(lines->mutex_);
-            lines->ended_ = true;
-            lines->ready_.notify_one();
-        }).detach();
-        return lines;
-    }
-
-    // Waits until `deadline` or until a line or the end of input arrives.
-    std::vector<std::string> Take(Clock::time_point deadline, bool& ended) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        ready_.wait_until(lock, deadline, [this] { return !queue_.empty() || ended_; });
-        std::vector<std::string> taken(queue_.begin(), queue_.end());
-        queue_.clear();
-        room_.notify_one();
-        ended = ended_;
-        return taken;
-    }
-
-private:
-    void Push(std::string line) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        room_.wait(lock, [this] { return queue_.size() < kMaxQueuedLines; });
-        queue_.push_back(std::move(line));
-        ready_.notify_one();
-    }
-
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::condition_variable room_;
-    std::deque<std::string> queue_;
-    bool ended_ = false;
-};
 
 struct ScheduledPress {
     std::string text;
@@ -307,7 +172,7 @@ private:
                 next += period;
                 // A tick that ran long is not made up for; the timer would not either.
                 if (Clock::now() > next + period) next = Clock::now() + period;
-                while (!quit_ && !gInterrupted && !(inputEnded_ && !counted) && Clock::now() < next) {
+                while (!quit_ && !Interrupted() && !(inputEnded_ && !counted) && Clock::now() < next) {
                     if (inputEnded_) {
                         // Nothing more can arrive: just wait for the tick.
                         std::this_thread::sleep_until(next);
@@ -316,7 +181,7 @@ private:
                     Serve(*input, next);
                 }
             }
-            if (gInterrupted) break;
+            if (Interrupted()) break;
             // Output that cannot be written ends the run; the status says so.
             if (std::ferror(stdout)) break;
 

@@ -31,7 +31,39 @@ void CodeGenerator::EmitWord(std::int32_t value) {
     // One run per change of line keeps the map far smaller than the code.
     if (CodeLines.empty() || CodeLines.back().expandedLine != sourceLine_)
         CodeLines.push_back({static_cast<std::int32_t>(CodeStream.size()), sourceLine_});
+    if (statementPending_) {
+        Statements.push_back(static_cast<std::int32_t>(CodeStream.size()));
+        statementPending_ = false;
+    }
     CodeStream.push_back(value);
+}
+
+void CodeGenerator::MarkStatementBoundary(int rule) {
+    switch (rule) {
+    case 10: case 12: case 16: case 18: case 19:  // routine heads: the entry
+    case 34: case 35: case 63:                    // after a statement
+    case 41: case 43: case 54:                    // after a test or an else's jump
+        statementPending_ = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void CodeGenerator::BeginRoutineInfo(RoutineInfo::Kind kind, const std::string& name, std::int32_t type) {
+    routine_.emplace();
+    routine_->kind = kind;
+    routine_->name = name;
+    routine_->type = type;
+    routine_->firstWord = static_cast<std::int32_t>(CodeStream.size());
+    if (kind == RoutineInfo::Kind::key) routine_->keyIndex = static_cast<std::int32_t>(KeyRoutines.size());
+}
+
+void CodeGenerator::EndRoutineInfo() {
+    if (!routine_) return;
+    routine_->endWord = static_cast<std::int32_t>(CodeStream.size());
+    Routines.push_back(std::move(*routine_));
+    routine_.reset();
 }
 
 void CodeGenerator::ReserveFor(std::size_t sourceBytes) {

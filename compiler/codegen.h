@@ -100,6 +100,11 @@ public:
     // Beside the image: the line of every code word, and the globals.
     std::vector<CodeLineRun> CodeLines;
     std::vector<GlobalSymbol> Globals;
+    // Statement starts and routines for a debugger (ProgramMap).
+    std::vector<std::int32_t> Statements;
+    std::vector<RoutineInfo> Routines;
+    // Grammar boundaries: the next word emitted begins a statement.
+    void MarkStatementBoundary(int rule);
 
 private:
     const std::string& Text(std::int32_t index) const;
@@ -120,6 +125,13 @@ private:
     bool ArgumentsMatch(const char* kind, std::int32_t name, std::int32_t label, std::int32_t arguments);
     // Records a global declaration (not parameters, locals or routines).
     void NoteGlobal(std::int32_t count = 1);
+
+    // The routine being compiled, until its end.
+    std::optional<RoutineInfo> routine_;
+    bool statementPending_ = false;
+    std::int32_t braceLine_ = 0;  // the line of the last block's "}"
+    void BeginRoutineInfo(RoutineInfo::Kind kind, const std::string& name, std::int32_t type);
+    void EndRoutineInfo();
 
     TScriptParser* parser_ = nullptr;   // set while an action runs
     std::int32_t sourceLine_ = 0;

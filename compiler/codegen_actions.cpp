@@ -239,7 +239,24 @@ void CodeGenerator::Reduce(int rule, TScriptParser& parser) {
     // skipped, and CompileSource raises it once the parse is over.
     if (Failure) return;
     sourceLine_ = parser.Lexer().LineNumber();
-    if (rule < 1 || rule >= static_cast<int>(kActions.size()) || !kActions[static_cast<std::size_t>(rule)]) return;
+    switch (rule) {
+    case 26:  // block: reduced on its "}", before any look-ahead
+        braceLine_ = sourceLine_;
+        break;
+    case 11: case 13: case 14: case 15: case 17:
+        // A routine's end belongs to its closing brace, not to the token after it.
+        sourceLine_ = braceLine_;
+        break;
+    case 42: case 54:  // the jump back of a loop, the jump over an else: no statement
+        statementPending_ = false;
+        break;
+    default:
+        break;
+    }
+    if (rule < 1 || rule >= static_cast<int>(kActions.size()) || !kActions[static_cast<std::size_t>(rule)]) {
+        MarkStatementBoundary(rule);
+        return;
+    }
     parser_ = &parser;
     try {
         kActions[static_cast<std::size_t>(rule)](*this, parser);
@@ -247,6 +264,7 @@ void CodeGenerator::Reduce(int rule, TScriptParser& parser) {
         Failure = error;
     }
     parser_ = nullptr;
+    MarkStatementBoundary(rule);
 }
 
 void CodeGenerator::ReportStatementExpected() { Report("Statement expected"); }

@@ -14,6 +14,8 @@ bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& im
     if (map) {
         map->code.clear();
         map->globals.clear();
+        map->statements.clear();
+        map->routines.clear();
         map->codeWords = 0;
     }
     source.Rewind();
@@ -32,6 +34,8 @@ bool CompileSource(MemoryStream& source, MemoryStream& listing, MemoryStream& im
     if (ok && map) {
         map->code = std::move(generator.CodeLines);
         map->globals = std::move(generator.Globals);
+        map->statements = std::move(generator.Statements);
+        map->routines = std::move(generator.Routines);
         map->codeWords = static_cast<std::int32_t>(generator.CodeStream.size());
     }
     if (ok) {

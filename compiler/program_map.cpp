@@ -27,6 +27,18 @@ std::optional<SourcePlace> ProgramMap::PlaceOfPc(std::int32_t pc) const {
     return lines.Place(line);
 }
 
+bool ProgramMap::IsStatement(std::int32_t pc) const {
+    return std::binary_search(statements.begin(), statements.end(), pc);
+}
+
+const RoutineInfo* ProgramMap::RoutineOfPc(std::int32_t pc) const {
+    const auto after = std::upper_bound(routines.begin(), routines.end(), pc,
+                                        [](std::int32_t v, const RoutineInfo& r) { return v < r.firstWord; });
+    if (after == routines.begin()) return nullptr;
+    const RoutineInfo& r = *std::prev(after);
+    return pc < r.endWord ? &r : nullptr;
+}
+
 const GlobalSymbol* ProgramMap::FindGlobal(const std::string& name) const {
     for (auto it = globals.rbegin(); it != globals.rend(); ++it) {
         if (SameName(it->name, name)) return &*it;

@@ -20,15 +20,35 @@ struct CodeLineRun {
     std::int32_t expandedLine;
 };
 
+// A global, or a routine's parameter or local.
 struct GlobalSymbol {
     std::string name;          // as declared first
     std::int32_t type = kTypeInt;
     TStorageClass storage = TStorageClass::local;  // local, UIPC, Array or Pointer
-    std::int32_t address = 0;  // data address, or FSUIPC offset for "at" globals
+    // Data address, FSUIPC offset for "at" globals, frame address
+    // (0x2000000 + 4k) for parameters.
+    std::int32_t address = 0;
     std::int32_t count = 1;    // array length; 1 for everything else
     bool AtFsuipc() const { return address < 0x1000000; }
     // Bytes of one element: 4 for a pointer cell.
     int ElementSize() const { return storage == TStorageClass::Pointer ? 4 : TypeSize(type); }
+};
+
+// A routine as a debugger meets it: where its code lies and its variables.
+struct RoutineInfo {
+    enum class Kind : std::uint8_t { procedure, sequence, key };
+    Kind kind = Kind::procedure;
+    std::string name;            // procedures and sequences; "" for key routines
+    std::int32_t keyIndex = -1;  // key routines: the row of the image's key table
+    std::int32_t type = kTypeInt;  // a procedure's result
+    std::int32_t firstWord = 0;  // the entry point
+    std::int32_t endWord = 0;    // one past its closing RET or HLT
+    // Frame (or Pointer) class at 0x2000000 + 4k, in order: the caller's
+    // arguments, then the return point in the slot after the last one.
+    std::vector<GlobalSymbol> params;
+    // In the data segment like globals (static); a key routine's parameter
+    // variable comes first.
+    std::vector<GlobalSymbol> locals;
 };
 
 struct ProgramMap {
@@ -36,6 +56,10 @@ struct ProgramMap {
     std::vector<CodeLineRun> code;
     std::vector<GlobalSymbol> globals;
     std::int32_t codeWords = 0;
+    // Code words that begin a statement, a routine's entry or its closing
+    // brace (its final RET or HLT), ascending: where a debugger stops.
+    std::vector<std::int32_t> statements;
+    std::vector<RoutineInfo> routines;  // in code order
 
     // Forgets the last compile; the line map keeps its names.
     void Clear() {
@@ -43,7 +67,12 @@ struct ProgramMap {
         code.clear();
         codeWords = 0;
         globals.clear();
+        statements.clear();
+        routines.clear();
     }
+    bool IsStatement(std::int32_t pc) const;
+    // The routine whose code holds pc, or nullptr.
+    const RoutineInfo* RoutineOfPc(std::int32_t pc) const;
     // The expanded line of the instruction at a code word index, 0 when none.
     std::int32_t ExpandedLineOfPc(std::int32_t pc) const;
     // The source place of the instruction at pc, if the map knows it.

@@ -18,6 +18,7 @@ void CodeGenerator::BeginRoutine(std::int32_t type, std::int32_t name) {
     const std::int32_t label = NewLabel();
     AddVbl(type, name, TStorageClass::Proc, label);
     DefineLabel(label);
+    BeginRoutineInfo(type == kTypeNone ? RoutineInfo::Kind::sequence : RoutineInfo::Kind::procedure, Text(name), type);
     OpenRoutineScope();
     if (label >= 0) {
         if (paramCounts_.size() <= static_cast<std::size_t>(label)) paramCounts_.resize(static_cast<std::size_t>(label) + 1, 0);
@@ -61,6 +62,8 @@ void CodeGenerator::BeginKeyRoutine(std::int32_t keyCodeToken, std::int32_t char
     const bool room = KeyRoutines.size() < static_cast<std::size_t>(kMaxKeyRoutines);
     if (!room) Report("Too many key routines (at most 101)");
     CodeImage::KeyRoutine row{CodePosition() / 4, key, modifier, -1};
+    BeginRoutineInfo(RoutineInfo::Kind::key, "", kTypeNone);
+    if (!room) routine_->keyIndex = -1;
 
     OpenKeyRoutineScope();
     if (paramToken) {
@@ -76,12 +79,14 @@ void CodeGenerator::ProcedureEnd() {
     EmitWord(0);
     if (ShowListing) ListLine("PushC 0;        // Function return result");
     EmitOp(kOpRET);
+    EndRoutineInfo();
     EndScope();
 }
 
 // Rules 11, 13, 17.
 void CodeGenerator::HaltEnd() {
     EmitOp(kOpHLT);
+    EndRoutineInfo();
     EndScope();
 }
 

@@ -19,10 +19,16 @@ void CodeGenerator::AddVbl(std::int32_t type, std::int32_t name, TStorageClass s
 }
 
 void CodeGenerator::NoteGlobal(std::int32_t count) {
-    // Routines' locals and parameters are declared inside a scope mark.
-    if (MarkStack.Top() != 0 || Symbols.VBLPtr == 0) return;
+    if (Symbols.VBLPtr == 0) return;
     const TVblEntry& e = Symbols.Entry(Symbols.VBLPtr - 1);
-    Globals.push_back({Text(e.Name), e.VType, static_cast<TStorageClass>(e.Storage), e.Location, count});
+    GlobalSymbol symbol{Text(e.Name), e.VType, static_cast<TStorageClass>(e.Storage), e.Location, count};
+    // Routines' locals and parameters are declared inside a scope mark.
+    if (MarkStack.Top() == 0) {
+        Globals.push_back(std::move(symbol));
+    } else if (routine_) {
+        (symbol.storage == TStorageClass::Frame || symbol.address >= kFrameBase ? routine_->params : routine_->locals)
+            .push_back(std::move(symbol));
+    }
 }
 
 void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_t atToken) {
@@ -110,12 +116,14 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
 void CodeGenerator::DeclareParam(std::int32_t type, std::int32_t name) {
     if (routineLabel_ >= 0) ++paramCounts_[static_cast<std::size_t>(routineLabel_)];
     AddVbl(type, name, TStorageClass::Frame, FrameOffset);
+    NoteGlobal();
     FrameOffset += 4;  // one slot whatever the type
 }
 
 void CodeGenerator::DeclarePointerParam(std::int32_t type, std::int32_t name) {
     if (routineLabel_ >= 0) ++paramCounts_[static_cast<std::size_t>(routineLabel_)];
     AddVbl(type, name, TStorageClass::Pointer, FrameOffset);
+    NoteGlobal();
     FrameOffset += 4;
 }
 

@@ -95,7 +95,7 @@ DecodedIns Specialise(DecodedIns d, std::int32_t dataSize) {
 }  // namespace
 
 void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int32_t> labels,
-                   std::int32_t dataSize, DecodedProgram& out) {
+                   std::int32_t dataSize, DecodedProgram& out, std::span<const std::uint8_t> breaks) {
     const std::size_t n = code.size();
     out.single.assign(n + 1, DecodedIns{});
     for (std::size_t pc = 0; pc < n; ++pc) out.single[pc] = DecodeOne(code, pc, labels, dataSize);
@@ -104,7 +104,10 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
     // The entry at a code word index; past the end, the kXOutside entry,
     // which no sequence below matches. Operand words are checked by
     // DecodeOne: an entry that is not kXTruncated fits in the code.
-    const auto at = [&](std::size_t i) -> const DecodedIns& { return out.single[std::min(i, n)]; };
+    // A flagged word looks like the end of the code to the fusions, so none
+    // runs past a breakpoint.
+    const auto flagged = [&](std::size_t i) { return i < breaks.size() && breaks[i] != 0; };
+    const auto at = [&](std::size_t i) -> const DecodedIns& { return out.single[flagged(i) ? n : std::min(i, n)]; };
     constexpr std::size_t kAfterPushV = Words(kOpPushV);
     constexpr std::size_t kAfterPushC = Words(kOpPushC);
     constexpr std::size_t kAfterPushVPushC = Words({kOpPushV, kOpPushC});
@@ -115,7 +118,9 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
     out.fast.assign(n + 1, DecodedIns{});
     for (std::size_t pc = 0; pc <= n; ++pc) out.fast[pc] = Specialise(out.single[pc], dataSize);
     const std::vector<DecodedIns> specialised = out.fast;
-    const auto specialisedAt = [&](std::size_t i) -> const DecodedIns& { return specialised[std::min(i, n)]; };
+    const auto specialisedAt = [&](std::size_t i) -> const DecodedIns& {
+        return specialised[flagged(i) ? n : std::min(i, n)];
+    };
 
     for (std::size_t pc = 0; pc < n; ++pc) {
         DecodedIns& fused = out.fast[pc];
@@ -203,6 +208,9 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
             break;
         }
         if (fused.op == kXPushVFrame4 && at(pc + kAfterPushV).op == kOpRET) fused.op = kXFusedReturnFrame;
+    }
+    for (std::size_t pc = 0; pc < n; ++pc) {
+        if (flagged(pc)) out.fast[pc] = DecodedIns{kXBreak, 0, 0, 0, 0, 0};
     }
 
     // A GOTO straight into a fused compare and jump, as at the top of every

@@ -59,7 +59,9 @@ namespace vorn {
     /* PushC a; ADD; LDI 4 (3 instructions): an int array element. */                            \
     X(FusedIndexLoad)                                                                            \
     /* ADD, SUB or MUL (sub); WriteVData4 c (2 instructions). */                                 \
-    X(FusedArithWrite)
+    X(FusedArithWrite)                                                                           \
+    /* A breakpoint: the machine's break hook decides; the instruction is the single entry. */  \
+    X(Break)
 
 enum XOp : std::uint8_t {
     kXIllegal = 0,  // a = the opcode; 1..kMaxOpcode are the instructions themselves
@@ -107,8 +109,9 @@ struct DecodedProgram {
 };
 
 // Decodes `code`; both tables get code.size() + 1 entries, the last being
-// kXOutside.
+// kXOutside. A word flagged in `breaks` (empty, or one flag per code word)
+// gets a kXBreak entry in the fast table, and no fused entry reaches it.
 void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int32_t> labels,
-                   std::int32_t dataSize, DecodedProgram& out);
+                   std::int32_t dataSize, DecodedProgram& out, std::span<const std::uint8_t> breaks = {});
 
 }  // namespace vorn

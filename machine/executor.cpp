@@ -193,6 +193,7 @@ fetch:
     at = pc;
     d = &code[pc];
     if constexpr (Debug) {
+        if (!m_.breaks_.empty() && m_.breaks_[static_cast<std::size_t>(pc)] && m_.BreakHit(slot_, pc, sp, fb, fm)) goto done;
         line_.clear();
         AppendFormat(line_, "Process:%.3d, PC %.4d: %s", slot_, pc, MnemonicOf(pc < codeSize ? m_.code_[pc] : 0));
     }
@@ -504,7 +505,7 @@ dispatch:
             // The RFP a call returns to runs here too when it cannot fault:
             // pop v, cut the stack to the frame base, pop the caller's frame
             // mark and base, push v.
-            if (budget >= 2 && single[r].op == kOpRFP && fb >= 2 && fb <= kStackSlots) {
+            if (budget >= 2 && code[r].op == kOpRFP && fb >= 2 && fb <= kStackSlots) {
                 fm = ints[fb - 1];
                 sp = fb - 2;
                 fb = ints[sp];
@@ -814,6 +815,13 @@ dispatch:
         VORN_NEXT();
     }
 
+    VORN_OP(kXBreak) {
+        // The hook decides before the instruction; held, the PC stays on it.
+        if (m_.BreakHit(slot_, pc, sp, fb, fm)) goto done;
+        d = &single[pc];
+        VORN_DISPATCH();
+    }
+
     VORN_OP(kXTruncated) { VORN_FAULT("instruction runs past the end of the code"); }
     VORN_OP(kXOutside) { VORN_FAULT("PC outside the code"); }
 
@@ -831,6 +839,10 @@ dispatch:
 #endif
 
 fault:
+    if (m_.HoldAtFault(slot_, at, fault_)) {
+        pc = at;
+        goto done;
+    }
     Fault(at, fault_);
     pc = -1;
     // A key routine starts again in this slot at its next press: give it

@@ -19,6 +19,7 @@ bool Machine::Load(std::span<const std::uint8_t> image, const LineSink& trace, c
         callDepth_[slot] = 0;
     }
 
+    ForgetDebugState();
     CodeImage img;
     std::string why;
     if (!ReadCodeImage(image, img, why)) {

@@ -27,6 +27,16 @@ struct DecodedProgram;
 using LineSink = std::function<void(const std::string&)>;
 // The source place ("prog.vrn:6") of the instruction at a PC, or "".
 using PlaceOfPc = std::function<std::string(std::int32_t pc)>;
+// Debugger hooks (machine/debug_hooks.cpp). The machine knows no source: a
+// debugger flags code words and decides at each one.
+// At a flagged word, before its instruction: true holds the machine there.
+using BreakHook = std::function<bool(int slot, std::int32_t pc)>;
+// While a process is stepped, before each of its instructions: true ends
+// the step there (the machine stays held).
+using StepHook = std::function<bool(int slot, std::int32_t pc)>;
+// A runtime error while a fault hook is set: the machine is held at the
+// faulting instruction instead of ending the process.
+using FaultHook = std::function<void(int slot, std::int32_t pc, const std::string& what)>;
 
 inline constexpr int kProcessSlots = 101;
 inline constexpr int kStackSlots = 51;
@@ -79,6 +89,35 @@ public:
     // Processes ended by a runtime error since the machine was made.
     std::int64_t RuntimeErrors() const { return runtimeErrors_; }
 
+    // --- Debugger hooks ---
+    // Flags these code words (others are cleared); the fast code keeps its
+    // fused entries everywhere but at and across a flagged word.
+    void SetBreakpoints(std::span<const std::int32_t> pcs);
+    void SetDebugHooks(BreakHook atBreak, FaultHook atFault);
+    // Held: Tick runs no process and polls no hot key (their flags stay set
+    // in FSUIPC, so the routines start once the machine resumes). Hold is
+    // a pause between ticks; a break or fault hook holds in mid-tick.
+    bool Held() const { return held_; }
+    void Hold() { held_ = true; }
+    // Lets the machine run again. A process held at a fault now ends as a
+    // runtime error would, with its line on `output`. The held process
+    // passes the flagged word it is held at.
+    void Resume(const LineSink& output);
+    // While held: from the next Tick on, only `slot` runs, one instruction at
+    // a time (budget and WAIT as usual), until `stopBefore` says so, the
+    // process ends, executes a WAIT, or faults. The machine stays held.
+    void Step(int slot, StepHook stopBefore);
+    bool Stepping() const { return stepSlot_ >= 0; }
+    // The process held at a fault and its message; -1 and "" when none.
+    int FaultSlot() const { return faultSlot_; }
+    const std::string& FaultText() const { return faultText_; }
+    // CALLs of the process not yet returned from.
+    std::int32_t CallDepth(int slot) const { return callDepth_.at(slot); }
+    // Writes for a debugger's "set variable", bounds checked: false outside.
+    bool WriteData(std::size_t offset, std::span<const std::uint8_t> bytes);
+    bool SetStackInt(int slot, int i, std::int32_t v);
+    bool SetStackFloat(int slot, int i, double v);
+
     // Read-only views for tests and tools.
     bool Loaded() const { return loaded_; }
     const std::string& LoadError() const { return loadError_; }
@@ -99,6 +138,7 @@ public:
     std::span<const std::int32_t> Labels() const { return labels_; }
     int KeyRoutineCount() const { return static_cast<int>(keys_.size()); }
     std::int32_t KeyEntryPoint(int k) const { return keys_.at(static_cast<std::size_t>(k)).entryPoint; }
+    std::span<const CodeImage::KeyRoutine> KeyRoutines() const { return keys_; }
 
     // Find free process slot: the first of 56..100 whose PC is negative, with
     // its stack pointer, frame base and wait count reset; -1 when none is free.
@@ -115,6 +155,14 @@ private:
     void ReleaseEntry(int i);
     // Counts the fault and reports it on `output` in the one runtime-error form.
     void ReportRuntimeError(int slot, std::int32_t pc, const char* what, const LineSink& output);
+    // Called by the executor with the process's registers at a flagged word;
+    // true: held there.
+    bool BreakHit(int slot, std::int32_t pc, std::int32_t sp, std::int32_t fb, std::int32_t fm);
+    // True: held at the fault (a fault hook is set).
+    bool HoldAtFault(int slot, std::int32_t pc, const char* what);
+    void StepTick(const LineSink& output, const LineSink& trace);
+    // A new program: no flags, not held, no step, no fault.
+    void ForgetDebugState();
 
     IpcLink& link_;
     const bool& debugMode_;
@@ -150,6 +198,18 @@ private:
     std::int32_t linkError_ = 0;
     PlaceOfPc placeOf_;
     std::int64_t runtimeErrors_ = 0;
+
+    // Debugger state.
+    std::vector<std::uint8_t> breaks_;  // one flag per code word, empty when none
+    BreakHook atBreak_;
+    FaultHook atFault_;
+    bool held_ = false;
+    int passSlot_ = -1;  // this process passes the flagged word at passPc_ once
+    std::int32_t passPc_ = -1;
+    int stepSlot_ = -1;
+    StepHook stepStop_;
+    int faultSlot_ = -1;
+    std::string faultText_;
 };
 
 }  // namespace vorn

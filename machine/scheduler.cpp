@@ -71,6 +71,10 @@ void Machine::Stop() {
 
 void Machine::Tick(const LineSink& output, const LineSink& trace) {
     if (!loaded_) return;
+    if (held_) {
+        if (stepSlot_ >= 0) StepTick(output, trace);
+        return;
+    }
     for (int i = 0; i < kProcessSlots; ++i) {
         if (registered_[i] == 0) continue;
         const std::int16_t read = link_.ReadByte(FlagOffset(i));
@@ -100,6 +104,7 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
     }
     for (int j = 0; j < kProcessSlots; ++j) {
         if (pc_[j] >= 0) pc_[j] = Run(pc_[j], j, output, trace);
+        if (held_) break;  // a breakpoint or a fault: no further process runs
     }
 }
 
