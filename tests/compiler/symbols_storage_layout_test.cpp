@@ -49,9 +49,6 @@ TEST(StorageLayout, DeclarationsTakeRoomInOrderWithoutAlignment) {
          {"Add vbl int alt UIPC location 0570", ": 1: warning: AltitudeMsl at $0570 is 8 bytes in FSUIPC, declared as int",
           "Add vbl int a UIPC location 0574", "Add vbl float g UIPC location 30C0"},
          0x1000000 + 4},
-        {"byte h at $10580;",  // the machine reads FSUIPC at the low 16 bits
-         {"Add vbl byte h UIPC location 10580", ": 1: warning: HeadingTrue at $0580 is 4 bytes in FSUIPC, declared as byte"},
-         0x1000000 + 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.program);
