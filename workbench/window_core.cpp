@@ -317,6 +317,9 @@ void WindowCore::RunCommand(Command command) {
             host_.SetChecked(Command::kReconnect, controller_->ReconnectEnabled());
             Remember(SettingId::kReconnect, controller_->ReconnectEnabled() ? "true" : "false");
             return;
+        case Command::kOffsets:
+            host_.ShowOffsets();
+            return;
         case Command::kAbout:
             host_.ShowAbout();
             return;

@@ -53,6 +53,9 @@ public:
     virtual std::string FindText() const = 0;
     virtual bool FindMatchCase() const = 0;
     virtual void ShowAbout() = 0;
+    // Help > FSUIPC Offsets...: the catalogue with a filter box (OffsetsBrowser);
+    // a double-clicked row's declaration goes in at the editor's caret.
+    virtual void ShowOffsets() = 0;
 
     // The check mark of a checkable menu item.
     virtual void SetChecked(Command command, bool checked) = 0;

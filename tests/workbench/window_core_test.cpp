@@ -24,6 +24,7 @@ public:
     std::string FindText() const override { return {}; }
     bool FindMatchCase() const override { return false; }
     void ShowAbout() override {}
+    void ShowOffsets() override { ++offsetsShown; }
     void SetChecked(Command, bool) override {}
     void SetEditorLines(const std::vector<std::string>&) override {}
     int CaretLine() const override { return 0; }
@@ -48,6 +49,7 @@ public:
     void RequestClose() override { ++closeRequests; }
 
     std::map<int, std::vector<std::string>> pages;
+    int offsetsShown = 0;
     std::vector<std::string> messages, watch, statuses;
     int closeRequests = 0;
     int current = kPageSource;

@@ -36,6 +36,7 @@
 #include "workbench/qt/about_box.h"
 #include "workbench/qt/find_dialog.h"
 #include "workbench/qt/link_dialog.h"
+#include "workbench/qt/offsets_dialog.h"
 #include "workbench/qt/picture_painter.h"
 #include "workbench/qt/source_editor.h"
 #include "workbench/qt/source_highlighter.h"
@@ -464,6 +465,19 @@ std::string TForm1::FindText() const { return ToUtf8(FindDialog1->FindText()); }
 bool TForm1::FindMatchCase() const { return FindDialog1->MatchCase(); }
 
 void TForm1::ShowAbout() { TAbout about(this); }
+
+void TForm1::ShowOffsets() {
+    if (offsets_ == nullptr) {
+        offsets_ = new OffsetsDialog(this);
+        connect(offsets_, &OffsetsDialog::DeclarationChosen, this, [this](const QString& declaration) {
+            JVHLEditor1->insertPlainText(declaration);
+            JVHLEditor1->setFocus();
+        });
+    }
+    offsets_->show();
+    offsets_->raise();
+    offsets_->activateWindow();
+}
 
 void TForm1::SetEnabled(Command command, bool enabled) {
     if (QAction* action = actions_.value(Key(command))) action->setEnabled(enabled);

@@ -25,6 +25,7 @@ class QToolButton;
 namespace vorn {
 
 class FindDialog;
+class OffsetsDialog;
 class IpcLink;
 class Machine;
 class SourceEditor;
@@ -88,6 +89,7 @@ public:
     std::string FindText() const override;
     bool FindMatchCase() const override;
     void ShowAbout() override;
+    void ShowOffsets() override;
     void SetChecked(Command command, bool checked) override;
     void SetEnabled(Command command, bool enabled) override;
     void SetEditorLines(const std::vector<std::string>& lines) override;
@@ -145,6 +147,7 @@ private:
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
     FindDialog* FindDialog1 = nullptr;
+    OffsetsDialog* offsets_ = nullptr;  // made at its first showing
     QTimer* Timer1 = nullptr;
 };
 
