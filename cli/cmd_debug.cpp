@@ -17,6 +17,7 @@
 #include "debugger/debug_run.h"
 #include "fsuipc/hot_key_name.h"
 #include "sim/sim_commands.h"
+#include "workbench/source_text.h"
 
 namespace vorn::cli {
 
@@ -448,7 +449,7 @@ int DebugCommand(const std::vector<std::string>& args) {
         }
     }
     run.folder = folder.generic_string();
-    Session session(options, std::move(run), SplitEditorLines(text));
+    Session session(options, std::move(run), DecodeSourceText(text).lines);
     return session.Execute();
 }
 

@@ -390,7 +390,7 @@ bool DapServer::Launch(const Json& arguments, std::string& error) {
     std::string text;
     if (!ReadProgram(options.file, kMaxExpandedBytes, text, error)) return false;
     run_ = std::make_unique<DebugRun>(
-        options, SplitLines(text),
+        options, DecodeSourceText(text).lines,
         [this](const std::string& line) { Event("output", {{"category", "stdout"}, {"output", line + "\n"}}); },
         [this](const std::string& line) { Event("output", {{"category", "console"}, {"output", line + "\n"}}); });
     WorkbenchController& controller = run_->Controller();
