@@ -145,6 +145,10 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             options.reloadOnChange = true;
         } else if (Matches(arg, "--ticks")) {
             if (!TakeValue(args, i, "--ticks", value, error)) return false;
+            if (ticksGiven) {
+                error = "--ticks given twice";
+                return false;
+            }
             std::int64_t n = 0;
             if (value.empty() || value[0] == '-' || !ParseInteger(value, n) || n > kMaxTicks) {
                 error = "--ticks " + value + ": expected a whole number from 0 to " + std::to_string(kMaxTicks);
@@ -154,6 +158,10 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             ticksGiven = true;
         } else if (Matches(arg, "--seconds")) {
             if (!TakeValue(args, i, "--seconds", value, error)) return false;
+            if (secondsGiven) {
+                error = "--seconds given twice";
+                return false;
+            }
             double s = 0;
             if (!ParseDouble(value, s) || s < 0 || s * 10 > static_cast<double>(kMaxTicks)) {
                 error = "--seconds " + value + ": expected a number of seconds, 0 or more";

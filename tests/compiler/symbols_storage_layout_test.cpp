@@ -38,7 +38,7 @@ TEST(StorageLayout, DeclarationsTakeRoomInOrderWithoutAlignment) {
         {"int t[4] at 0x2000; int y;",
          {"Array t size 16", "Add vbl int t Array location 2000", "Add vbl int y local location 1000000"},
          0x1000004 + 4},
-        {"int big at $FFFFFFFF;", {"Add vbl int big UIPC location FFFFFFFF"}, 0x1000000 + 4},
+        {"int top at $FFFC;", {"Add vbl int top UIPC location FFFC"}, 0x1000000 + 4},
         {"int low at 5;", {"Add vbl int low UIPC location 0005"}, 0x1000000 + 4},
     };
     for (const auto& c : cases) {
