@@ -47,6 +47,7 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
         if (!FitsFsuipcOffsets(name, at, TypeSize(type))) return;
         AddVbl(type, name, TStorageClass::UIPC, at);
         NoteGlobal();
+        CheckBoundSize(type, at);
     }
 }
 
