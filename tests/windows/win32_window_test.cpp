@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "fsuipc/ipc.h"
+#include "fsuipc/offsets_catalogue.h"
 #include "machine/machine.h"
 #include "sim/sim_process.h"
 #include "tests/windows/child_program.h"
@@ -28,6 +29,7 @@
 #include "workbench/source_text.h"
 #include "workbench/win32/form_main.h"
 #include "workbench/win32/link_dialog.h"
+#include "workbench/win32/offsets_dialog.h"
 #include "workbench/win32/text.h"
 
 namespace vorn {
@@ -540,6 +542,48 @@ TEST_F(Win32Window, AboutBoxShowsTheVersion) {
     EXPECT_EQ(about.rect.left, (GetSystemMetrics(SM_CXSCREEN) - w) / 2);
     EXPECT_EQ(about.rect.top, (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
     EXPECT_TRUE(IsWindowEnabled(form_->Handle())) << "the window is usable again";
+}
+
+// Help > FSUIPC Offsets...: the catalogue's rows, the ones the filter keeps,
+// and a double-clicked row's declaration at the editor's caret.
+TEST_F(Win32Window, OffsetsDialogPutsADeclarationAtTheCaret) {
+    Type("int a;\r\rint b;");
+    const LRESULT line1 = SendMessageW(form_->Editor(), EM_LINEINDEX, 1, 0);
+    SendMessageW(form_->Editor(), EM_SETSEL, static_cast<WPARAM>(line1), line1);
+    Command("FsuipcOffsets1");
+    ASSERT_NE(form_->Offsets(), nullptr);
+    HWND dialog = form_->Offsets()->Handle();
+    HWND list = GetDlgItem(dialog, win32::kIdOffsetList);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    const auto rows = [&] { return static_cast<std::size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); };
+    EXPECT_EQ(rows(), OffsetCatalogue().size());
+    SetWindowTextW(GetDlgItem(dialog, win32::kIdOffsetFilter), L"indicated");
+    Pump();
+    ASSERT_EQ(rows(), 1u);
+    wchar_t name[64] = L"";
+    LVITEMW cell{};
+    cell.iSubItem = 3;
+    cell.pszText = name;
+    cell.cchTextMax = 64;
+    SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&cell));
+    EXPECT_EQ(Utf8(name), "IndicatedAirspeed");
+    // A double click on the row as the mouse gives it.
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    Pump();
+    const std::string declaration = "int IndicatedAirspeed at $02BC;";
+    EXPECT_EQ(form_->EditorLines(), (std::vector<std::string>{"int a;", declaration, "int b;"}));
+    EXPECT_EQ(Selection().cpMin, line1 + static_cast<LRESULT>(declaration.size())) << "the caret after it";
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "it stays open for the next";
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    Command("FsuipcOffsets1");
+    EXPECT_EQ(form_->Offsets()->Handle(), dialog) << "the same window again";
+    EXPECT_EQ(rows(), 1u) << "with its filter";
 }
 
 // Connect to vorn-sim.exe: a hot key pressed in the simulator reaches

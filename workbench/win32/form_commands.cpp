@@ -5,6 +5,7 @@
 #include "workbench/win32/about_box.h"
 #include "workbench/win32/form_main.h"
 #include "workbench/win32/link_dialog.h"
+#include "workbench/win32/offsets_dialog.h"
 #include "workbench/win32/rich_editor.h"
 #include "workbench/win32/text.h"
 
@@ -198,6 +199,17 @@ std::string TForm1::FindText() const { return Utf8(findText_.data()); }
 bool TForm1::FindMatchCase() const { return (find_.Flags & FR_MATCHCASE) != 0; }
 
 void TForm1::ShowAbout() { TAbout about(hwnd_); }
+
+void TForm1::ShowOffsets() {
+    if (!offsets_) {
+        offsets_ = std::make_unique<OffsetsDialog>(hwnd_, [this](const std::string& declaration) {
+            // As typed: the editor's change notification tells the core.
+            SendMessageW(Editor(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(declaration).c_str()));
+            SetFocus(Editor());
+        });
+    }
+    offsets_->Show();
+}
 
 void TForm1::SetChecked(Command command, bool checked) {
     const Component* c = FindCommand(command, ComponentKind::kMenuItem);

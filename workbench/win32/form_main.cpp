@@ -10,6 +10,7 @@
 #include "workbench/window_core.h"
 #include "workbench/text_codec.h"
 #include "workbench/toolbar_pictures.h"
+#include "workbench/win32/offsets_dialog.h"
 #include "workbench/win32/rich_editor.h"
 #include "workbench/win32/text.h"
 #include "workbench/win32/toolbar_images.h"
@@ -609,6 +610,7 @@ bool TForm1::PreTranslate(MSG& msg) {
         TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0)
         return true;
     if (findDialog_ != nullptr && IsDialogMessageW(findDialog_, &msg)) return true;
+    if (offsets_ && offsets_->PreTranslate(msg)) return true;
     if (hwnd_ != nullptr && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)))
         return TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0;
     return false;

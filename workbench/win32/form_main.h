@@ -25,6 +25,7 @@ struct Component;
 
 namespace vorn::win32 {
 
+class OffsetsDialog;
 class RichEditor;
 
 // Child control ids; menu items and toolbar buttons carry CommandId.
@@ -68,6 +69,8 @@ public:
     HWND CaretLabel() const { return caretLabel_; }
     HWND StatusLine() const { return statusLine_; }
     HWND FindDialogWindow() const { return findDialog_; }
+    // The FSUIPC Offsets window, or null before it was first opened.
+    const OffsetsDialog* Offsets() const { return offsets_.get(); }
     HACCEL Accelerators() const { return accelerators_; }
     WindowCore& Core() { return *core_; }
 
@@ -107,6 +110,7 @@ public:
     std::string FindText() const override;
     bool FindMatchCase() const override;
     void ShowAbout() override;
+    void ShowOffsets() override;
     void SetChecked(Command command, bool checked) override;
     void SetEnabled(Command command, bool enabled) override;
     void SetEditorLines(const std::vector<std::string>& lines) override;
@@ -181,6 +185,8 @@ private:
     FINDREPLACEW find_{};
     std::array<wchar_t, 256> findText_{};
     UINT findMessage_ = 0;
+
+    std::unique_ptr<OffsetsDialog> offsets_;
 };
 
 // Runs the message loop until the window is gone; the exit code.

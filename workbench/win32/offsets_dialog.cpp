@@ -1,0 +1,161 @@
+#include "workbench/win32/offsets_dialog.h"
+
+#include <commctrl.h>
+
+#include <utility>
+#include <vector>
+
+#include "workbench/win32/text.h"
+
+namespace vorn::win32 {
+
+namespace {
+
+// Logical pixels: Windows scales them on a scaled display.
+constexpr int kWidth = 900;
+constexpr int kHeight = 480;
+constexpr int kMargin = 8;
+constexpr int kLabelWidth = 40;
+constexpr int kRowHeight = 22;
+
+HMENU ChildId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
+
+}  // namespace
+
+OffsetsDialog::OffsetsDialog(HWND owner, std::function<void(const std::string&)> chosen)
+    : chosen_(std::move(chosen)) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &OffsetsDialog::WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kOffsetsClass;
+    RegisterClassExW(&wc);
+
+    const DWORD style = WS_OVERLAPPEDWINDOW;
+    RECT frame{0, 0, kWidth, kHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    window_ = CreateWindowExW(0, kOffsetsClass, L"FSUIPC Offsets", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, wc.hInstance,
+                              nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+
+    label_ = CreateWindowExW(0, L"STATIC", L"&Filter:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_, nullptr,
+                             wc.hInstance, nullptr);
+    filter_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                              0, 0, 0, 0, window_, ChildId(kIdOffsetFilter), wc.hInstance, nullptr);
+    SendMessageW(filter_, EM_SETCUEBANNER, TRUE,
+                 reinterpret_cast<LPARAM>(L"a word of the name, the description or the offset"));
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0,
+                            0, 0, 0, window_, ChildId(kIdOffsetList), wc.hInstance, nullptr);
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+                 LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+    for (HWND child : {label_, filter_, list_}) SendMessageW(child, WM_SETFONT, font, 0);
+
+    int column = 0;
+    for (std::string_view heading : OffsetsBrowser::Headings()) {
+        std::wstring text = Wide(heading);
+        LVCOLUMNW c{};
+        c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        c.pszText = text.data();
+        c.cx = 80;
+        c.iSubItem = column;
+        SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column++), reinterpret_cast<LPARAM>(&c));
+    }
+    Layout();
+    Fill();
+}
+
+OffsetsDialog::~OffsetsDialog() {
+    // The owner's end takes this window with it; otherwise it goes here.
+    if (window_ != nullptr && IsWindow(window_)) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void OffsetsDialog::Show() {
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    SetFocus(filter_);
+}
+
+bool OffsetsDialog::PreTranslate(MSG& msg) {
+    return window_ != nullptr && IsWindow(window_) && IsDialogMessageW(window_, &msg);
+}
+
+LRESULT CALLBACK OffsetsDialog::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<OffsetsDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+    return self->Dispatch(msg, wp, lp);
+}
+
+LRESULT OffsetsDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wp) == kIdOffsetFilter && HIWORD(wp) == EN_CHANGE) {
+                browser_.SetFilter(WindowText(filter_));
+                Fill();
+            } else if (LOWORD(wp) == IDCANCEL) {
+                ShowWindow(window_, SW_HIDE);  // Escape
+            }
+            return 0;
+        case WM_NOTIFY: {
+            const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+            if (hdr->hwndFrom == list_ && hdr->code == NM_DBLCLK) {
+                const int row = reinterpret_cast<const NMITEMACTIVATE*>(lp)->iItem;
+                if (row < 0) return 0;  // below the last row
+                const std::string text = browser_.Declaration(static_cast<std::size_t>(row));
+                if (!text.empty() && chosen_) chosen_(text);
+            }
+            return 0;
+        }
+        case WM_CLOSE:
+            // Kept for the next time, with its filter and place.
+            ShowWindow(window_, SW_HIDE);
+            return 0;
+        default:
+            return DefWindowProcW(window_, msg, wp, lp);
+    }
+}
+
+void OffsetsDialog::Layout() {
+    RECT client{};
+    GetClientRect(window_, &client);
+    const int w = client.right, h = client.bottom;
+    MoveWindow(label_, kMargin, kMargin + 4, kLabelWidth, kRowHeight - 4, TRUE);
+    MoveWindow(filter_, kMargin + kLabelWidth, kMargin, w - 2 * kMargin - kLabelWidth, kRowHeight, TRUE);
+    const int top = 2 * kMargin + kRowHeight;
+    MoveWindow(list_, kMargin, top, w - 2 * kMargin, h > top + kMargin ? h - top - kMargin : 0, TRUE);
+}
+
+void OffsetsDialog::Fill() {
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+    for (std::size_t r = 0; r < browser_.RowCount(); ++r) {
+        const std::vector<std::string> cells = browser_.Cells(r);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            std::wstring text = Wide(cells[c]);
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(r);
+            item.iSubItem = static_cast<int>(c);
+            item.pszText = text.data();
+            SendMessageW(list_, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, c == 0 ? 0 : r,
+                         reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    const int columns = static_cast<int>(OffsetsBrowser::Headings().size());
+    for (int c = 0; c < columns; ++c)
+        SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), LVSCW_AUTOSIZE_USEHEADER);
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+}  // namespace vorn::win32
