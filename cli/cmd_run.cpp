@@ -44,6 +44,7 @@
 #include "sim/sim_server.h"
 #include "workbench/controller.h"
 #include "workbench/headless_view.h"
+#include "workbench/settings.h"
 #include "workbench/watch_model.h"
 
 namespace vorn::cli {
@@ -84,8 +85,8 @@ class Run {
 public:
     // file: FILE as an absolute path, for looking at it again; origin: the
     // folder the user started in, where the places' names hold.
-    Run(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines,
-        std::filesystem::path file, std::filesystem::path origin)
+    Run(const RunOptions& options, const Settings& settings, std::vector<ScheduledPress> presses,
+        std::vector<std::string> lines, std::filesystem::path file, std::filesystem::path origin)
         : options_(options),
           file_(std::move(file)),
           origin_(std::move(origin)),
@@ -100,6 +101,10 @@ public:
         machine_ = std::make_unique<Machine>(*link_);
         controller_ = std::make_unique<WorkbenchController>(view_, *link_, *machine_);
         controller_->SetSourceName(options_.file);
+        controller_->UseSettings(&settings);
+        // The built-in simulator is no news; a server's version and simulator are.
+        controller_->SetAnnounceConnect(options_.server);
+        reconnect_ = options_.reconnect || settings.Switch(SettingId::kReconnect);
     }
 
     int Execute() {
@@ -128,14 +133,19 @@ public:
         watch_.SetGlobals(std::move(watched));
 
         if (options_.debug) controller_->ToggleDebug();
-        if (options_.reconnect) controller_->ToggleReconnect();
-        controller_->ToggleConnection();
+        if (reconnect_) controller_->ToggleReconnect();
+        if (options_.wait) {
+            controller_->ConnectOrWait();
+        } else {
+            controller_->ToggleConnection();
+        }
         if (ReportErrors(view_)) return kExitCommandError;
-        if (!controller_->Connected()) {
+        if (!controller_->Connected() && !controller_->Waiting()) {
             const bool noServer = controller_->LinkResult() == kIpcNoServer;
             ReportLink(view_, options_.server && noServer ? " - is vorn-sim running?" : "");
             return kExitConnectFailed;
         }
+        ReportLink(view_);
         if (options_.reloadOnChange) WatchProgramFiles();
 
         int status = Ticks();
@@ -275,6 +285,7 @@ private:
     }
 
     const RunOptions& options_;
+    bool reconnect_ = false;
     const std::filesystem::path file_;
     const std::filesystem::path origin_;
     FileWatch files_;
@@ -321,11 +332,21 @@ int RunCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     const std::vector<std::string> lines = SplitEditorLines(text);
+    Settings settings;
+    std::unique_ptr<SettingsStore> store;
+    std::vector<std::string> messages;
+    const bool settingsOk = LoadSettings(options.settings, settings, store, messages, error);
+    for (const std::string& line : messages) Complain(line);
+    if (!settingsOk) {
+        Complain(error);
+        return kExitUsage;
+    }
+
     std::error_code here;
     const std::filesystem::path origin = std::filesystem::current_path(here);
     const std::filesystem::path file = std::filesystem::absolute(options.file, here);
     CatchStopSignals();
-    Run run(options, std::move(presses), std::move(lines), file, origin);
+    Run run(options, settings, std::move(presses), std::move(lines), file, origin);
     return run.Execute();
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/settings_options.h"
 
 namespace vorn::cli {
 
@@ -30,7 +31,9 @@ struct RunOptions {
     bool server = false;
     bool model = false;
     bool reconnect = false;
+    bool wait = false;
     bool reloadOnChange = false;
+    SettingOptions settings;
     std::vector<RunPress> presses;
     std::vector<RunPoke> pokes;
     std::vector<std::string> watch;  // global names, in the order given

@@ -93,10 +93,16 @@ const std::vector<OptionHelp>& RunOptionTable() {
         {"--model", "let the built-in simulator's aircraft model move its offsets every tick"},
         {"--watch NAME[,NAME...]", "after every tick in which one of these globals changed, print \"tick T: NAME=VALUE ...\" on stderr"},
         {"--reconnect", "after a lost link, try to connect again every 2 s"},
+        {"--wait", "with --server: when no server is there yet, try again every 2 s until one answers"},
         {"--reload-on-change", "when FILE or a file it includes changes (looked at 4 times a second), compile it again and swap it into the running program; globals and hot keys that stay are kept"},
-        {"--help", "print this help"},
     };
-    return table;
+    static const std::vector<OptionHelp> all = [] {
+        std::vector<OptionHelp> options = table;
+        for (const OptionHelp& o : SettingOptionHelp()) options.push_back(o);
+        options.push_back({"--help", "print this help"});
+        return options;
+    }();
+    return all;
 }
 
 bool ParsePoke(const std::string& text, RunPoke& poke, std::string& error) {
@@ -119,7 +125,11 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string value;
-        if (arg == "--fast") {
+        if (TakeSettingOption(args, i, options.settings, error)) {
+            if (!error.empty()) return false;
+        } else if (arg == "--wait") {
+            options.wait = true;
+        } else if (arg == "--fast") {
             options.fast = true;
         } else if (arg == "--debug") {
             options.debug = true;

@@ -16,7 +16,8 @@ function(vorn_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE
     VORN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VORN_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  set(props ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  # No test reads or writes the developer's own settings.
+  set(props ENVIRONMENT QT_QPA_PLATFORM=offscreen ENVIRONMENT_MODIFICATION VORN_NO_SETTINGS=set:1)
   if(T_LABELS)
     list(APPEND props LABELS "${T_LABELS}")
   endif()

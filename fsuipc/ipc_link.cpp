@@ -109,7 +109,8 @@ bool IpcLink::Open(std::uint32_t simVersion, IpcResult& result) {
         return false;
     }
 
-    const std::string name = IpcName();
+    foundAsFs98_ = foundAsFs98;
+    const std::string name = messageName_.empty() ? IpcName() : messageName_;
     message_ = transport_.RegisterMessage(name.c_str());
     if (message_ == 0) {
         Close();

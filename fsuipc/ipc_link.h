@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fsuipc/transport.h"
@@ -84,6 +85,10 @@ public:
     IpcResult WriteBlock(const void* source, std::uint16_t offset, std::uint16_t size);
     IpcResult ReadBlock(void* destination, std::uint16_t offset, std::uint16_t size);
 
+    // The message name to register at the next Open; "" is IpcName().
+    void SetMessageName(std::string name) { messageName_ = std::move(name); }
+    // The server answered as "FS98MAIN" (as WideClient presents itself).
+    bool FoundAsFs98() const { return foundAsFs98_; }
     std::uint32_t FsuipcVersion() const { return fsuipcVersion_; }
     std::uint32_t SimulatorVersion() const { return simulatorVersion_; }
     // Bytes queued so far (0 when the queue is empty or the link closed).
@@ -118,6 +123,8 @@ private:
     std::uint32_t next_ = 0;  // write position, relative to view_
     std::uint32_t fsuipcVersion_ = 0;
     std::uint32_t simulatorVersion_ = 0;
+    std::string messageName_;
+    bool foundAsFs98_ = false;
     IpcTiming timing_;
     IpcResult deadResult_ = kIpcOk;
     std::function<bool(std::uint32_t)> waiter_;

@@ -10,11 +10,16 @@ namespace vorn {
 
 // What a menu item or toolbar button does; WindowCore::Run carries it out.
 enum class Command {
-    kNone,  // shown, does nothing (Exit: the window closes through its frame)
+    kNone,  // shown, does nothing
     kFileNew,
     kFileOpen,
     kFileSave,
     kFileSaveAs,
+    kRecentFile1,  // the four most recently used files, most recent first
+    kRecentFile2,
+    kRecentFile3,
+    kRecentFile4,
+    kExit,
     kFind,
     kSearchAgain,
     kCompile,
@@ -23,6 +28,7 @@ enum class Command {
     kDebug,
     kCompilerOutput,
     kReconnect,
+    kSimulatorLink,
     kAbout,
 };
 
@@ -36,7 +42,7 @@ struct Component {
     int picture;          // toolbar buttons: ToolbarPicture at start; -1 otherwise
     Command command;
     bool checkable;       // menu items with a check mark
-    bool visible;         // pages: shown at start
+    bool visible;         // pages and menu items: shown at start
     const char* owner;    // menu items: the menu's name; pages: the name of their text control
 };
 

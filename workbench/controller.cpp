@@ -1,5 +1,6 @@
 #include "workbench/controller.h"
 
+#include <chrono>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -9,7 +10,9 @@
 #include "fsuipc/offsets.h"
 #include "machine/machine.h"
 #include "preprocessor/expand.h"
+#include "workbench/link_status.h"
 #include "workbench/reload_globals.h"
+#include "workbench/settings.h"
 #include "preprocessor/include_search.h"
 
 namespace vorn {
@@ -156,10 +159,15 @@ bool WorkbenchController::Reload() {
 }
 
 void WorkbenchController::ToggleConnection() {
+    if (waiting_) {
+        SetConnected(false);
+        return;
+    }
     SetConnected(!connected_);
     if (connected_) {
         view_.ClearOutput();
         view_.SelectPage(kPageProgramOutput);
+        Announce();
         // What Start had to say (a hot key left unregistered) must survive the clearing.
         for (const std::string& line : startMessages_) ProgramOutputLine(line);
     }
@@ -188,8 +196,11 @@ std::string LostMessage(IpcResult result, const IpcTiming& timing, std::int64_t 
 // that is there but does not answer holds the window for one time-out only.
 bool WorkbenchController::OpenLink(int& result, bool probe) {
     IpcTiming timing;
-    std::string error;
-    if (!IpcTimingFromEnvironment(timing, error)) {
+    std::string error, name;
+    const bool ok = settings_ != nullptr ? settings_->LinkConfig(name, timing, error)
+                                         : IpcTimingFromEnvironment(timing, error);
+    link_.SetMessageName(name);
+    if (!ok) {
         view_.ShowError(error);
         result = -1;
         return false;
@@ -224,6 +235,25 @@ void WorkbenchController::StartProgram() {
     view_.EnableTimer();
 }
 
+void WorkbenchController::ConnectOrWait() {
+    if (connected_ || waiting_) return;
+    waitForServer_ = true;
+    ToggleConnection();
+    waitForServer_ = false;
+}
+
+void WorkbenchController::Announce() {
+    connectedText_ = ConnectedText(link_.FsuipcVersion(), link_.SimulatorVersion(), link_.FoundAsFs98());
+    ShowStatus(LinkStatusText(LinkState::kConnected, connectedText_, 0, 0));
+    if (announce_) view_.ShowLinkMessage(connectedText_);
+}
+
+void WorkbenchController::ShowStatus(const std::string& text) {
+    if (text == status_) return;
+    status_ = text;
+    view_.SetLinkStatus(text);
+}
+
 void WorkbenchController::ReportLink(const std::string& line, int result) {
     linkProblem_ = line;
     linkResult_ = result;
@@ -238,6 +268,16 @@ void WorkbenchController::SetConnected(bool on) {
         if (!OpenLink(result, false)) {
             connected_ = false;
             if (result == -1 || link_.Abandoned()) return;  // refused, or the user ended the wait
+            if (waitForServer_ && result == kIpcNoServer) {
+                linkResult_ = result;
+                waiting_ = true;
+                reconnectPending_ = true;
+                reconnectCountdown_ = kReconnectTicks;
+                view_.ShowLinkMessage("Waiting for the simulator (no FSUIPC window yet)");
+                view_.SelectPage(kPageProgramOutput);
+                ShowStatus(LinkStatusText(LinkState::kWaiting, "", 0, 0));
+                return;
+            }
             ReportLink("Cannot connect to the simulator (" + CodeAndText(result) + ")", result);
             view_.SelectPage(kPageProgramOutput);
             return;
@@ -247,6 +287,8 @@ void WorkbenchController::SetConnected(bool on) {
         return;
     }
     reconnectPending_ = false;
+    waiting_ = false;
+    ShowStatus(LinkStatusText(LinkState::kDisconnected, "", 0, 0));
     view_.SetConnectCaption("Connect");
     view_.SetRunHint("Connect");
     view_.SetRunPicture(kPicConnect);
@@ -266,18 +308,26 @@ void WorkbenchController::TimerTick() {
         return;
     }
     ++ticks_;
+    const auto sent = std::chrono::steady_clock::now();
     if (link_.ReadByte(kOffsetHeartbeat) == -1) {
         const IpcResult why = link_.LastResult();
         const bool userEnded = link_.Abandoned();
         SetConnected(false);
         if (userEnded) return;  // Disconnect or closing ended the wait: nothing was lost
         ReportLink(LostMessage(why, link_.Timing(), ticks_), why);
+        ShowStatus(LinkStatusText(LinkState::kLost, "", 0, why));
         if (reconnect_) {
             view_.ShowLinkMessage("Trying to reconnect every 2 s");
             reconnectPending_ = true;
             reconnectCountdown_ = kReconnectTicks;
+            ShowStatus(LinkStatusText(LinkState::kReconnecting, "", 0, 0));
         }
         return;
+    }
+    // Once a second is enough for a figure a person reads.
+    if (ticks_ % 10 == 1) {
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sent).count();
+        ShowStatus(LinkStatusText(LinkState::kConnected, connectedText_, ms, 0));
     }
     try {
         machine_.Tick(output_, trace_);
@@ -296,15 +346,20 @@ void WorkbenchController::TryReconnect() {
         reconnectCountdown_ = kReconnectTicks;
         return;
     }
+    const bool waited = waiting_;
     reconnectPending_ = false;
+    waiting_ = false;
     StartProgram();
+    if (!connected_) return;
+    if (!waited) view_.ShowLinkMessage("Reconnected to the simulator");
+    Announce();
     for (const std::string& line : startMessages_) ProgramOutputLine(line);
-    if (connected_) view_.ShowLinkMessage("Reconnected to the simulator");
 }
 
 void WorkbenchController::ToggleReconnect() {
     reconnect_ = !reconnect_;
-    if (!reconnect_) reconnectPending_ = false;
+    // Waiting for a first simulator is not a reconnect; it goes on.
+    if (!reconnect_ && !waiting_) reconnectPending_ = false;
 }
 
 void WorkbenchController::ToggleDebug() {

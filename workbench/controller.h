@@ -18,6 +18,7 @@ namespace vorn {
 
 class IpcLink;
 class Machine;
+class Settings;
 
 // Simulator version asked for at Connect: 0 accepts any.
 inline constexpr int kRequestedSimVersion = 0;
@@ -50,7 +51,19 @@ public:
     // A compile with errors leaves the running program as it was. Only
     // while connected; false when nothing was swapped in.
     bool Reload();
+    // Connect; F5 while waiting for the simulator cancels the waiting.
     void ToggleConnection();
+    // Connect, and when there is no simulator yet, say so once and try again
+    // every 2 s until one answers, Connect is pressed or a compile comes.
+    void ConnectOrWait();
+    bool Waiting() const { return waiting_; }
+    // The link's name, time-out and attempts from these at every Connect
+    // (nullptr: the environment's). They must outlive the controller.
+    void UseSettings(const Settings* settings) { settings_ = settings; }
+    // At Connect, a line naming the FSUIPC version and the simulator.
+    void SetAnnounceConnect(bool on) { announce_ = on; }
+    // The status line's text, as last given to the view.
+    const std::string& StatusText() const { return status_; }
     void SetConnected(bool on);
     void TimerTick();
     void ToggleDebug();
@@ -109,6 +122,8 @@ private:
     void StartProgram();
     void TryReconnect();
     void ReportLink(const std::string& line, int result);
+    void Announce();
+    void ShowStatus(const std::string& text);
 
     WorkbenchView& view_;
     IpcLink& link_;
@@ -135,6 +150,12 @@ private:
     std::int64_t ticks_ = 0;  // since the last Connect command
     std::string linkProblem_;
     int linkResult_ = 0;
+    const Settings* settings_ = nullptr;
+    bool announce_ = false;
+    bool waitForServer_ = false;  // this Connect waits when there is no simulator
+    bool waiting_ = false;        // no simulator yet: trying every 2 s
+    std::string connectedText_;
+    std::string status_;
 };
 
 }  // namespace vorn

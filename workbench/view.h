@@ -61,6 +61,8 @@ public:
     // A line about the link: why Connect failed, a lost link, a reconnect.
     // A window shows it on "Program Output" with the program's own lines.
     virtual void ShowLinkMessage(const std::string& line) { AppendOutputLine(line); }
+    // The status line: the link's state ("Connected to FSUIPC ...", "Link lost ...").
+    virtual void SetLinkStatus(const std::string& text) { static_cast<void>(text); }
 };
 
 }  // namespace vorn

@@ -5,6 +5,7 @@
 #include "fsuipc/ipc_link.h"
 #include "machine/debug_mode.h"
 #include "workbench/controller.h"
+#include "workbench/ini_store.h"
 #include "workbench/line_buffer.h"
 #include "workbench/source_jump.h"
 #include "workbench/text_search.h"
@@ -128,16 +129,124 @@ void WindowCore::RunWhileExchanging(Command command) {
     }
 }
 
+constexpr SettingId kRecentKeys[] = {SettingId::kRecentFile1, SettingId::kRecentFile2, SettingId::kRecentFile3,
+                                     SettingId::kRecentFile4};
+
 void WindowCore::Start(const std::string& title) {
     fileName_.clear();
     modified_ = false;
     programTitle_ = title;
     view_.SetCompilePicture(kPicNotCompiled);
     controller_->StartUp();
+    controller_->UseSettings(&settings_);
+    controller_->SetAnnounceConnect(true);
+    std::vector<std::string> messages;
+    store_ = OpenUserSettings();
+    if (store_) settings_.Load(*store_, messages);
+    settings_.AttachStore(store_.get());
+    for (const std::string& line : messages) view_.AppendOutputLine(line);
+    if (settings_.Switch(SettingId::kReconnect) != controller_->ReconnectEnabled()) controller_->ToggleReconnect();
+    host_.SetChecked(Command::kReconnect, controller_->ReconnectEnabled());
+    SetRecentFiles(RecentFiles());
     host_.SetEnabled(Command::kReload, false);  // only a running program can be reloaded
 }
 
+void WindowCore::StartWith(const std::string& file, bool connect) {
+    if (file.empty() || !OpenFile(file)) return;
+    if (!connect && !settings_.Switch(SettingId::kConnectAtStart)) return;
+    ExchangeScope scope(*this);
+    controller_->Compile();
+    if (controller_->Compiled()) controller_->ConnectOrWait();
+    UpdateWatch();
+}
+
+void WindowCore::Remember(SettingId id, const std::string& value) {
+    std::string error;
+    // A settings file that cannot be written must not stop the window.
+    if (!settings_.Change(id, value, error)) view_.AppendOutputLine(error);
+}
+
+void WindowCore::RememberGeometry(int left, int top, int width, int height) {
+    if (!store_) return;
+    const std::pair<SettingId, int> place[] = {{SettingId::kWindowLeft, left},
+                                               {SettingId::kWindowTop, top},
+                                               {SettingId::kWindowWidth, width},
+                                               {SettingId::kWindowHeight, height}};
+    for (const auto& [id, value] : place) {
+        std::string reason;
+        // A window dragged beyond the table's range is not remembered there.
+        if (CheckSetting(InfoOf(id), std::to_string(value), reason)) Remember(id, std::to_string(value));
+    }
+}
+
+std::vector<std::string> WindowCore::RecentFiles() const {
+    std::vector<std::string> paths;
+    for (SettingId id : kRecentKeys) {
+        const std::string path = settings_.Text(id);
+        if (!path.empty()) paths.push_back(path);
+    }
+    return paths;
+}
+
+void WindowCore::SetRecentFiles(const std::vector<std::string>& paths) {
+    std::vector<std::string> captions;
+    for (std::size_t i = 0; i < std::size(kRecentKeys); ++i) {
+        const std::string path = i < paths.size() ? paths[i] : std::string();
+        if (settings_.Stored(kRecentKeys[i]) != path) Remember(kRecentKeys[i], path);
+        captions.push_back(path.empty() ? std::string() : "&" + std::to_string(i + 1) + " " + files_.NativePath(path));
+    }
+    host_.SetRecentFiles(captions);
+}
+
+void WindowCore::OpenRecent(std::size_t index) {
+    std::vector<std::string> paths = RecentFiles();
+    if (index >= paths.size()) return;
+    if (!SavePrompt()) return;
+    const std::string path = paths[index];
+    if (!files_.Read(path, 0).ok) {
+        paths.erase(paths.begin() + static_cast<std::ptrdiff_t>(index));
+        SetRecentFiles(paths);
+        host_.ShowMessage(programTitle_, "The file " + files_.NativePath(path) +
+                                             " is no longer there; it is taken off the list of recent files.");
+        return;
+    }
+    OpenFile(path);
+}
+
+void WindowCore::EditLinkSettings() {
+    LinkDialogValues values{settings_.Text(SettingId::kIpcName), int(settings_.Number(SettingId::kIpcTimeoutMs)),
+                            int(settings_.Number(SettingId::kIpcAttempts)), controller_->ReconnectEnabled(),
+                            settings_.Switch(SettingId::kConnectAtStart)};
+    const auto fallback = [](SettingId id) { return std::string(InfoOf(id).defaultValue); };
+    const LinkDialogValues defaults{fallback(SettingId::kIpcName), std::stoi(fallback(SettingId::kIpcTimeoutMs)),
+                                    std::stoi(fallback(SettingId::kIpcAttempts)), fallback(SettingId::kReconnect) == "true",
+                                    fallback(SettingId::kConnectAtStart) == "true"};
+    if (!host_.EditLinkSettings(values, defaults)) return;
+    // Each value passes the table's check, or the dialog says which one failed.
+    const std::pair<SettingId, std::string> chosen[] = {
+        {SettingId::kIpcName, values.name},
+        {SettingId::kIpcTimeoutMs, std::to_string(values.timeoutMs)},
+        {SettingId::kIpcAttempts, std::to_string(values.attempts)},
+        {SettingId::kReconnect, values.reconnect ? "true" : "false"},
+        {SettingId::kConnectAtStart, values.connectAtStart ? "true" : "false"}};
+    for (const auto& [id, value] : chosen) {
+        std::string reason;
+        if (!CheckSetting(InfoOf(id), value, reason)) {
+            ShowError(std::string(InfoOf(id).key) + ": " + reason);
+            return;
+        }
+    }
+    for (const auto& [id, value] : chosen) Remember(id, value);
+    if (values.reconnect != controller_->ReconnectEnabled()) controller_->ToggleReconnect();
+    host_.SetChecked(Command::kReconnect, controller_->ReconnectEnabled());
+}
+
 void WindowCore::Run(Command command) {
+    // Closing asks MayClose, which a scope of our own would answer with "later".
+    if (command == Command::kExit) {
+        RunCommand(command);
+        return;
+    }
     if (Exchanging()) {
         RunWhileExchanging(command);
         return;
@@ -170,6 +279,18 @@ void WindowCore::RunCommand(Command command) {
         case Command::kFileSaveAs:
             SaveAs();
             return;
+        case Command::kRecentFile1:
+        case Command::kRecentFile2:
+        case Command::kRecentFile3:
+        case Command::kRecentFile4:
+            OpenRecent(static_cast<std::size_t>(command) - static_cast<std::size_t>(Command::kRecentFile1));
+            return;
+        case Command::kExit:
+            host_.CloseWindow();
+            return;
+        case Command::kSimulatorLink:
+            EditLinkSettings();
+            return;
         case Command::kFind:
             host_.ShowFindDialog();
             return;
@@ -194,6 +315,7 @@ void WindowCore::RunCommand(Command command) {
         case Command::kReconnect:
             controller_->ToggleReconnect();
             host_.SetChecked(Command::kReconnect, controller_->ReconnectEnabled());
+            Remember(SettingId::kReconnect, controller_->ReconnectEnabled() ? "true" : "false");
             return;
         case Command::kAbout:
             host_.ShowAbout();
@@ -249,6 +371,11 @@ bool WindowCore::OpenFile(const std::string& path) {
     loading_ = true;
     host_.SetEditorLines(text.lines);
     loading_ = false;
+    std::vector<std::string> recent = RecentFiles();
+    recent.erase(std::remove(recent.begin(), recent.end(), fileName_), recent.end());
+    recent.insert(recent.begin(), fileName_);
+    if (recent.size() > std::size(kRecentKeys)) recent.resize(std::size(kRecentKeys));
+    SetRecentFiles(recent);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "workbench/component_table.h"
+#include "workbench/settings.h"
 #include "workbench/source_text.h"
 
 namespace vorn {
@@ -21,6 +22,15 @@ class WorkbenchController;
 class WorkbenchView;
 
 enum class SaveAnswer { kYes, kNo, kCancel };
+
+// The fields of "Options > Simulator Link...".
+struct LinkDialogValues {
+    std::string name;
+    int timeoutMs = 0;
+    int attempts = 0;
+    bool reconnect = false;
+    bool connectAtStart = false;
+};
 
 // What only the window can do: its dialogs, message boxes, caption and editor.
 // Paths are UTF-8; editor text is UTF-8 lines, columns in UTF-16 units.
@@ -71,7 +81,19 @@ public:
     // The whole text of the "Watch" page, one line per global.
     virtual void SetWatchLines(const std::vector<std::string>& lines) = 0;
 
-    // The status line's text ("" clears it).
+    // "Simulator Link": modal, filled with `values`; false when cancelled.
+    // "Defaults" puts `defaults` in the fields.
+    virtual bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) {
+        static_cast<void>(values), static_cast<void>(defaults);
+        return false;
+    }
+    // Closes the window as its close box does (MayClose, then Closing).
+    virtual void CloseWindow() {}
+    // The recent-file items of "File": `captions` has one entry per item,
+    // "" for an item that is not shown.
+    virtual void SetRecentFiles(const std::vector<std::string>& captions) { static_cast<void>(captions); }
+    // A wait's text on the status line over the link's state ("" gives the
+    // link's state back).
     virtual void SetStatusText(const std::string& text) = 0;
     // While an exchange waits for the simulator: handles the events that
     // are there (painting, the user's input) and returns at once.
@@ -153,8 +175,16 @@ public:
     WindowCore& operator=(const WindowCore&) = delete;
 
     // The window's creation: no file, not modified, `title` as ProgramTitle,
-    // then the controller's share.
+    // then the controller's share, then the user's settings (none with
+    // VORN_NO_SETTINGS=1): a damaged one is a line on "Program Output".
     void Start(const std::string& title);
+    // `vorn [--connect] [FILE]`: opens FILE; with `connect` (or the setting
+    // "Connect when Vorn starts") compiles it and, when that succeeds,
+    // connects, waiting for a simulator that is not there yet.
+    void StartWith(const std::string& file, bool connect);
+    Settings& UserSettings() { return settings_; }
+    // The window's place at close, kept for the next start.
+    void RememberGeometry(int left, int top, int width, int height);
 
     // Carries out a command of the component table.
     void Run(Command command);
@@ -227,6 +257,11 @@ private:
     SaveOutcome Save();
     SaveOutcome SaveAs();
     bool WriteEditorTo(const std::string& path);
+    void EditLinkSettings();
+    void OpenRecent(std::size_t index);
+    void Remember(SettingId id, const std::string& value);
+    std::vector<std::string> RecentFiles() const;
+    void SetRecentFiles(const std::vector<std::string>& paths);
     void SetFileCaption();
     void RunSearch(int columnOffset);
     void ShowError(const std::string& message);
@@ -250,6 +285,8 @@ private:
     bool watchShown_ = false;
     BoundedPage output_;
     BoundedPage interpreter_;
+    Settings settings_;
+    std::unique_ptr<SettingsStore> store_;
 
     int exchanging_ = 0;
     bool giveUp_ = false;            // Disconnect or closing asked to end the wait

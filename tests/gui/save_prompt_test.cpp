@@ -1,5 +1,6 @@
 // The save prompt before New, Open and closing: its look, and what Yes, No
 // and Cancel do for each command.
+#include <QAction>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -39,6 +40,7 @@ private:
         if (command == "new") f->form.Run(Command::kFileNew);
         if (command == "open") f->form.Run(Command::kFileOpen);
         if (command == "close") f->form.close();
+        if (command == "exit") f->form.findChild<QAction*>("Exit1")->trigger();
     }
 
 private slots:
@@ -109,7 +111,7 @@ private slots:
         QTest::addColumn<bool>("goesOn");      // the command did its work
         const QList<QPair<QString, int>> answers{{"Yes", QMessageBox::Yes}, {"No", QMessageBox::No},
                                                  {"Cancel", QMessageBox::Cancel}};
-        for (const QString command : {"new", "open", "close"}) {
+        for (const QString command : {"new", "open", "close", "exit"}) {
             for (const auto& [name, answer] : answers) {
                 const bool yes = answer == QMessageBox::Yes;
                 const bool cancel = answer == QMessageBox::Cancel;

@@ -203,11 +203,11 @@ private slots:
         QVERIFY(!f->form.findChild<QAction*>("DisplayCompilerOutput1")->isChecked());
     }
 
-    void exitDoesNothing() {
-        ModalScript script({});
+    void exitAsksAsTheCloseBoxDoes() {
+        ModalScript script({Answer(QMessageBox::Cancel)});
         f->form.findChild<QPlainTextEdit*>("JVHLEditor1")->setPlainText("int x;");
         f->form.findChild<QAction*>("Exit1")->trigger();
-        QTest::qWait(100);
+        QTRY_COMPARE(script.Handled(), 1);
         QVERIFY(f->form.isVisible());
         QCOMPARE(script.Unexpected(), 0);
     }

@@ -125,11 +125,13 @@ TEST_F(WindowCoreTest, GrowingPagesKeepTheirLastLines) {
         for (int i = 1; i <= c.appended; ++i) core.Controller().ProgramOutputLine(std::to_string(i));
         EXPECT_EQ(host.pages[kPageProgramOutput], c.shown) << c.appended;
     }
-    // Connect clears the page and its count.
+    // Connect clears the page and its count; the line naming the server is the first again.
     Connect({"int x;"});
-    EXPECT_TRUE(host.pages[kPageProgramOutput].empty());
+    ASSERT_EQ(host.pages[kPageProgramOutput].size(), 1u);
+    EXPECT_EQ(host.pages[kPageProgramOutput][0].rfind("Connected to FSUIPC ", 0), 0u) << host.pages[kPageProgramOutput][0];
     core.Controller().ProgramOutputLine("a");
-    EXPECT_EQ(host.pages[kPageProgramOutput], std::vector<std::string>{"a"});
+    EXPECT_EQ(host.pages[kPageProgramOutput].size(), 2u);
+    EXPECT_EQ(host.pages[kPageProgramOutput].back(), "a");
 }
 
 TEST_F(WindowCoreTest, TheUsualLimitIsAHundredThousandLines) {

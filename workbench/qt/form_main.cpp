@@ -16,6 +16,9 @@
 #include <QPlainTextEdit>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStatusBar>
 #include <QScrollBar>
 #include <QCoreApplication>
 #include <QStatusBar>
@@ -32,6 +35,7 @@
 #include "workbench/line_buffer.h"
 #include "workbench/qt/about_box.h"
 #include "workbench/qt/find_dialog.h"
+#include "workbench/qt/link_dialog.h"
 #include "workbench/qt/picture_painter.h"
 #include "workbench/qt/source_editor.h"
 #include "workbench/qt/source_highlighter.h"
@@ -114,6 +118,10 @@ TForm1::TForm1(IpcLink& link, Machine& machine, QWidget* parent) : QMainWindow(p
     pictures_ = ToolbarPictures();
     BuildMenusAndToolBar();
     BuildPages();
+    LinkStatus = new QLabel(this);
+    LinkStatus->setObjectName(QStringLiteral("LinkStatus"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->addWidget(LinkStatus, 1);
 
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
@@ -145,6 +153,7 @@ TForm1::TForm1(IpcLink& link, Machine& machine, QWidget* parent) : QMainWindow(p
     ResetComponents();
     core_ = std::make_unique<WindowCore>(*this, *this, files_, link, machine, DebugMode);
     core_->Start(ToUtf8(windowTitle()));
+    PlaceFromSettings();
     Timer1->start();  // runs from start to end; ticks do nothing while disconnected
 }
 
@@ -183,6 +192,7 @@ void TForm1::BuildMenusAndToolBar() {
             // The shortcuts work wherever the focus is in the window.
             action->setShortcutContext(Qt::WindowShortcut);
             action->setCheckable(c.checkable);
+            action->setVisible(c.visible);
             if (command != Command::kNone) {
                 connect(action, &QAction::triggered, this, [this, command] { core_->Run(command); });
                 if (!actions_.contains(Key(command))) actions_.insert(Key(command), action);
@@ -319,6 +329,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    core_->RememberGeometry(x(), y(), width(), height());
     core_->Closing();
     Timer1->stop();
     FindDialog1->close();
@@ -533,5 +544,39 @@ void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
     memo->verticalScrollBar()->setValue(vertical);
     memo->horizontalScrollBar()->setValue(horizontal);
 }
+
+void TForm1::PlaceFromSettings() {
+    const Settings& s = core_->UserSettings();
+    const QRect wanted(int(s.Number(SettingId::kWindowLeft)), int(s.Number(SettingId::kWindowTop)),
+                       int(s.Number(SettingId::kWindowWidth)), int(s.Number(SettingId::kWindowHeight)));
+    // A place on a screen that is no longer there falls back to the first start's.
+    const QScreen* screen = QGuiApplication::screenAt(wanted.topLeft() + QPoint(40, 40));
+    if (screen == nullptr) return;
+    move(wanted.topLeft());
+    resize(wanted.size());
+}
+
+bool TForm1::EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) {
+    LinkDialog dialog(values, defaults, this);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    values = dialog.Values();
+    return true;
+}
+
+void TForm1::CloseWindow() { close(); }
+
+void TForm1::SetRecentFiles(const std::vector<std::string>& captions) {
+    const Command items[] = {Command::kRecentFile1, Command::kRecentFile2, Command::kRecentFile3, Command::kRecentFile4};
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        QAction* action = actions_.value(Key(items[i]));
+        if (action == nullptr) continue;
+        const std::string caption = i < captions.size() ? captions[i] : std::string();
+        const Component* row = FindCommand(items[i], ComponentKind::kMenuItem);
+        action->setText(caption.empty() ? QLatin1String(row->caption) : FromUtf8(caption));
+        action->setVisible(!caption.empty());
+    }
+}
+
+void TForm1::SetLinkStatus(const std::string& text) { LinkStatus->setText(FromUtf8(text)); }
 
 }  // namespace vorn

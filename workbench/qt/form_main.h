@@ -101,6 +101,12 @@ public:
     void ClearPage(int page) override;
     int CurrentPage() const override;
     void SetWatchLines(const std::vector<std::string>& lines) override;
+    bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) override;
+    void CloseWindow() override;
+    void SetRecentFiles(const std::vector<std::string>& captions) override;
+    void SetLinkStatus(const std::string& text) override;
+    // The command line's FILE and --connect (see WindowCore::StartWith).
+    void StartWith(const QString& file, bool connect) { core_->StartWith(ToUtf8Path(file), connect); }
     void SetStatusText(const std::string& text) override;
     void ProcessEvents() override;
     void RequestClose() override;
@@ -118,6 +124,8 @@ private:
     void ResetComponents();
     void JVHLEditor1Change(int position, int removed, int added);
     QPlainTextEdit* Memo(int page) const;
+    void PlaceFromSettings();
+    static std::string ToUtf8Path(const QString& path) { return path.toStdString(); }
 
     QtFileAccess files_;
     std::unique_ptr<WindowCore> core_;
@@ -131,6 +139,7 @@ private:
     SourceEditor* JVHLEditor1 = nullptr;
     SourceHighlighter* highlighter_ = nullptr;
     QLabel* L_Editor_Pos = nullptr;
+    QLabel* LinkStatus = nullptr;
     QList<QPlainTextEdit*> memos_;  // the text of each page after "Source", in page order
     QHash<int, QString> pendingNotes_;  // by page: the note to show once the next line is in
     QFileDialog* OpenDialog1 = nullptr;

@@ -1,5 +1,6 @@
 // vorn: the Qt workbench.
-//   vorn [FILE]                     open FILE in the editor at start
+//   vorn [--connect] [FILE]         open FILE in the editor at start; with
+//                                   --connect compile it and connect
 //   vorn --screenshots DIR FILE     see screenshot_tour.h
 #include <QApplication>
 #include <QFileInfo>
@@ -58,8 +59,10 @@ int main(int argc, char** argv) {
         screenshotDir = QFileInfo(args.at(1)).absoluteFilePath();
         args = args.mid(2);
     }
+    const bool connect = !args.isEmpty() && args.first() == QLatin1String("--connect");
+    if (connect) args.removeFirst();
     if (args.size() > 1 || (!args.isEmpty() && args.first().startsWith(QLatin1Char('-')))) {
-        std::fprintf(stderr, "usage: vorn [FILE]\n");
+        std::fprintf(stderr, "usage: vorn [--connect] [FILE]\n");
         return 2;
     }
 
@@ -67,7 +70,7 @@ int main(int argc, char** argv) {
     vorn::Machine machine(vorn::ProgramLink(), vorn::DebugMode, &player);
     vorn::TForm1 form(vorn::ProgramLink(), machine);
     form.show();
-    if (!args.isEmpty()) form.OpenFile(args.first());
+    if (!args.isEmpty()) form.StartWith(args.first(), connect);
 
     if (!screenshotDir.isEmpty()) {
         vorn::ScreenshotTour tour(form, screenshotDir);

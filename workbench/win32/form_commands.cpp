@@ -4,6 +4,7 @@
 
 #include "workbench/win32/about_box.h"
 #include "workbench/win32/form_main.h"
+#include "workbench/win32/link_dialog.h"
 #include "workbench/win32/rich_editor.h"
 #include "workbench/win32/text.h"
 
@@ -223,5 +224,26 @@ int TForm1::CaretLine() const { return editor_->CaretLine(); }
 int TForm1::CaretColumn() const { return editor_->CaretColumn(); }
 void TForm1::SelectText(int line, int column, int length) { editor_->SelectFrom(line, column, length); }
 void TForm1::SetCaretLabel(const std::string& text) { SetWindowTextW(caretLabel_, Wide(text).c_str()); }
+
+// --- Options, recent files, status -----------------------------------------
+
+bool TForm1::EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) {
+    return ShowLinkDialog(hwnd_, values, defaults);
+}
+
+// As the close box: WM_CLOSE asks the core first.
+void TForm1::CloseWindow() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void TForm1::SetRecentFiles(const std::vector<std::string>& captions) {
+    const Command items[] = {Command::kRecentFile1, Command::kRecentFile2, Command::kRecentFile3, Command::kRecentFile4};
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        const Component* c = FindCommand(items[i], ComponentKind::kMenuItem);
+        if (c == nullptr) continue;
+        const std::string caption = i < captions.size() ? captions[i] : std::string();
+        const UINT id = static_cast<UINT>(CommandId(c->name));
+        ModifyMenuW(menu_, id, MF_BYCOMMAND | MF_STRING | (caption.empty() ? MF_GRAYED : MF_ENABLED), id,
+                    Wide(caption.empty() ? std::string(c->caption) : caption).c_str());
+    }
+}
 
 }  // namespace vorn::win32

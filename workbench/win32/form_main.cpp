@@ -92,6 +92,13 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
     SetCompilePicture(kPicNotCompiled);
     core_ = std::make_unique<WindowCore>(*this, *this, files_, link_, machine_, DebugMode);
     core_->Start(WindowText(hwnd_));
+    const Settings& s = core_->UserSettings();
+    RECT wanted{LONG(s.Number(SettingId::kWindowLeft)), LONG(s.Number(SettingId::kWindowTop)), 0, 0};
+    wanted.right = wanted.left + LONG(s.Number(SettingId::kWindowWidth));
+    wanted.bottom = wanted.top + LONG(s.Number(SettingId::kWindowHeight));
+    // A place on a monitor that is no longer there falls back to the first start's.
+    if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) != nullptr)
+        MoveWindow(hwnd_, wanted.left, wanted.top, wanted.right - wanted.left, wanted.bottom - wanted.top, FALSE);
     // Runs from start to end; ticks do nothing while disconnected.
     SetTimer(hwnd_, kTimerId, kTickMilliseconds, nullptr);
 }
@@ -135,7 +142,9 @@ void TForm1::BuildMenus() {
             const auto owner = std::find_if(menus.begin(), menus.end(),
                                             [&](const auto& m) { return m.first == c.owner; });
             if (owner == menus.end()) continue;
-            AppendMenuW(owner->second, MF_STRING, static_cast<UINT_PTR>(CommandIdOf(c)), Wide(MenuText(c)).c_str());
+            // Items not shown at start (the recent files) stay grey until they have something to open.
+            AppendMenuW(owner->second, MF_STRING | (c.visible ? 0 : MF_GRAYED), static_cast<UINT_PTR>(CommandIdOf(c)),
+                        Wide(MenuText(c)).c_str());
             const Shortcut s = ParseShortcut(c.shortcut);
             if (s.letter != 0 || s.function != 0) {
                 ACCEL a{};
@@ -383,7 +392,17 @@ void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
     SetMemoText(kPageWatch, text);
 }
 
-void TForm1::SetStatusText(const std::string& text) { SetWindowTextW(statusLine_, Wide(text).c_str()); }
+// As Qt's status bar shows a message over its label: the wait's text while
+// there is one, the link's state otherwise.
+void TForm1::SetStatusText(const std::string& text) {
+    waitStatus_ = text;
+    SetWindowTextW(statusLine_, Wide(text.empty() ? linkStatus_ : text).c_str());
+}
+
+void TForm1::SetLinkStatus(const std::string& text) {
+    linkStatus_ = text;
+    if (waitStatus_.empty()) SetWindowTextW(statusLine_, Wide(text).c_str());
+}
 
 void TForm1::ProcessEvents() {
     MSG msg{};
@@ -560,13 +579,19 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp == kTimerId && core_) core_->Tick();
             return 0;
-        case WM_CLOSE:
+        case WM_CLOSE: {
             if (!core_->MayClose()) return 0;
+            WINDOWPLACEMENT place{};
+            place.length = sizeof place;
+            GetWindowPlacement(hwnd_, &place);
+            const RECT& r = place.rcNormalPosition;
+            core_->RememberGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
             // Withdraw the program's hot keys and close the link: left
             // registered, they would stay in the simulator after Vorn has gone.
             core_->Closing();
             DestroyWindow(hwnd_);
             return 0;
+        }
         case WM_DESTROY:
             KillTimer(hwnd_, kTimerId);
             if (findDialog_ != nullptr) DestroyWindow(findDialog_);

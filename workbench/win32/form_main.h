@@ -120,6 +120,10 @@ public:
     void ClearPage(int page) override;
     int CurrentPage() const override { return selectedPage_; }
     void SetWatchLines(const std::vector<std::string>& lines) override;
+    bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) override;
+    void CloseWindow() override;
+    void SetRecentFiles(const std::vector<std::string>& captions) override;
+    void SetLinkStatus(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void ProcessEvents() override;
     void RequestClose() override;
@@ -151,7 +155,9 @@ private:
     HWND tabs_ = nullptr;
     HWND panel_ = nullptr;
     HWND caretLabel_ = nullptr;
-    HWND statusLine_ = nullptr;
+    HWND statusLine_ = nullptr;  // one status bar: the link's state, or the wait's while one is on
+    std::string linkStatus_;
+    std::string waitStatus_;
     std::unique_ptr<RichEditor> editor_;
     std::vector<const Component*> pages_;  // in tab order
     std::vector<HWND> memos_;              // per page; none for "Source"

@@ -1,5 +1,6 @@
 // vorn.exe: the workbench window on Windows.
-//   vorn.exe [FILE]                     open FILE in the editor at start
+//   vorn.exe [--connect] [FILE]         open FILE in the editor at start; with
+//                                       --connect compile it and connect
 //   vorn.exe --screenshots DIR FILE     see screenshot_tour.h
 #include <windows.h>
 #include <shellapi.h>
@@ -25,8 +26,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         screenshots = args[1];
         args.erase(args.begin(), args.begin() + 2);
     }
+    const bool connect = !args.empty() && args[0] == L"--connect";
+    if (connect) args.erase(args.begin());
     if (args.size() > 1 || (!args.empty() && args[0].starts_with(L"-"))) {
-        MessageBoxW(nullptr, L"usage: vorn [FILE]", L"Vorn", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, L"usage: vorn [--connect] [FILE]", L"Vorn", MB_OK | MB_ICONERROR);
         return 2;
     }
     const std::wstring file = args.empty() ? std::wstring() : args[0];
@@ -41,6 +44,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         return vorn::win32::RunScreenshotTour(form, files.AbsolutePath(vorn::win32::Utf8(screenshots)),
                                               vorn::win32::Utf8(file));
     }
-    if (!file.empty()) form.OpenFile(vorn::win32::Utf8(file));
+    if (!file.empty()) form.Core().StartWith(vorn::win32::Utf8(file), connect);
     return vorn::win32::RunMessageLoop(form);
 }

@@ -1,0 +1,151 @@
+#include "workbench/win32/link_dialog.h"
+
+#include <cstdint>
+#include <cwchar>
+#include <vector>
+
+#include "workbench/settings.h"
+#include "workbench/win32/text.h"
+
+namespace vorn::win32 {
+namespace {
+
+// A DLGTEMPLATE and its items, laid out as DialogBoxIndirect reads them.
+class DialogTemplate {
+public:
+    DialogTemplate(const wchar_t* title, short cx, short cy, WORD items) {
+        DLGTEMPLATE t{};
+        t.style = DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        t.cdit = items;
+        t.cx = cx;
+        t.cy = cy;
+        Add(&t, sizeof t);
+        Word(0);  // no menu
+        Word(0);  // the standard class
+        Text(title);
+        Word(8);
+        Text(L"MS Shell Dlg");
+    }
+    // cls: 0x80 button, 0x81 edit, 0x82 static.
+    void Item(WORD cls, const wchar_t* text, int id, DWORD style, short x, short y, short cx, short cy) {
+        while (bytes_.size() % 4 != 0) bytes_.push_back(0);
+        DLGITEMTEMPLATE item{};
+        item.style = style | WS_CHILD | WS_VISIBLE;
+        item.x = x;
+        item.y = y;
+        item.cx = cx;
+        item.cy = cy;
+        item.id = static_cast<WORD>(id);
+        Add(&item, sizeof item);
+        Word(0xFFFF);
+        Word(cls);
+        Text(text);
+        Word(0);  // no creation data
+    }
+    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data()); }
+
+private:
+    void Add(const void* data, std::size_t size) {
+        const auto* b = static_cast<const std::uint8_t*>(data);
+        bytes_.insert(bytes_.end(), b, b + size);
+    }
+    void Word(WORD w) { Add(&w, sizeof w); }
+    void Text(const wchar_t* text) { Add(text, (std::wcslen(text) + 1) * sizeof(wchar_t)); }
+
+    std::vector<std::uint8_t> bytes_;
+};
+
+struct DialogState {
+    LinkDialogValues* values;
+    const LinkDialogValues* defaults;
+};
+
+void Fill(HWND dialog, const LinkDialogValues& v) {
+    SetDlgItemTextW(dialog, kIdLinkName, Wide(v.name).c_str());
+    SetDlgItemInt(dialog, kIdLinkTimeout, static_cast<UINT>(v.timeoutMs), FALSE);
+    SetDlgItemInt(dialog, kIdLinkAttempts, static_cast<UINT>(v.attempts), FALSE);
+    CheckDlgButton(dialog, kIdLinkReconnect, v.reconnect ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kIdLinkConnectAtStart, v.connectAtStart ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// The number in a field when it is in the key's range; the reason otherwise.
+bool ReadNumber(HWND dialog, int id, SettingId key, int& value) {
+    BOOL ok = FALSE;
+    const UINT n = GetDlgItemInt(dialog, id, &ok, FALSE);
+    const SettingInfo& info = InfoOf(key);
+    if (ok && n >= info.min && n <= info.max) {
+        value = static_cast<int>(n);
+        return true;
+    }
+    const std::string text = std::string(info.key) + ": expected a whole number from " + std::to_string(info.min) +
+                             " to " + std::to_string(info.max);
+    MessageBoxW(dialog, Wide(text).c_str(), L"Simulator Link", MB_OK | MB_ICONERROR);
+    SetFocus(GetDlgItem(dialog, id));
+    return false;
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (msg) {
+        case WM_INITDIALOG:
+            SetWindowLongPtrW(dialog, DWLP_USER, lp);
+            state = reinterpret_cast<DialogState*>(lp);
+            SendDlgItemMessageW(dialog, kIdLinkName, EM_LIMITTEXT, static_cast<WPARAM>(InfoOf(SettingId::kIpcName).max), 0);
+            Fill(dialog, *state->values);
+            return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wp)) {
+                case kIdLinkDefaults:
+                    Fill(dialog, *state->defaults);
+                    return TRUE;
+                case IDOK: {
+                    LinkDialogValues v;
+                    wchar_t name[128] = L"";
+                    GetDlgItemTextW(dialog, kIdLinkName, name, 128);
+                    v.name = Utf8(name);
+                    if (!ReadNumber(dialog, kIdLinkTimeout, SettingId::kIpcTimeoutMs, v.timeoutMs) ||
+                        !ReadNumber(dialog, kIdLinkAttempts, SettingId::kIpcAttempts, v.attempts))
+                        return TRUE;
+                    v.reconnect = IsDlgButtonChecked(dialog, kIdLinkReconnect) == BST_CHECKED;
+                    v.connectAtStart = IsDlgButtonChecked(dialog, kIdLinkConnectAtStart) == BST_CHECKED;
+                    *state->values = v;
+                    EndDialog(dialog, IDOK);
+                    return TRUE;
+                }
+                case IDCANCEL:
+                    EndDialog(dialog, IDCANCEL);
+                    return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+bool ShowLinkDialog(HWND owner, LinkDialogValues& values, const LinkDialogValues& defaults) {
+    constexpr DWORD kEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+    constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+    DialogTemplate t(L"Simulator Link", 220, 132, 11);
+    t.Item(0x82, L"&Message name:", -1, SS_LEFT, 7, 9, 90, 8);
+    t.Item(0x81, L"", kIdLinkName, kEdit, 100, 7, 113, 12);
+    t.Item(0x82, L"Answer &time-out (ms):", -1, SS_LEFT, 7, 27, 90, 8);
+    t.Item(0x81, L"", kIdLinkTimeout, kEdit | ES_NUMBER, 100, 25, 60, 12);
+    t.Item(0x82, L"&Attempts:", -1, SS_LEFT, 7, 45, 90, 8);
+    t.Item(0x81, L"", kIdLinkAttempts, kEdit | ES_NUMBER, 100, 43, 60, 12);
+    t.Item(0x80, L"&Reconnect automatically", kIdLinkReconnect, kCheck, 7, 63, 200, 10);
+    t.Item(0x80, L"&Connect when Vorn starts", kIdLinkConnectAtStart, kCheck, 7, 79, 200, 10);
+    t.Item(0x80, L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 7, 108, 60, 16);
+    t.Item(0x80, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 79, 108, 60, 16);
+    t.Item(0x80, L"&Defaults", kIdLinkDefaults, BS_PUSHBUTTON | WS_TABSTOP, 153, 108, 60, 16);
+    LinkDialogValues chosen = values;
+    DialogState state{&chosen, &defaults};
+    const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.Get(), owner, &DialogProc,
+                                                   reinterpret_cast<LPARAM>(&state));
+    if (answer != IDOK) return false;
+    values = chosen;
+    return true;
+}
+
+}  // namespace vorn::win32
