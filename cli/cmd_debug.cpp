@@ -28,6 +28,7 @@
 #include "sim/sim_server.h"
 #include "workbench/controller.h"
 #include "workbench/headless_view.h"
+#include "workbench/source_text.h"
 
 namespace vorn::cli {
 
@@ -511,7 +512,7 @@ int DebugCommand(const std::vector<std::string>& args) {
             return kExitUsage;
         }
     }
-    Session session(options, std::move(presses), SplitEditorLines(text), folder.generic_string());
+    Session session(options, std::move(presses), DecodeSourceText(text).lines, folder.generic_string());
     return session.Execute();
 }
 

@@ -45,6 +45,7 @@
 #include "workbench/controller.h"
 #include "workbench/headless_view.h"
 #include "workbench/settings.h"
+#include "workbench/source_text.h"
 #include "workbench/watch_model.h"
 
 namespace vorn::cli {
@@ -237,7 +238,7 @@ private:
             Complain("reload: " + error + "; the running program is unchanged");
             return;
         }
-        view_.SetEditorLines(SplitEditorLines(text));
+        view_.SetEditorLines(DecodeSourceText(text).lines);
         controller_->Reload();
         ReportErrors(view_);
         WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
@@ -269,7 +270,9 @@ private:
         for (const std::string& line : input.Take(deadline, ended)) {
             if (quit_) break;
             std::string answer;
-            if (options_.server) {
+            if (line == kLineTooLong) {
+                answer = "error: line too long";
+            } else if (options_.server) {
                 if (line == "quit") {
                     quit_ = true;
                     answer = "bye";
@@ -331,7 +334,9 @@ int RunCommand(const std::vector<std::string>& args) {
         Complain(readError);
         return kExitUsage;
     }
-    const std::vector<std::string> lines = SplitEditorLines(text);
+    // Read as the window reads a file: LF, CR LF and a lone CR end a line.
+    std::vector<std::string> lines = DecodeSourceText(text).lines;
+    text = std::string();  // only the lines are needed from here on
     Settings settings;
     std::unique_ptr<SettingsStore> store;
     std::vector<std::string> messages;

@@ -21,9 +21,16 @@ bool Interrupted();
 
 bool StdinIsTerminal();
 
+// Stands in the queue for a line that was too long; no line of the input
+// can hold a NUL.
+inline const std::string kLineTooLong(1, '\0');
+
 // Standard input, read line by line on a thread of its own so that the tick
 // loop can wait for the next tick and for commands at once. The loop alone
-// touches the simulator.
+// touches the simulator. Lines are cut as vorn-sim cuts them: one longer
+// than it takes is skipped to its end without being kept (kLineTooLong in
+// its place), and a flood of lines waits for room, so memory stays bounded
+// whatever comes in (/dev/zero has no line end at all).
 class InputLines {
 public:
     static std::shared_ptr<InputLines> Start();
@@ -34,13 +41,19 @@ public:
         ready_.wait_until(lock, deadline, [this] { return !queue_.empty() || ended_; });
         std::vector<std::string> taken(queue_.begin(), queue_.end());
         queue_.clear();
+        room_.notify_one();
         ended = ended_;
         return taken;
     }
 
 private:
+    // The tick loop takes them every tick; more wait for room.
+    static constexpr std::size_t kMaxQueuedLines = 1024;
+    void Push(std::string line);
+
     std::mutex mutex_;
     std::condition_variable ready_;
+    std::condition_variable room_;
     std::deque<std::string> queue_;
     bool ended_ = false;
 };

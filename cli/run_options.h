@@ -18,8 +18,8 @@ struct RunPress {
 struct RunPoke {
     std::string text;  // as given
     std::uint16_t offset = 0;
-    int size = 0;                 // 1, 2, 4 or 8
-    std::uint8_t bytes[8] = {};   // little-endian value, size bytes used
+    int size = 0;                 // 1, 2, 4 or 8, or a named text's size
+    std::uint8_t bytes[256] = {}; // little-endian value (or text), size bytes used
 };
 
 struct RunOptions {

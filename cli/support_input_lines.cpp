@@ -1,8 +1,8 @@
 #include "cli/input_lines.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
-#include <iostream>
 #include <thread>
 
 #ifdef _WIN32
@@ -14,6 +14,7 @@
 #endif
 
 #include "fsuipc/ipc_link.h"
+#include "sim/sim_commands.h"
 
 namespace vorn::cli {
 
@@ -67,6 +68,18 @@ private:
 };
 #endif
 
+// Reads what standard input has, at most `size` bytes; 0 at its end.
+long ReadInput(char* buffer, std::size_t size) {
+#ifdef _WIN32
+    return ::_read(0, buffer, static_cast<unsigned>(size));
+#else
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, buffer, size);
+        if (got >= 0 || errno != EINTR) return static_cast<long>(got);
+    }
+#endif
+}
+
 }  // namespace
 
 void CatchStopSignals() { CatchSignals(); }
@@ -81,6 +94,13 @@ bool StdinIsTerminal() {
 }
 
 
+void InputLines::Push(std::string line) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    room_.wait(lock, [this] { return queue_.size() < kMaxQueuedLines; });
+    queue_.push_back(std::move(line));
+    ready_.notify_one();
+}
+
 std::shared_ptr<InputLines> InputLines::Start() {
     auto lines = std::make_shared<InputLines>();
     // The stop signals go to the tick loop's thread, never to a read
@@ -88,13 +108,17 @@ std::shared_ptr<InputLines> InputLines::Start() {
     const StopSignalsBlocked blocked;
     // Detached: a read blocked on a terminal must not hold up the exit.
     std::thread([lines] {
-        std::string line;
-        while (std::getline(std::cin, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            std::lock_guard<std::mutex> lock(lines->mutex_);
-            lines->queue_.push_back(line);
-            lines->ready_.notify_one();
+        CommandLineSplitter splitter;
+        char chunk[4096];
+        bool lineOpen = false;
+        const auto push = [&](std::vector<CommandLineSplitter::Item> items) {
+            for (CommandLineSplitter::Item& item : items) lines->Push(item.tooLong ? kLineTooLong : std::move(item.text));
+        };
+        for (long got; (got = ReadInput(chunk, sizeof chunk)) > 0;) {
+            lineOpen = chunk[got - 1] != '\n';
+            push(splitter.Feed({chunk, static_cast<std::size_t>(got)}));
         }
+        if (lineOpen) push(splitter.Feed("\n"));  // a last line without its line end still counts
         std::lock_guard<std::mutex> lock(lines->mutex_);
         lines->ended_ = true;
         lines->ready_.notify_one();

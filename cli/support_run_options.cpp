@@ -88,7 +88,7 @@ const std::vector<OptionHelp>& RunOptionTable() {
         {"--debug", "switch Debug on: 1 instruction per tick, and trace lines on stderr"},
         {"--listing", "print the compiler listing, code lines included, on stderr before the run"},
         {"--press KEY@TICK", "press the hot key KEY (Ctrl+G, or code,modifier as 71,2) in the built-in simulator at tick TICK", true},
-        {"--poke OFFSET:SIZE=VALUE", "set SIZE (1, 2, 4 or 8) bytes at an FSUIPC offset of the built-in simulator before the run; a letter after SIZE gives the type: i or s signed, u unsigned, f float (0x0570:8i=44508746088448)", true},
+        {"--poke OFFSET:SIZE=VALUE", "set SIZE (1, 2, 4 or 8) bytes at an FSUIPC offset of the built-in simulator before the run; a letter after SIZE gives the type: i or s signed, u unsigned, f float (0x0570:8i=44508746088448); or NAME=VALUE with a name of vornc offsets (Lights=0x13)", true},
         {"--server", "connect to a running vorn-sim instead of the built-in simulator"},
         {"--model", "let the built-in simulator's aircraft model move its offsets every tick"},
         {"--watch NAME[,NAME...]", "after every tick in which one of these globals changed, print \"tick T: NAME=VALUE ...\" on stderr"},
@@ -115,6 +115,7 @@ bool ParsePoke(const std::string& text, RunPoke& poke, std::string& error) {
     }
     poke.offset = value.offset;
     poke.size = static_cast<int>(value.size);
+    static_assert(sizeof poke.bytes == sizeof value.bytes);
     std::memcpy(poke.bytes, value.bytes, sizeof poke.bytes);
     return true;
 }
@@ -145,6 +146,10 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             options.reloadOnChange = true;
         } else if (Matches(arg, "--ticks")) {
             if (!TakeValue(args, i, "--ticks", value, error)) return false;
+            if (ticksGiven) {
+                error = "--ticks given twice";
+                return false;
+            }
             std::int64_t n = 0;
             if (value.empty() || value[0] == '-' || !ParseInteger(value, n) || n > kMaxTicks) {
                 error = "--ticks " + value + ": expected a whole number from 0 to " + std::to_string(kMaxTicks);
@@ -154,6 +159,10 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             ticksGiven = true;
         } else if (Matches(arg, "--seconds")) {
             if (!TakeValue(args, i, "--seconds", value, error)) return false;
+            if (secondsGiven) {
+                error = "--seconds given twice";
+                return false;
+            }
             double s = 0;
             if (!ParseDouble(value, s) || s < 0 || s * 10 > static_cast<double>(kMaxTicks)) {
                 error = "--seconds " + value + ": expected a number of seconds, 0 or more";

@@ -26,10 +26,6 @@ bool ReadWholeFile(const std::string& path, MemoryStream& stream, std::string& e
 int ReadFileArgument(const char* command, const char* usage, const std::vector<std::string>& args,
                      std::string& text);
 
-// The text's lines as an editor holds them: split at LF, a CR before the LF
-// dropped, no empty line after a final line end.
-std::vector<std::string> SplitEditorLines(const std::string& text);
-
 // Writes text whose lines end in CR LF as plain LF lines. False when the
 // stream refused them (the stream's error flag is set too).
 bool WritePlainLines(const std::string& text, std::FILE* out);

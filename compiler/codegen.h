@@ -108,6 +108,7 @@ public:
 
 private:
     const std::string& Text(std::int32_t index) const;
+    bool FitsFsuipcOffsets(std::int32_t name, std::int64_t at, std::int64_t bytes);
     void Report(const std::string& message);
     void Warn(const std::string& message);
     // Warns when a global at a well-known offset has another size than FSUIPC's.

@@ -6,6 +6,7 @@
 #include "compiler/codegen.h"
 #include "compiler/int_literal.h"
 #include "machine/ins_set.h"
+#include "support/format.h"
 
 namespace vorn {
 
@@ -90,12 +91,27 @@ void CodeGenerator::HaltEnd() {
     EndScope();
 }
 
-// Rules 50, 51.
+// Rules 50, 51. A float routine's result is a float whatever kind the
+// expression gave (an int would print as 0.00 with %f and divide as an int):
+// the value goes through the free frame slot above the return point, whose
+// 8-byte store converts it as an assignment to a float would.
 void CodeGenerator::Return(bool bare) {
     if (bare) {
         EmitWord(kOpPushC);
         EmitWord(0);
         if (ShowListing) ListLine("PushC 0");
+    }
+    if (routine_ && routine_->kind == RoutineInfo::Kind::procedure && routine_->type == kTypeFloat &&
+        routineLabel_ >= 0) {
+        const std::int32_t slot = kFrameBase + 4 * (paramCounts_[static_cast<std::size_t>(routineLabel_)] + 1);
+        EmitWord(kOpWriteV);
+        EmitWord(slot);
+        EmitWord(8);
+        if (ShowListing) ListLine(Format("WriteV $%.04X,8 // the result as a float", static_cast<unsigned>(slot)));
+        EmitWord(kOpPushV);
+        EmitWord(slot);
+        EmitWord(8);
+        if (ShowListing) ListLine(Format("PushV $%.04X,8", static_cast<unsigned>(slot)));
     }
     EmitOp(kOpRET);
 }

@@ -35,9 +35,9 @@ namespace vorn { class TScriptParser; }
 #include "compiler/script_lexer.h"
 #include "compiler/tokens.h"
 
-// One entry more than the driver's 2048: bison reports exhaustion when the
-// stack is full, that is at the 2049th push.
-#define YYINITDEPTH (vorn::kParseStackDepth + 1)
+// The stacks start small and grow; one entry more than the driver's most:
+// bison reports exhaustion when the stack is full, that is at the push after it.
+#define YYINITDEPTH (vorn::kParseStackStart)
 #define YYMAXDEPTH (vorn::kParseStackDepth + 1)
 
 namespace vorn {

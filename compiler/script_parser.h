@@ -11,8 +11,12 @@
 namespace vorn {
 
 constexpr int kRuleCount = 102;
-// The parser's stacks hold this many entries; one more push is an overflow.
-constexpr int kParseStackDepth = 2048;
+// The parser's stacks grow as needed up to this many entries, a depth no
+// real program reaches (generated ones of tens of thousands of routines
+// need one entry per top-level item); one more push is an overflow.
+constexpr int kParseStackDepth = 1000000;
+// Entries the stacks start with.
+constexpr int kParseStackStart = 2048;
 
 class TScriptParser;
 

@@ -5,6 +5,7 @@
 #include "compiler/codegen.h"
 #include "compiler/int_literal.h"
 #include "compiler/program_map.h"
+#include "fsuipc/offsets.h"
 #include "fsuipc/offsets_catalogue.h"
 #include "support/format.h"
 
@@ -42,9 +43,11 @@ void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_
         NoteGlobal();
         Allocate(room);
     } else {
-        const auto location = static_cast<std::int32_t>(IntLiteralValue(Text(atToken)));
-        AddVbl(type, name, TStorageClass::UIPC, location);
+        const std::int32_t at = IntLiteralValue(Text(atToken));
+        if (!FitsFsuipcOffsets(name, at, TypeSize(type))) return;
+        AddVbl(type, name, TStorageClass::UIPC, at);
         NoteGlobal();
+        CheckBoundSize(type, at);
     }
 }
 
@@ -57,6 +60,15 @@ void CodeGenerator::CheckBoundSize(std::int32_t type, std::int32_t location) {
     declared.type = type;
     Warn(Format("%s at $%04X is %d bytes in FSUIPC, declared as %s", std::string(entry->name).c_str(), offset,
                 entry->size, GlobalTypeText(declared).c_str()));
+}
+
+// FSUIPC's offsets are 16 bits wide: a variable that would reach past
+// 0xFFFF is refused rather than cut to a wrapped offset.
+bool CodeGenerator::FitsFsuipcOffsets(std::int32_t name, std::int64_t at, std::int64_t bytes) {
+    if (at >= 0 && at + bytes <= kFsuipcOffsetEnd) return true;
+    Report(Format("%s at $%llX does not fit in the FSUIPC offsets $0000 to $FFFF", Text(name).c_str(),
+                  static_cast<unsigned long long>(static_cast<std::uint32_t>(at))));
+    return false;
 }
 
 void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int32_t sizeToken, std::int32_t atToken) {
@@ -97,6 +109,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
         Report(Format("Array %s is too large", Text(name).c_str()));
         return;
     }
+    if (!FitsFsuipcOffsets(name, IntLiteralValue(at), bytes)) return;
     AddVbl(type, name, TStorageClass::Array, IntLiteralValue(at));
     NoteGlobal(static_cast<std::int32_t>(count));
 }

@@ -17,6 +17,8 @@ inline constexpr std::uint16_t kLibraryVersion = 1004;
 
 // Hot-key table: a count, then 4-byte entries (key, modifier, unused, the
 // flag the server sets on a press), 0x3210..0x32EF.
+// One past the last offset: FSUIPC's offsets are 16 bits wide.
+inline constexpr std::int64_t kFsuipcOffsetEnd = 0x10000;
 inline constexpr std::uint32_t kOffsetHotKeyCount = 0x320C;
 inline constexpr std::uint32_t kOffsetHotKeyTable = 0x3210;
 inline constexpr int kHotKeyEntries = 56;

@@ -452,6 +452,8 @@ dispatch:
         std::size_t off = 0;
         VORN_SAVE();
         if (!BlockRange(dataAddress, size, off)) goto fault;
+        std::uint16_t at = 0;
+        if (!FsuipcRange(offset, size, at)) goto fault;
         // Block transfers do not touch the link error: a failure goes unnoticed.
         IpcResult result = 0;
         const bool queued =

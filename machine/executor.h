@@ -51,6 +51,7 @@ private:
     // Memory access over the three regions. False: the fault is in fault_.
     bool FrameSlot(std::int32_t address, int& slot);
     bool DataRange(std::int32_t address, std::int64_t n, std::size_t& offset);
+    bool FsuipcRange(std::int32_t address, std::int64_t n, std::uint16_t& offset);
     bool LoadValue(std::int32_t address, std::int32_t size);
     bool StoreInt(std::int32_t value, std::int32_t address, std::int32_t size);
     bool StoreFloat(double value, std::int32_t address);

@@ -1,9 +1,10 @@
 // Load value / Store int / Store float over the three address regions:
-// FSUIPC offsets (low 16 bits), the data segment and the process's frame.
+// FSUIPC offsets (16 bits), the data segment and the process's frame.
 #include <algorithm>
 #include <cstring>
 
 #include "fsuipc/ipc_link.h"
+#include "fsuipc/offsets.h"
 #include "machine/code_image.h"
 #include "machine/executor.h"
 
@@ -11,6 +12,7 @@ namespace vorn {
 namespace {
 
 constexpr const char* kDataFault = "data address out of range";
+constexpr const char* kOffsetFault = "FSUIPC offset out of range";
 
 // Bytes an integer access of this size moves: sizes other than 1, 2 and 4
 // never move more than the 4 bytes an int holds, nor fewer than none.
@@ -22,9 +24,18 @@ std::int32_t SignExtend(std::int32_t v, std::int32_t size) {
     return v;
 }
 
-std::uint16_t FsuipcOffset(std::int32_t address) { return static_cast<std::uint16_t>(address & 0xFFFF); }
-
 }  // namespace
+
+// FSUIPC's offsets are 16 bits wide: an access that starts below 0 or runs
+// past 0xFFFF would otherwise land at a wrapped offset.
+bool Executor::FsuipcRange(std::int32_t address, std::int64_t n, std::uint16_t& offset) {
+    if (address < 0 || std::int64_t{address} + n > kFsuipcOffsetEnd) {
+        fault_ = kOffsetFault;
+        return false;
+    }
+    offset = static_cast<std::uint16_t>(address);
+    return true;
+}
 
 std::int32_t TruncateToInt32(double value) {
     if (!(value > -9.2e18 && value < 9.2e18)) return 0;
@@ -69,7 +80,9 @@ bool Executor::LoadValue(std::int32_t address, std::int32_t size) {
             std::memcpy(&v, m_.data_.data() + off, 8);
         } else {
             std::uint8_t buf[8] = {};
-            m_.linkError_ = m_.link_.ReadBlock(buf, FsuipcOffset(address), 8);
+            std::uint16_t at = 0;
+            if (!FsuipcRange(address, 8, at)) return false;
+            m_.linkError_ = m_.link_.ReadBlock(buf, at, 8);
             std::memcpy(&v, buf, 8);
         }
         PushFloat(v);
@@ -90,7 +103,9 @@ bool Executor::LoadValue(std::int32_t address, std::int32_t size) {
                                       std::uint32_t{buf[2]} << 16 | std::uint32_t{buf[3]} << 24);
     } else {
         std::uint8_t buf[4] = {};
-        m_.linkError_ = m_.link_.ReadBlock(buf, FsuipcOffset(address), static_cast<std::uint16_t>(n));
+        std::uint16_t at = 0;
+        if (!FsuipcRange(address, n, at)) return false;
+        m_.linkError_ = m_.link_.ReadBlock(buf, at, static_cast<std::uint16_t>(n));
         v = static_cast<std::int32_t>(std::uint32_t{buf[0]} | std::uint32_t{buf[1]} << 8 |
                                       std::uint32_t{buf[2]} << 16 | std::uint32_t{buf[3]} << 24);
     }
@@ -115,7 +130,9 @@ bool Executor::StoreInt(std::int32_t value, std::int32_t address, std::int32_t s
         std::memcpy(m_.data_.data() + off, bytes, static_cast<std::size_t>(n));
         return true;
     }
-    m_.linkError_ = m_.link_.WriteBlock(bytes, FsuipcOffset(address), static_cast<std::uint16_t>(n));
+    std::uint16_t at = 0;
+    if (!FsuipcRange(address, n, at)) return false;
+    m_.linkError_ = m_.link_.WriteBlock(bytes, at, static_cast<std::uint16_t>(n));
     return true;
 }
 
@@ -132,7 +149,9 @@ bool Executor::StoreFloat(double value, std::int32_t address) {
         std::memcpy(m_.data_.data() + off, &value, 8);
         return true;
     }
-    m_.linkError_ = m_.link_.WriteBlock(&value, FsuipcOffset(address), 8);
+    std::uint16_t at = 0;
+    if (!FsuipcRange(address, 8, at)) return false;
+    m_.linkError_ = m_.link_.WriteBlock(&value, at, 8);
     return true;
 }
 

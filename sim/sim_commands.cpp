@@ -64,7 +64,7 @@ std::string Set(SimServer& server, std::string_view args) {
     std::string error;
     if (!ParseOffsetValue(args, value, error)) return "error: " + error;
     server.Poke(value.offset, value.bytes, value.size);
-    std::uint8_t bytes[8] = {};
+    std::uint8_t bytes[kMaxOffsetValueBytes] = {};
     server.Peek(value.offset, bytes, value.size);
     return DescribeOffset(value.location, bytes);
 }
@@ -73,7 +73,7 @@ std::string Get(const SimServer& server, std::string_view args) {
     OffsetLocation location;
     std::string error;
     if (!ParseOffsetLocation(args, location, error)) return "error: " + error;
-    std::uint8_t bytes[8] = {};
+    std::uint8_t bytes[kMaxOffsetValueBytes] = {};
     server.Peek(location.offset, bytes, location.size);
     return DescribeOffset(location, bytes);
 }
@@ -130,12 +130,52 @@ std::string Keys(const SimServer& server) {
     return out;
 }
 
+bool IsNameStart(std::string_view text) {
+    return !text.empty() && (std::isalpha(static_cast<unsigned char>(text[0])) || text[0] == '_');
+}
+
+// A catalogue entry's size, and the type its bytes are read in.
+bool NamedLocation(std::string_view name, OffsetLocation& location, std::string& error) {
+    const CatalogueEntry* entry = FindOffset(name);
+    if (entry == nullptr) {
+        error = "unknown offset name '" + std::string(name) + "' (vornc offsets lists them)";
+        return false;
+    }
+    switch (entry->type) {
+    case OffsetType::SignedInt:
+    case OffsetType::FixedPoint: location.type = OffsetValueType::Signed; break;
+    case OffsetType::UnsignedInt:
+    case OffsetType::Bcd:
+    case OffsetType::BitMask: location.type = OffsetValueType::Unsigned; break;
+    case OffsetType::Float64: location.type = OffsetValueType::Float; break;
+    case OffsetType::Text: location.type = OffsetValueType::Text; break;
+    }
+    // The table is ours, but a wrong row must not run past the buffers.
+    if (entry->size < 1 || static_cast<std::uint32_t>(entry->size) > kMaxOffsetValueBytes ||
+        entry->offset + static_cast<std::uint32_t>(entry->size) > SimServer::kOffsetSpace ||
+        (location.type != OffsetValueType::Text && entry->size > 8)) {
+        error = std::string(entry->name) + " has a size this server cannot hold";
+        return false;
+    }
+    location.offset = static_cast<std::uint16_t>(entry->offset);
+    location.size = static_cast<std::uint32_t>(entry->size);
+    location.letter = '\0';
+    location.entry = entry;
+    return true;
+}
+
 }  // namespace
 
 bool ParseOffsetLocation(std::string_view text, OffsetLocation& location, std::string& error) {
     text = Trim(text);
-    // A catalogue name would be looked up here, before the numeric form.
+    location = OffsetLocation{};
     const std::size_t colon = text.find(':');
+    if (IsNameStart(text)) {
+        if (colon == std::string_view::npos) return NamedLocation(text, location, error);
+        error = "a name takes its size from the catalogue: " + std::string(Trim(text.substr(0, colon))) +
+                ", without :SIZE";
+        return false;
+    }
     if (colon == std::string_view::npos) {
         error = "expected OFFSET:SIZE, as in 0x0570:4";
         return false;
@@ -221,7 +261,11 @@ bool ParseInteger(const std::string& text, const OffsetLocation& where, std::uin
     const std::uint64_t negativeMax = where.type == OffsetValueType::Unsigned ? 0 : signedMax + 1;
     if (negative ? magnitude > negativeMax : magnitude > positiveMax) {
         error = "the value does not fit in " + std::to_string(where.size) + (where.size == 1 ? " byte" : " bytes");
-        if (where.type != OffsetValueType::Integer) error += std::string(" as type ") + where.letter;
+        if (where.entry != nullptr) {
+            error += " (" + std::string(where.entry->name) + ": " + std::string(OffsetTypeName(where.entry->type)) + ")";
+        } else if (where.type != OffsetValueType::Integer) {
+            error += std::string(" as type ") + where.letter;
+        }
         return false;
     }
     raw = negative ? ~magnitude + 1 : magnitude;
@@ -247,9 +291,24 @@ bool ParseOffsetValue(std::string_view text, OffsetValue& value, std::string& er
         return false;
     }
     std::uint64_t raw = 0;
+    if (where.type == OffsetValueType::Text) {
+        std::string_view textValue = valueText;
+        if (textValue.size() >= 2 && textValue.front() == '"' && textValue.back() == '"')
+            textValue = textValue.substr(1, textValue.size() - 2);
+        // One byte is left for the ending zero.
+        if (textValue.size() >= where.size) {
+            error = std::string(where.entry->name) + " holds at most " + std::to_string(where.size - 1) +
+                    " characters";
+            return false;
+        }
+        std::memcpy(value.bytes, textValue.data(), textValue.size());
+        return true;
+    }
     if (where.type == OffsetValueType::Float) {
         if (!ParseFloat(valueText, where.size, raw)) {
-            error = (where.letter == '\0' ? std::string("size 8") : ":" + std::to_string(where.size) + "f") +
+            error = (where.entry != nullptr ? std::string(where.entry->name)
+                     : where.letter == '\0'  ? std::string("size 8")
+                                              : ":" + std::to_string(where.size) + "f") +
                     " takes a number such as 1.5, not '" + valueText + "'";
             return false;
         }
@@ -261,6 +320,8 @@ bool ParseOffsetValue(std::string_view text, OffsetValue& value, std::string& er
 }
 
 std::string DescribeOffset(const OffsetLocation& where, const std::uint8_t* bytes) {
+    if (where.entry != nullptr)
+        return std::string(where.entry->name) + "=" + FormatOffsetWithRaw(*where.entry, {bytes, where.size});
     std::uint64_t raw = 0;
     for (std::uint32_t i = 0; i < where.size; ++i) raw |= std::uint64_t(bytes[i]) << (8 * i);
     const unsigned bits = 8 * where.size;
@@ -402,7 +463,7 @@ std::string ExecuteSimCommand(SimServer& server, std::string_view line, bool& qu
     }
     if (SameWord(word, "help"))
         return "commands: press Ctrl+G | press 71,2 | set 0x0570:4=1000 | set 0x0570:8i=1000 | get 0x0570:8i | "
-               "keys | log on [FILE] | log off | quit";
+               "set Lights=0x13 | get IndicatedAirspeed | keys | log on [FILE] | log off | quit";
     return "error: unknown command '" + std::string(word) + "' (try help)";
 }
 

@@ -47,13 +47,15 @@ constexpr const char* kUsage =
     "  --log-limit BYTES     start FILE again past this size, keeping the old one as FILE.1\n"
     "                        (default 8 MiB)\n"
     "  --background          ignore stdin; run until SIGINT or SIGTERM\n"
-    "  --model               fly a small aircraft: altitude, airspeed, heading... move\n"
-    "                        every 100 ms and follow the autopilot offsets\n"
+    "  --model               fly a small aircraft: the catalogue's flight offsets (altitude,\n"
+    "                        speeds, heading, attitude, position, clock...) move every 100 ms\n"
+    "                        and follow the autopilot, throttle, gear and flaps offsets\n"
     "  --help                print this help\n"
     "\n"
     "commands on stdin, one per line: press Ctrl+G | press 71,2 | set 0x0570:4=1000 |\n"
     "  set 0x0570:8i=1000 | get 0x0570:8i | keys | log on [FILE] | log off | help | quit\n"
-    "  (after the size: i or s signed, u unsigned, f float; 8 alone is a double)\n";
+    "  (after the size: i or s signed, u unsigned, f float; 8 alone is a double)\n"
+    "  an offset may be named as vornc offsets lists it: set Lights=0x13 | get IndicatedAirspeed\n";
 
 bool ParseNumber(const char* text, std::uint64_t max, std::uint64_t& value) {
     if (text == nullptr || *text == '\0' || *text == '-') return false;

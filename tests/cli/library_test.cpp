@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -127,8 +128,9 @@ namespace {
 // "IndicatedAirspeed=15360 (120.0 kt)": the raw value, then the everyday one.
 TEST(WatchUnits, WellKnownOffsetsShowTheirUnitBesideTheRawValue) {
     TempProgram program("#include \"fsuipc.vrn\"\nint count;\n", "prog.vrn");
+    // The model sets both; the pokes come after it, one by name, one by number.
     const ProcessResult r = RunVornc({"run", program.Path(), "--model", "--fast", "--ticks", "3", "--poke",
-                                      "0x0D0C:2=0x13", "--poke", "0x034E:2=0x2270", "--watch", "IndicatedAirspeed",
+                                      "Lights=0x05", "--poke", "0x034E:2=0x1875", "--watch", "IndicatedAirspeed",
                                       "--watch", "Lights", "--watch", "Com1Active", "--watch", "count"});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> lines = r.ErrLines();
@@ -141,7 +143,19 @@ TEST(WatchUnits, WellKnownOffsetsShowTheirUnitBesideTheRawValue) {
     std::snprintf(knots, sizeof knots, "%.1f kt", raw / 128.0);
     EXPECT_NE(raw, 0) << "the model flies";
     EXPECT_EQ(line.substr(at), "IndicatedAirspeed=" + std::to_string(raw) + " (" + knots +
-                                   ") Lights=0x0013 (nav, beacon, strobe) Com1Active=0x2270 (122.700 MHz) count=0");
+                                   ") Lights=0x0005 (nav, landing) Com1Active=0x1875 (118.750 MHz) count=0");
+}
+
+// A global bound to a known offset with another size: the compile warns, on
+// stderr and in the listing, and still succeeds.
+TEST(SizeWarning, AKnownOffsetDeclaredWithAnotherSizeWarnsAndCompiles) {
+    TempProgram program("int count;\nshortint heading at $0580;\nint altitude at $0574;\n", "prog.vrn");
+    const std::string image = program.Folder() + "/prog.img";
+    const ProcessResult r = RunVornc({"compile", program.Path(), "--image", image});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, program.Path() + ":2: warning: HeadingTrue at $0580 is 4 bytes in FSUIPC, declared as shortint\n");
+    EXPECT_EQ(r.OutLines(), std::vector<std::string>{": 2: warning: HeadingTrue at $0580 is 4 bytes in FSUIPC, declared as shortint"});
+    EXPECT_TRUE(std::ifstream(image).good()) << "the image is written";
 }
 
 }  // namespace

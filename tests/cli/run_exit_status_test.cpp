@@ -63,6 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"TwoFiles", kGood, {"FILE", "FILE"}, 2, "only one FILE"},
         StatusCase{"UnknownOption", kGood, {"FILE", "--bogus"}, 2, "unknown option --bogus"},
         StatusCase{"TicksAndSeconds", kGood, {"FILE", "--ticks", "3", "--seconds", "1"}, 2, "not both"},
+        StatusCase{"TicksTwice", kGood, {"FILE", "--ticks", "3", "--ticks=5"}, 2, "--ticks given twice"},
+        StatusCase{"SecondsTwice", kGood, {"FILE", "--seconds", "1", "--seconds", "2"}, 2, "--seconds given twice"},
         StatusCase{"NegativeTicks", kGood, {"FILE", "--ticks", "-1"}, 2, "--ticks -1"},
         StatusCase{"TicksNotANumber", kGood, {"FILE", "--ticks", "lots"}, 2, "--ticks lots"},
         StatusCase{"TicksMissing", kGood, {"FILE", "--ticks"}, 2, "--ticks needs a value"},
@@ -117,6 +119,16 @@ TEST(VorncStopSignal, WhileOutputIsBlockedEndsCleanlyWithWholeLines) {
     ASSERT_GT(r.out.size(), 65536u);
     EXPECT_EQ(r.out.back(), '\n');
     for (const std::string& got : r.OutLines()) ASSERT_EQ(got, line);
+}
+
+// A command line longer than vorn-sim takes is skipped whole, not kept.
+TEST(VorncStandardInput, OverlongLineIsRefusedAndTheNextOneServed) {
+    TempProgram program(kGood);
+    ProcessOptions options;
+    options.input = std::string(1 << 20, 'x') + "\nset 0x0570:4=5\nquit\n";
+    const ProcessResult r = RunVornc({"run", program.Path()}, options);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.ErrLines(), (std::vector<std::string>{"error: line too long", "0x0570:4=5 (0x00000005)", "bye"}));
 }
 
 }  // namespace

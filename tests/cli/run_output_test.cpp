@@ -108,7 +108,7 @@ TEST(RunOutput, ListingGoesToStandardError) {
 
 TEST(RunOutput, PokesPresetTheSimulatorBeforeConnect) {
     TempProgram program(
-        "int altitude at 0x0570;\n"
+        "int altitude at 0x0574;\n"
         "shortint trim at $0BC0;\n"
         "byte flag at 3000;\n"
         "float mach at 0x11C6;\n"
@@ -118,7 +118,7 @@ TEST(RunOutput, PokesPresetTheSimulatorBeforeConnect) {
         "   printstr(text)\n"
         "}\n");
     const auto r = RunVornc({"run", program.Path(), "--fast", "--ticks", "1", "--press", "Ctrl+P@1", "--poke",
-                             "0x0570:4=-123456", "--poke", "$0BC0:2=0xFFFE", "--poke", "3000:1=7", "--poke",
+                             "0x0574:4=-123456", "--poke", "$0BC0:2=0xFFFE", "--poke", "3000:1=7", "--poke",
                              "0x11C6:8=0.78"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.OutLines(), std::vector<std::string>{"-123456 -2 7 0.78"});

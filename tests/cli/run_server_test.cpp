@@ -22,7 +22,7 @@ namespace vorn::test {
 namespace {
 
 const char* const kAltitudeProgram =
-    "int altitude at 0x0570;\n"
+    "int altitude at 0x0574;\n"  // whole metres: the high half of the 8-byte altitude
     "char text[40];\n"
     "key(Control, 'G') {\n"
     "   sprintf(text, \"altitude %d\", altitude)\n"
@@ -58,7 +58,7 @@ protected:
 
 TEST_F(RunServer, ReadsOffsetsAndRunsKeyRoutinesPressedOnTheServer) {
     TempProgram program(kAltitudeProgram);
-    ASSERT_EQ(sim_.Command("set 0x0570:4=4321"), "0x0570:4=4321 (0x000010E1)");
+    ASSERT_EQ(sim_.Command("set 0x0574:4=4321"), "0x0574:4=4321 (0x000010E1)");
     ProcessOptions options;
     options.timeoutMs = 30000;
     ChildProcess run(VORN_VORNC_PATH, {"run", program.Path(), "--server", "--seconds", "3"}, options);
@@ -124,7 +124,7 @@ TEST_P(RunServerRestart, IsNoticedAndReported) {
     SimProcess next;
     std::string error;
     ASSERT_TRUE(next.Start(VORN_SIM_PATH, {}, error)) << error;
-    EXPECT_EQ(next.Command("set 0x0570:4=777"), "0x0570:4=777 (0x00000309)");
+    EXPECT_EQ(next.Command("set 0x0574:4=777"), "0x0574:4=777 (0x00000309)");
     if (GetParam().reconnect) {
         ASSERT_TRUE(WaitForKeys(next, "1 hot key: 0x3210 Ctrl+G (71,2) flag 0")) << "registered again";
         EXPECT_EQ(next.Command("press Ctrl+G"), "pressed Ctrl+G (71,2): 1 hot key flagged");
@@ -138,7 +138,7 @@ TEST_P(RunServerRestart, IsNoticedAndReported) {
     EXPECT_EQ(r.err.find("Reconnected to the simulator") != std::string::npos, GetParam().reconnect) << r.err;
     EXPECT_EQ(r.out, GetParam().output);
     EXPECT_EQ(next.Command("keys"), "no hot keys registered");
-    EXPECT_EQ(next.Command("get 0x0570:4"), "0x0570:4=777 (0x00000309)");
+    EXPECT_EQ(next.Command("get 0x0574:4"), "0x0574:4=777 (0x00000309)");
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RunServerRestart,

@@ -57,14 +57,14 @@ TEST(CodegenExpressions, Constants) {
 }
 
 TEST(CodegenExpressions, OperandsByStorageClass) {
-    EXPECT_EQ(StatementLines("byte b at $0BC8; shortint s; float f; int t[2]; int *p;", "b = s + f + t + p;"),
+    EXPECT_EQ(StatementLines("byte b at $0238; shortint s; float f; int t[2]; int *p;", "b = s + f + t + p;"),
               (std::vector<std::string>{"PushV $1000000,2", "PushV $1000004,8", "ADD",
-                                        "PushC $100000C", "ADD", "PushV $1000014,4", "ADD", "WriteV $0BC8,1"}));
+                                        "PushC $100000C", "ADD", "PushV $1000014,4", "ADD", "WriteV $0238,1"}));
 }
 
 TEST(CodegenExpressions, StoresUseTheVariablesSize) {
-    EXPECT_EQ(StatementLines("byte x at $0570; byte y;", "x = y;"),
-              (std::vector<std::string>{"PushV $1000000,1", "WriteV $0570,1"}));
+    EXPECT_EQ(StatementLines("byte x at $0238; byte y;", "x = y;"),
+              (std::vector<std::string>{"PushV $1000000,1", "WriteV $0238,1"}));
     EXPECT_EQ(StatementLines("float *p;", "p = 3;"), (std::vector<std::string>{"PushC 3", "WriteV $1000000,4"}));
     EXPECT_EQ(StatementLines("shortint a[3];", "a = 3;"), (std::vector<std::string>{"PushC 3", "WriteV $1000000,2"}));
 }

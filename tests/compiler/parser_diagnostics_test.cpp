@@ -109,27 +109,45 @@ std::string Globals(int count) {
     return s;
 }
 
+// Each top-level item holds one stack entry until the end of the program:
+// the stacks grow to the driver's bound, far past their starting size.
 TEST(ParserStack, TheLastItemThatFits) {
-    const ParseResult r = ParseSource(Globals(2045));
+    const ParseResult r = ParseSource(Globals(kParseStackDepth - 3));
     EXPECT_EQ(r.result, 0);
     EXPECT_EQ(r.errors, 0);
     EXPECT_EQ(r.listing, "");
 }
 
-TEST(ParserStack, OverflowsAtThe2046thItem) {
-    const ParseResult r = ParseSource(Globals(2046));
+TEST(ParserStack, OverflowsAtTheItemPastTheBound) {
+    const ParseResult r = ParseSource(Globals(kParseStackDepth - 2));
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.errors, 1);
-    EXPECT_EQ(r.listing, ": 2046: yyparse stack overflow at or before ;\r\n");
+    EXPECT_EQ(r.listing, ": " + std::to_string(kParseStackDepth - 2) + ": yyparse stack overflow at or before ;\r\n");
 }
 
-TEST(ParserStack, DeepNestingOverflowsWithoutCrashing) {
-    const std::string source = "f() { x = " + std::string(5000, '(') + "1" + std::string(5000, ')') + "; }";
-    const ParseResult r = ParseSource(source);
-    EXPECT_EQ(r.result, 1);
-    EXPECT_EQ(r.errors, 1);
-    EXPECT_NE(r.listing.find("yyparse stack overflow"), std::string::npos) << r.listing;
+TEST(ParserStack, ItemsPastTheStartingSizeParse) {
+    const ParseResult r = ParseSource(Globals(kParseStackStart + 1));
+    EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(r.errors, 0);
 }
+
+struct NestingCase {
+    int parentheses;
+    int result;
+};
+
+class ParserNesting : public ::testing::TestWithParam<NestingCase> {};
+
+TEST_P(ParserNesting, GrowsOrOverflowsWithoutCrashing) {
+    const int n = GetParam().parentheses;
+    const std::string source = "f() { x = " + std::string(n, '(') + "1" + std::string(n, ')') + "; }";
+    const ParseResult r = ParseSource(source);
+    EXPECT_EQ(r.result, GetParam().result);
+    EXPECT_EQ(r.listing.find("yyparse stack overflow") != std::string::npos, GetParam().result == 1) << r.listing;
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, ParserNesting,
+                         ::testing::Values(NestingCase{5000, 0}, NestingCase{kParseStackDepth, 1}));
 
 TEST(ParserStack, ParserCanBeUsedForOneParseOnly) {
     // A second Parse sees the exhausted input: a syntax error at its end, no crash.

@@ -31,15 +31,24 @@ TEST(StorageLayout, DeclarationsTakeRoomInOrderWithoutAlignment) {
         {"float *p; int k;",
          {"Pointer p", "Add vbl float p Pointer location 1000000", "Add vbl int k local location 1000004"},
          0x1000008 + 4},
-        {"int v at 0x0BC8; int w at $0BC8; int x at 3016; int y;",
-         {"Add vbl int v UIPC location 0BC8", "Add vbl int w UIPC location 0BC8",
-          "Add vbl int x UIPC location 0BC8", "Add vbl int y local location 1000000"},
+        {"int v at 0x0BE8; int w at $0BE8; int x at 3048; int y;",
+         {"Add vbl int v UIPC location 0BE8", "Add vbl int w UIPC location 0BE8",
+          "Add vbl int x UIPC location 0BE8", "Add vbl int y local location 1000000"},
          0x1000004 + 4},
         {"int t[4] at 0x2000; int y;",
          {"Array t size 16", "Add vbl int t Array location 2000", "Add vbl int y local location 1000000"},
          0x1000004 + 4},
-        {"int big at $FFFFFFFF;", {"Add vbl int big UIPC location FFFFFFFF"}, 0x1000000 + 4},
+        {"int top at $FFFC;", {"Add vbl int top UIPC location FFFC"}, 0x1000000 + 4},
         {"int low at 5;", {"Add vbl int low UIPC location 0005"}, 0x1000000 + 4},
+        // A known offset declared with another size than FSUIPC's: a warning, not an error.
+        {"shortint h at $0580;",
+         {"Add vbl shortint h UIPC location 0580",
+          ": 1: warning: HeadingTrue at $0580 is 4 bytes in FSUIPC, declared as shortint"},
+         0x1000000 + 4},
+        {"int alt at $0570; int a at $0574; float g at $30C0;",
+         {"Add vbl int alt UIPC location 0570", ": 1: warning: AltitudeMsl at $0570 is 8 bytes in FSUIPC, declared as int",
+          "Add vbl int a UIPC location 0574", "Add vbl float g UIPC location 30C0"},
+         0x1000000 + 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.program);

@@ -36,6 +36,14 @@ const DamageCase kDamage[] = {
          StoreU32(b + 46, 0x7FFF);
      },
      false},
+    {"record_ends_at_block_end_without_terminator",
+     [](std::uint8_t* b) {
+         // No room is left for the next record's id: the walk must stop
+         // there, not read the 4 bytes after the block.
+         StoreU32(b + 8, kBlockSize - kReadHeaderSize);
+         StoreU32(b + 12, 0);
+     },
+     false},
     {"block_full_of_reads_without_end", [](std::uint8_t* b) {
          // Zero-size, no-destination reads all the way to the end.
          std::uint32_t pos = 38;

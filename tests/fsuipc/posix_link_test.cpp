@@ -2,7 +2,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <poll.h>
 #include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/offsets.h"
+#include "fsuipc/posix_channel.h"
 #include "fsuipc/posix_transport.h"
 #include "fsuipc/request_block.h"
 #include "sim/sim_process.h"
@@ -290,6 +294,32 @@ TEST_F(PosixLink, OneMillisecondTimeOutStillExchanges) {
     ASSERT_TRUE(link.Open(0, result));
     link.SetTiming({1, 10});
     EXPECT_TRUE(link.WriteLong(77, 0x0570)) << IpcResultText(link.LastResult());
+}
+
+// A connection answers only requests it has received whole: nothing comes
+// back for silence or for half a request.
+TEST_F(PosixLink, ServerAnswersNothingBeforeAWholeRequest) {
+    StartSim();
+    std::string error;
+    const std::string path = PosixSocketPath("UIPCMAIN", error);
+    ASSERT_FALSE(path.empty()) << error;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::uint8_t half[8];
+    StoreU32(half, kPosixRequestMagic);
+    StoreU32(half + 4, 1);
+    for (int part = 0; part < 2; ++part) {
+        if (part == 1) {
+            ASSERT_EQ(::send(fd, half, sizeof half, MSG_NOSIGNAL), ssize_t(sizeof half));
+        }
+        pollfd p{fd, POLLIN, 0};
+        EXPECT_EQ(::poll(&p, 1, 300), 0) << (part == 0 ? "an answer to silence" : "an answer to half a request");
+    }
+    ::close(fd);
 }
 
 TEST_F(PosixLink, RestartedServerFailsTheLinkAndIsNeverWritten) {

@@ -53,7 +53,7 @@ TEST_F(MemoryRegions, FrameFollowsTheFrameBase) {
     EXPECT_EQ(TopInt(), 22);
 }
 
-TEST_F(MemoryRegions, FsuipcLoadsAndStoresUseTheLow16Bits) {
+TEST_F(MemoryRegions, FsuipcLoadsAndStoresUseTheOffset) {
     PokeInt(0x0570, 1000);
     const std::uint8_t ff = 0xFF;
     server.Poke(0x0600, &ff, 1);
@@ -61,7 +61,7 @@ TEST_F(MemoryRegions, FsuipcLoadsAndStoresUseTheLow16Bits) {
     server.Poke(0x0700, &pi, 8);
     Asm a;
     a.Ins(kOpPushV, {0x0570, 4});
-    a.Ins(kOpPushV, {0x50570, 4});  // same offset: only the low 16 bits count
+    a.Ins(kOpPushV, {0x0570, 2});
     a.Ins(kOpPushV, {0x0600, 1});
     a.Ins(kOpPushV, {0x0700, 8});
     a.Ins(kOpPushC, {-2}).Ins(kOpWriteV, {0x0800, 2});
@@ -79,6 +79,44 @@ TEST_F(MemoryRegions, FsuipcLoadsAndStoresUseTheLow16Bits) {
     EXPECT_EQ(five, 5.0);
     EXPECT_EQ(machine.LinkError(), 0);
 }
+
+// FSUIPC's offsets are 16 bits: an access that would reach past $FFFF, or
+// start below 0, ends the process instead of landing at a wrapped offset.
+struct OffsetCase {
+    const char* name;
+    Op op;
+    std::int32_t address;
+    std::int32_t size;
+    bool faults;
+};
+
+class FsuipcOffsetBounds : public MemoryRegions, public ::testing::WithParamInterface<OffsetCase> {};
+
+TEST_P(FsuipcOffsetBounds, AccessPastTheLastOffsetFaults) {
+    const OffsetCase& c = GetParam();
+    PokeInt(0x0000, 0x5A5A5A5A);
+    Asm a;
+    if (c.op == kOpWriteV) a.Ins(kOpPushC, {0x1234});
+    a.Ins(c.op, {c.address, c.size}).Ins(kOpPushC, {1}).Ins(kOpHLT);
+    ASSERT_TRUE(LoadCode(a));
+    RunToEnd();
+    const bool faulted = !output.empty() && output.back().find("FSUIPC offset out of range") != std::string::npos;
+    EXPECT_EQ(faulted, c.faults) << (output.empty() ? "" : output.back());
+    EXPECT_EQ(PeekInt(0x0000), 0x5A5A5A5A) << "nothing wrapped round to offset 0";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Accesses, FsuipcOffsetBounds,
+    ::testing::Values(OffsetCase{"LoadIntAtTheEnd", kOpPushV, 0xFFFC, 4, false},
+                      OffsetCase{"LoadIntAcrossTheEnd", kOpPushV, 0xFFFD, 4, true},
+                      OffsetCase{"LoadFloatAcrossTheEnd", kOpPushV, 0xFFF9, 8, true},
+                      OffsetCase{"LoadPastTheEnd", kOpPushV, 0x10000, 1, true},
+                      OffsetCase{"LoadBelowZero", kOpPushV, -1, 1, true},
+                      OffsetCase{"StoreShortAtTheEnd", kOpWriteV, 0xFFFE, 2, false},
+                      OffsetCase{"StoreShortAcrossTheEnd", kOpWriteV, 0xFFFF, 2, true},
+                      OffsetCase{"StoreFloatAcrossTheEnd", kOpWriteV, 0xFFF9, 8, true},
+                      OffsetCase{"StoreWrappingToZero", kOpWriteV, 0x10000, 4, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MemoryRegions, FailedFsuipcLoadPushesZeroAndEndsTheRun) {
     PokeInt(0x0570, 1000);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "sim/aircraft_model.h"
 #include "sim/sim_server.h"
@@ -157,6 +158,137 @@ TEST(AircraftModel, OnTheGroundTheBrakeHoldsItAndThrottleTakesItUp) {
     EXPECT_EQ(Get(sim, 0x0366, 2), 0);
     EXPECT_GT(Get(sim, 0x3324, 4), 0);
     EXPECT_GT(Get(sim, 0x02C8, 4), 0);
+}
+
+// FSUIPC's units, written out here rather than taken from the catalogue.
+constexpr double kTwo32 = 4294967296.0;
+double AngleOf(const SimServer& sim, std::uint16_t offset) { return Get(sim, offset, 4) * 360.0 / kTwo32; }
+double KnotsOf64k(const SimServer& sim, std::uint16_t offset) { return Get(sim, offset, 4) / 65536.0 * 3600 / 1852; }
+double LatitudeOf(const SimServer& sim) { return Get(sim, 0x0560, 8) * 90.0 / (10001750.0 * kTwo32); }
+double LongitudeOf(const SimServer& sim) { return Get(sim, 0x0568, 8) * 360.0 / (kTwo32 * kTwo32); }
+
+TEST(AircraftModel, SpeedsAgreeWithEachOtherAndTheAltitude) {
+    SimServer sim;
+    AircraftModel model(sim);
+    const double tas = 110.0 * (1 + 0.02 * 1.5);  // 2% a thousand feet
+    EXPECT_NEAR(Get(sim, 0x02B8, 4) / 128.0, tas, 0.01);
+    EXPECT_NEAR(KnotsOf64k(sim, 0x02B4), tas, 0.01) << "no wind: ground speed is true airspeed";
+    EXPECT_EQ(Get(sim, 0x0C1A, 2), 256);
+    EXPECT_EQ(Get(sim, 0x0330, 2), 16212) << "1013.25 mb";
+    EXPECT_EQ(Get(sim, 0x0BE8, 4), 0) << "airborne, gear up";
+    EXPECT_EQ(Get(sim, 0x0D0C, 2), 0x13);
+    EXPECT_EQ(Get(sim, 0x034E, 2), 0x2270);
+}
+
+TEST(AircraftModel, FliesAlongItsHeadingAtTheGroundSpeed) {
+    SimServer sim;
+    AircraftModel model(sim);
+    Set(sim, 0x07C8, 4, 0);  // no heading hold: straight on west
+    Set(sim, 0x07D0, 4, 0);  // no altitude hold, no set rate: level
+    Set(sim, 0x07F2, 2, 0);
+    Set(sim, 0x07E2, 2, 110);  // the speed it has
+    const double latitude = LatitudeOf(sim), longitude = LongitudeOf(sim);
+    const double knots = KnotsOf64k(sim, 0x02B4);
+    Advance(model, 600);  // a minute
+    const double metres = knots * 1852.0 / 60.0;
+    const double perDegree = 10001750.0 / 90.0;
+    EXPECT_NEAR(LatitudeOf(sim), latitude, 1e-9);
+    EXPECT_NEAR((longitude - LongitudeOf(sim)) * perDegree * std::cos(latitude * 3.14159265358979 / 180.0), metres,
+                metres * 0.001);
+}
+
+TEST(AircraftModel, TheAttitudeFollowsTheTurnAndTheClimb) {
+    SimServer sim;
+    AircraftModel model(sim);
+    Set(sim, 0x07CC, 2, 90 * 65536 / 360);  // turn right, the long way to north
+    Advance(model, 30);                      // 3 s, climbing at 700 ft/min
+    const double tasMps = Get(sim, 0x02B8, 4) / 128.0 * 1852 / 3600;
+    const double bank = std::atan(tasMps * 3.0 * 3.14159265358979 / 180.0 / 9.80665) * 180.0 / 3.14159265358979;
+    EXPECT_NEAR(AngleOf(sim, 0x057C), -bank, 0.1) << "right wing down is negative";
+    const double climbMps = Get(sim, 0x02C8, 4) / 256.0;
+    EXPECT_NEAR(AngleOf(sim, 0x0578), -std::atan2(climbMps, tasMps) * 180.0 / 3.14159265358979, 0.05)
+        << "nose up is negative";
+    EXPECT_LT(AngleOf(sim, 0x0578), -1.0);
+    Set(sim, 0x07C8, 4, 0);  // no heading hold: the wings level at 10 degrees a second
+    Advance(model, 30);
+    EXPECT_EQ(Get(sim, 0x057C, 4), 0);
+}
+
+struct TravelCase {
+    const char* what;
+    std::uint16_t control;
+    std::uint16_t position;
+    int stepsToFull;
+};
+
+class AircraftTravels : public ::testing::TestWithParam<TravelCase> {};
+
+TEST_P(AircraftTravels, PositionFollowsItsControl) {
+    SimServer sim;
+    AircraftModel model(sim);
+    const TravelCase& c = GetParam();
+    Set(sim, c.control, 4, 16383);
+    Advance(model, c.stepsToFull / 2);
+    EXPECT_NEAR(Get(sim, c.position, 4), 16383 / 2, 200) << c.what << " halfway";
+    Advance(model, c.stepsToFull / 2 + 1);
+    EXPECT_EQ(Get(sim, c.position, 4), 16383) << c.what;
+    Set(sim, c.control, 4, 0);
+    Advance(model, c.stepsToFull + 1);
+    EXPECT_EQ(Get(sim, c.position, 4), 0) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, AircraftTravels,
+                         ::testing::Values(TravelCase{"nose gear", 0x0BE8, 0x0BEC, 50},
+                                           TravelCase{"left gear", 0x0BE8, 0x0BF4, 50},
+                                           TravelCase{"right gear", 0x0BE8, 0x0BF0, 50},
+                                           TravelCase{"flaps", 0x0BDC, 0x0BE0, 100}),
+                         [](const auto& info) {
+                             std::string name = info.param.what;
+                             for (char& ch : name) ch = ch == ' ' ? '_' : ch;
+                             return name;
+                         });
+
+TEST(AircraftModel, SimRateRunsTheClockFaster) {
+    SimServer sim;
+    AircraftModel model(sim);
+    Set(sim, 0x0C1A, 2, 512);
+    Advance(model, 10);
+    EXPECT_EQ(Get(sim, 0x023A, 1), 2);
+    Set(sim, 0x0C1A, 2, 0);  // below a quarter: a quarter
+    Advance(model, 40);
+    EXPECT_EQ(Get(sim, 0x023A, 1), 3);
+}
+
+TEST(AircraftModel, WithoutTheMasterTheAutopilotHoldsNothing) {
+    SimServer sim;
+    AircraftModel model(sim);
+    Set(sim, 0x07BC, 4, 0);
+    Set(sim, 0x07F2, 2, 0);
+    Advance(model, 100);
+    EXPECT_NEAR(HeadingOf(sim), 270.0, 1e-6) << "no turn to the bug";
+    EXPECT_GT(Get(sim, 0x02BC, 4), 120 * 128) << "the throttle, not the 120 kt hold";
+}
+
+TEST(AircraftModel, EnginesFollowTheirThrottlesAndBurnFuel) {
+    SimServer sim;
+    AircraftModel model(sim);
+    Set(sim, 0x088C, 2, 16384);
+    Set(sim, 0x0924, 2, 0);
+    model.Advance();
+    EXPECT_EQ(Get(sim, 0x0898, 2), 16384) << "100%";
+    EXPECT_EQ(Get(sim, 0x0930, 2), std::lround(20.0 * 16384 / 100)) << "idle";
+    const auto gross = [&] {
+        std::uint8_t bytes[8];
+        sim.Peek(0x30C0, bytes, 8);
+        double pounds;
+        std::memcpy(&pounds, bytes, 8);
+        return pounds;
+    };
+    const double before = gross();
+    EXPECT_EQ(Get(sim, 0x126C, 4), std::lround(before - AircraftModel::kEmptyWeightLb));
+    Advance(model, 6000);  // ten minutes, at 0.002 lb/s idle and 0.012 lb/s full
+    EXPECT_NEAR(before - gross(), 600 * (0.012 + 0.002), 1e-6);
+    EXPECT_EQ(Get(sim, 0x126C, 4), std::lround(gross() - AircraftModel::kEmptyWeightLb)) << "pounds";
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ const CommandCase kSession[] = {
     {"   ", ""},
     {"fly", "error: unknown command 'fly' (try help)"},
     {"help", "commands: press Ctrl+G | press 71,2 | set 0x0570:4=1000 | set 0x0570:8i=1000 | get 0x0570:8i | "
-             "keys | log on [FILE] | log off | quit"},
+             "set Lights=0x13 | get IndicatedAirspeed | keys | log on [FILE] | log off | quit"},
     // Typed values: the letter after the size, shown back in the same type.
     {"set 0x0600:8i=10363", "0x0600:8i=10363 (0x000000000000287B)"},
     {"get 0x0600:8i", "0x0600:8i=10363 (0x000000000000287B)"},
@@ -139,6 +139,24 @@ const CommandCase kSession[] = {
     {"log off", "log off"},
     {"log", "log off (no file; log on FILE starts one)"},
     {"log maybe", "error: log on [FILE] or log off"},
+    // Catalogue names: the entry's size and type, answered as the Watch shows them.
+    {"set Lights=0x13", "Lights=0x0013 (nav, beacon, strobe)"},
+    {"get lights", "Lights=0x0013 (nav, beacon, strobe)"},
+    {"get 0x0D0C:2", "0x0D0C:2=19 (0x0013)"},
+    {"set IndicatedAirspeed=15360", "IndicatedAirspeed=15360 (120.0 kt)"},
+    {"set Com1Active=0x2270", "Com1Active=0x2270 (122.700 MHz)"},
+    {"set AltitudeMsl=6545530160104", "AltitudeMsl=6545530160104 (5000 ft)"},
+    {"get 0x0574:4", "0x0574:4=1524 (0x000005F4)"},
+    {"set ParkingBrake=32767", "ParkingBrake=32767 (on)"},
+    {"set GrossWeight=2400.25", "GrossWeight=2400.25 (2400 lb)"},
+    {"set AircraftType=\"Vorn\"", "AircraftType=\"Vorn\""},
+    {"set AircraftType=abcdefghijklmnopqrstuvw", "AircraftType=\"abcdefghijklmnopqrstuvw\""},
+    {"set AircraftType=abcdefghijklmnopqrstuvwx", "error: AircraftType holds at most 23 characters"},
+    {"set Lights=0x10000", "error: the value does not fit in 2 bytes (Lights: bit mask)"},
+    {"set HeadingTrue=-1", "error: the value does not fit in 4 bytes (HeadingTrue: unsigned int)"},
+    {"set GrossWeight=heavy", "error: GrossWeight takes a number such as 1.5, not 'heavy'"},
+    {"get Altitude", "error: unknown offset name 'Altitude' (vornc offsets lists them)"},
+    {"get Lights:2", "error: a name takes its size from the catalogue: Lights, without :SIZE"},
 };
 
 TEST(SimCommands, SessionAnswersOneLineEach) {

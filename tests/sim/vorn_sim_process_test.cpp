@@ -37,6 +37,9 @@ TEST_F(VornSimProcess, PrintsReadyLineAndAnswersCommands) {
     EXPECT_TRUE(Exists(SocketFor("UIPCMAIN")));
     EXPECT_EQ(sim.Command("set 0x0570:4=1000"), "0x0570:4=1000 (0x000003E8)");
     EXPECT_EQ(sim.Command("get 0x0570:4"), "0x0570:4=1000 (0x000003E8)");
+    EXPECT_EQ(sim.Command("set lights=0x13"), "Lights=0x0013 (nav, beacon, strobe)");
+    EXPECT_EQ(sim.Command("set 0x02BC:4=15360"), "0x02BC:4=15360 (0x00003C00)");
+    EXPECT_EQ(sim.Command("get IndicatedAirspeed"), "IndicatedAirspeed=15360 (120.0 kt)");
     EXPECT_EQ(sim.Command("keys"), "no hot keys registered");
     EXPECT_EQ(sim.Command("quit"), "bye");
     EXPECT_EQ(sim.Wait(), 0);

@@ -14,6 +14,7 @@
 #include "tests/workbench/recording_view.h"
 #include "workbench/line_buffer.h"
 #include "workbench/source_jump.h"
+#include "workbench/watch_model.h"
 
 namespace vorn::test {
 namespace {
@@ -54,6 +55,26 @@ TEST_F(Watch, CostsNoExchangeWithoutFsuipcGlobalsAndNothingWhileDisconnected) {
     EXPECT_EQ(sim.BlocksProcessed(), before);
     controller.ToggleConnection();
     EXPECT_TRUE(controller.WatchRows().empty());
+}
+
+// Globals too many for one request go out in batches; a batch that failed
+// makes the whole refresh fail even when a later one succeeds.
+TEST_F(Watch, RefreshFailsWhenAnEarlierBatchFailed) {
+    Run({"int a;", "key(Control, 'G') {", "  a = 7;", "}"});
+    // 20 bytes a read: 2,000 of them are more than one block holds.
+    std::vector<GlobalSymbol> globals;
+    for (int i = 0; i < 2000; ++i)
+        globals.push_back({"g" + std::to_string(i), kTypeInt, TStorageClass::UIPC, 0x4000 + 4 * i, 1});
+    const std::int32_t five = 5;
+    sim.Poke(0x4000 + 4 * 1999, &five, 4);
+    WatchModel model;
+    model.SetGlobals(globals);
+    faults.AnswerWith(1, 0);  // the first batch answered wrongly, the second well
+    EXPECT_FALSE(model.Refresh({}, &link));
+    EXPECT_EQ(model.Rows().front().value, "?");
+    EXPECT_EQ(model.Rows().back().value, "5") << "the later batch was read";
+    EXPECT_TRUE(model.Refresh({}, &link)) << "nothing failed this time";
+    EXPECT_EQ(model.Rows().front().value, "0");
 }
 
 class TempFile {

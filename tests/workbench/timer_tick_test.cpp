@@ -113,6 +113,25 @@ TEST_F(TimerTick, ReconnectsEveryTwoSecondsAndStartsTheProgramAgain) {
     EXPECT_EQ(view.output.back(), "press 1") << "the program starts afresh and its key is registered again";
 }
 
+// Every 2 s of 100 ms ticks, counted in ticks here, not from the constant:
+// 20 ticks from the loss to the first attempt and between attempts.
+TEST_F(TimerTick, ReconnectAttemptsComeEveryTwentyTicks) {
+    controller.ToggleReconnect();
+    Run(kHotKeyProgram);
+    faults.FailSends(-1, 1460);
+    controller.TimerTick();
+    ASSERT_TRUE(controller.Reconnecting());
+    faults.HideServer(true);
+    faults.FailSends(0, 0);
+    std::vector<int> attempts;
+    for (int tick = 1; tick <= 60; ++tick) {
+        const int finds = faults.FindCalls();
+        controller.TimerTick();
+        if (faults.FindCalls() > finds) attempts.push_back(tick);
+    }
+    EXPECT_EQ(attempts, (std::vector<int>{20, 40, 60}));
+}
+
 TEST_F(TimerTick, DisconnectOrSwitchingOffEndsTheReconnecting) {
     controller.ToggleReconnect();
     Run(kHotKeyProgram);
