@@ -14,24 +14,10 @@ namespace vorn::cli {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string HexOffset(std::uint32_t offset) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%04X", offset);
     return text;
-}
-
-bool Matches(const CatalogueEntry& e, const std::string& word) {
-    if (word.empty()) return true;
-    for (std::string_view field : {e.name, e.description}) {
-        if (Lower(field).find(word) != std::string::npos) return true;
-    }
-    return Lower(HexOffset(e.offset)).find(word) != std::string::npos;
 }
 
 // Characters on screen: UTF-8 continuation bytes take no column.
@@ -43,14 +29,10 @@ std::size_t Width(std::string_view text) {
 
 using Row = std::vector<std::string>;
 
-Row Fields(const CatalogueEntry& e) {
-    return {HexOffset(e.offset),   std::to_string(e.size), std::string(OffsetTypeName(e.type)), std::string(e.name),
-            std::string(e.unit),   e.access == OffsetAccess::Read ? "r" : "rw", std::string(e.description)};
-}
-
 void PrintTable(const std::vector<const CatalogueEntry*>& entries) {
-    std::vector<Row> rows = {{"Offset", "Size", "Type", "Name", "Unit", "Access", "Description"}};
-    for (const CatalogueEntry* e : entries) rows.push_back(Fields(*e));
+    const auto headings = OffsetTableHeadings();
+    std::vector<Row> rows = {Row(headings.begin(), headings.end())};
+    for (const CatalogueEntry* e : entries) rows.push_back(OffsetTableCells(*e));
     std::vector<std::size_t> widths(rows[0].size(), 0);
     for (const Row& row : rows) {
         for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], Width(row[c]));
@@ -110,13 +92,13 @@ int RunOffsets(const std::vector<std::string>& args) {
             std::fprintf(stderr, "vornc offsets: only one WORD may be given\nusage: vornc %s\n", UsageOf("offsets").c_str());
             return kExitUsage;
         } else {
-            word = Lower(a);
+            word = a;
             haveWord = true;
         }
     }
     std::vector<const CatalogueEntry*> entries;
     for (const CatalogueEntry& e : OffsetCatalogue()) {
-        if (Matches(e, word)) entries.push_back(&e);
+        if (OffsetMatches(e, word)) entries.push_back(&e);
     }
     if (entries.empty() && !json) {
         std::fprintf(stderr, "vornc offsets: no offset matches \"%s\"\n", word.c_str());

@@ -212,6 +212,59 @@ std::string FormatOffsetWithRaw(const CatalogueEntry& entry, std::span<const std
     return number + " (" + value + ")";
 }
 
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string HexOffset(std::uint32_t offset, const char* prefix) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%s%04X", prefix, static_cast<unsigned>(offset));
+    return text;
+}
+
+const char* TypeOfSize(int size) {
+    switch (size) {
+        case 1: return "byte";
+        case 2: return "shortint";
+        default: return "int";
+    }
+}
+
+}  // namespace
+
+bool OffsetMatches(const CatalogueEntry& entry, std::string_view word) {
+    if (word.empty()) return true;
+    const std::string lower = Lower(word);
+    for (std::string_view field : {entry.name, entry.description}) {
+        if (Lower(field).find(lower) != std::string::npos) return true;
+    }
+    return Lower(HexOffset(entry.offset, "0x")).find(lower) != std::string::npos;
+}
+
+std::span<const std::string_view> OffsetTableHeadings() {
+    static constexpr std::string_view kHeadings[] = {"Offset", "Size", "Type", "Name", "Unit", "Access", "Description"};
+    return kHeadings;
+}
+
+std::vector<std::string> OffsetTableCells(const CatalogueEntry& e) {
+    return {HexOffset(e.offset, "0x"), std::to_string(e.size),  std::string(OffsetTypeName(e.type)),
+            std::string(e.name),       std::string(e.unit),     e.access == OffsetAccess::Read ? "r" : "rw",
+            std::string(e.description)};
+}
+
+std::string OffsetDeclaration(const CatalogueEntry& e) {
+    const std::string name(e.name);
+    if (e.type == OffsetType::Text)
+        return "char " + name + "[" + std::to_string(e.size) + "] at " + HexOffset(e.offset, "$") + ";";
+    if (e.type == OffsetType::Float64) return "float " + name + " at " + HexOffset(e.offset, "$") + ";";
+    const BoundPart part = ReadablePart(e);
+    return std::string(TypeOfSize(part.size)) + " " + name + " at " + HexOffset(part.offset, "$") + ";";
+}
+
 std::string_view OffsetTypeName(OffsetType type) {
     switch (type) {
         case OffsetType::SignedInt: return "signed int";

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorn {
 
@@ -56,5 +57,18 @@ std::string FormatOffsetWithRaw(const CatalogueEntry& entry, std::span<const std
 
 // "SignedInt" -> "signed int", as tables show the type.
 std::string_view OffsetTypeName(OffsetType type);
+
+// Whether word is in the entry's name, description or offset ("0x02bc"),
+// without regard to letter case. The empty word matches every entry.
+bool OffsetMatches(const CatalogueEntry& entry, std::string_view word);
+
+// The table `vornc offsets` prints and Help > FSUIPC Offsets... shows:
+// offset, size, type, name, unit, access, description.
+std::span<const std::string_view> OffsetTableHeadings();
+std::vector<std::string> OffsetTableCells(const CatalogueEntry& entry);
+
+// The global a program reads the entry through, as fsuipc.vrn declares it:
+// "int IndicatedAirspeed at $02BC;", "int AltitudeMsl at $0574;".
+std::string OffsetDeclaration(const CatalogueEntry& entry);
 
 }  // namespace vorn

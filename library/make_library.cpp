@@ -27,22 +27,6 @@ std::string Hex(std::uint32_t offset) {
     return text;
 }
 
-const char* TypeOfSize(int size) {
-    switch (size) {
-        case 1: return "byte";
-        case 2: return "shortint";
-        default: return "int";
-    }
-}
-
-// The global a program reads the entry through.
-std::string Declaration(const CatalogueEntry& e) {
-    const BoundPart part = ReadablePart(e);
-    if (e.type == OffsetType::Text) return "char " + std::string(e.name) + "[" + std::to_string(e.size) + "] at $" + Hex(e.offset) + ";";
-    if (e.type == OffsetType::Float64) return "float " + std::string(e.name) + " at $" + Hex(e.offset) + ";";
-    return std::string(TypeOfSize(part.size)) + " " + std::string(e.name) + " at $" + Hex(part.offset) + ";";
-}
-
 // The routine's body: the raw value as a number, then its conversion.
 std::string Routine(const CatalogueEntry& e) {
     const std::string name(e.name), routine(e.routine);
@@ -91,7 +75,7 @@ std::string Library() {
             << (e.access == OffsetAccess::Read ? ", read" : ", read/write") << ": " << Ascii(e.description) << ".\n";
         if (part.size != e.size) out << "// Bound through its high 4 bytes at 0x" << Hex(part.offset) << ".\n";
         if (!e.routine.empty()) out << "// " << e.routine << "() returns " << (e.unit.empty() ? "the code" : Ascii(e.unit)) << ".\n";
-        out << Declaration(e) << "\n";
+        out << OffsetDeclaration(e) << "\n";
         if (!e.routine.empty()) out << Routine(e);
         out << "\n";
     }
@@ -140,7 +124,7 @@ std::string Markdown() {
         const bool converted = e.type != OffsetType::Bcd && e.type != OffsetType::BitMask && e.type != OffsetType::Text;
         out << "| 0x" << Hex(e.offset) << " | " << e.size << " | " << OffsetTypeName(e.type) << " | " << e.name << " | "
             << Cell(e.unit) << " | " << (converted ? "× " + std::string(e.conversion) : std::string()) << " | "
-            << (e.access == OffsetAccess::Read ? "r" : "rw") << " | `" << Declaration(e) << "` | "
+            << (e.access == OffsetAccess::Read ? "r" : "rw") << " | `" << OffsetDeclaration(e) << "` | "
             << (e.routine.empty() ? std::string() : std::string(e.routine) + "()") << " | " << Cell(description)
             << " |\n";
     }

@@ -27,6 +27,7 @@
 #include "workbench/controller.h"
 #include "workbench/source_text.h"
 #include "workbench/win32/form_main.h"
+#include "workbench/win32/link_dialog.h"
 #include "workbench/win32/text.h"
 
 namespace vorn {
@@ -399,6 +400,8 @@ TEST_F(Win32Window, SavePromptAnswers) {
         {"New, Cancel", false, IDCANCEL, "old\r\n", true, false},
         {"close, Cancel", true, IDCANCEL, "old\r\n", true, false},
         {"close, No", true, IDNO, "old\r\n", false, false},
+        {"Exit, Cancel", true, IDCANCEL, "old\r\n", true, false},
+        {"Exit, Yes", true, IDYES, "edited\r\n", false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -408,7 +411,9 @@ TEST_F(Win32Window, SavePromptAnswers) {
         SendMessageW(form_->Editor(), EM_SETSEL, 0, -1);
         Type("edited");
         BoxAnswerer answerer({c.answer});
-        if (c.close) {
+        if (std::string(c.what).starts_with("Exit")) {
+            Command("Exit1");  // File > Exit closes as the close box does
+        } else if (c.close) {
             SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
         } else {
             Command("New1");
@@ -553,7 +558,9 @@ TEST_F(Win32Window, ConnectRunsHotKeysFromVornSim) {
     EXPECT_EQ(sim.Command("keys").rfind("3 hot keys:", 0), 0u);
     EXPECT_EQ(sim.Command("press Ctrl+G"), "pressed Ctrl+G (71,2): 1 hot key flagged");
     Pump(20000, [&] { return PageText(kPageProgramOutput).find("Ctrl+G pressed 1 times") != std::string::npos; });
-    EXPECT_EQ(PageText(kPageProgramOutput), "Ctrl+G pressed 1 times");
+    EXPECT_EQ(PageText(kPageProgramOutput), "Connected to FSUIPC 7.4.16 (simulator: MSFS)\r\nCtrl+G pressed 1 times");
+    EXPECT_EQ(TextOf(form_->StatusLine()).rfind("Connected to FSUIPC 7.4.16 (simulator: MSFS), round trip ", 0), 0u)
+        << TextOf(form_->StatusLine());
     // The Watch page is there while connected, and read while on top.
     const std::vector<std::string> tabs = TabCaptions();
     ASSERT_NE(std::find(tabs.begin(), tabs.end(), "Watch"), tabs.end());
@@ -576,6 +583,153 @@ TEST_F(Win32Window, ConnectRunsHotKeysFromVornSim) {
     form_.reset();
     EXPECT_EQ(sim.Command("quit"), "bye");
     EXPECT_EQ(sim.Wait(), 0);
+}
+
+// The first visible dialog owned by `owner` on `thread`, within `ms`.
+HWND WaitForDialog(DWORD thread, HWND owner, int ms = 10000) {
+    struct Search {
+        HWND owner, found;
+    } search{owner, nullptr};
+    for (int i = 0; i < ms / 10 && search.found == nullptr; ++i) {
+        EnumThreadWindows(
+            thread,
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                wchar_t name[16] = L"";
+                GetClassNameW(hwnd, name, 16);
+                if (std::wstring(name) != L"#32770" || GetWindow(hwnd, GW_OWNER) != s->owner || !IsWindowVisible(hwnd))
+                    return TRUE;
+                s->found = hwnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) Sleep(10);
+    }
+    return search.found;
+}
+
+// Another thread's control, as the user reads and fills it.
+std::string ItemText(HWND dialog, int id) {
+    wchar_t text[256] = L"";
+    SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000,
+                        nullptr);
+    return Utf8(text);
+}
+void SetItemText(HWND dialog, int id, const std::string& text) {
+    SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()),
+                        SMTO_BLOCK, 2000, nullptr);
+}
+bool ItemChecked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_BLOCK, 2000, &state);
+    return state == BST_CHECKED;
+}
+// A message box's message: its one text with a colon in it.
+std::string BoxText(HWND box) {
+    std::string message;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[256] = L"";
+        SendMessageTimeoutW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000, nullptr);
+        if (Utf8(text).find(':') != std::string::npos) message = Utf8(text);
+    }
+    return message;
+}
+void Click(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+struct LinkFields {
+    std::string name, timeout, attempts;
+    bool reconnect, connectAtStart;
+    bool operator==(const LinkFields&) const = default;
+};
+LinkFields ReadFields(HWND d) {
+    return {ItemText(d, win32::kIdLinkName), ItemText(d, win32::kIdLinkTimeout), ItemText(d, win32::kIdLinkAttempts),
+            ItemChecked(d, win32::kIdLinkReconnect), ItemChecked(d, win32::kIdLinkConnectAtStart)};
+}
+void WriteFields(HWND d, const LinkFields& f) {
+    SetItemText(d, win32::kIdLinkName, f.name);
+    SetItemText(d, win32::kIdLinkTimeout, f.timeout);
+    SetItemText(d, win32::kIdLinkAttempts, f.attempts);
+    for (auto [id, on] : {std::pair{win32::kIdLinkReconnect, f.reconnect}, {win32::kIdLinkConnectAtStart, f.connectAtStart}})
+        SendMessageTimeoutW(GetDlgItem(d, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_BLOCK, 2000,
+                            nullptr);
+}
+
+// Options > Simulator Link... filled and answered, each time in a window
+// started afresh on one settings file: what OK keeps outlives the window.
+TEST(Win32LinkDialog, KeepsWhatOkChoseAcrossARestart) {
+    TempFile file("vorn_link_dialog.ini");
+    DeleteFileA(file.path.c_str());
+    _putenv_s("VORN_NO_SETTINGS", "");
+    _putenv_s("VORN_SETTINGS_FILE", file.path.c_str());
+    const LinkFields defaults{"FsasmLib:IPC", "2000", "10", false, false};
+    const LinkFields chosen{"WideServer:IPC", "500", "3", true, true};
+    struct Case {
+        const char* what;
+        LinkFields typed;
+        int button;              // the last button pressed
+        bool defaultsFirst;      // "Defaults" pressed before typing nothing
+        const char* error;       // the message box an OK out of range brings, then Cancel
+        LinkFields shownBefore;  // at the dialog's opening
+    };
+    const Case cases[] = {
+        {"OK keeps", chosen, IDOK, false, "", defaults},
+        {"Cancel drops", {"Other:IPC", "9", "9", false, false}, IDCANCEL, false, "", chosen},
+        {"out of range is refused", {"WideServer:IPC", "500", "101", true, true}, IDOK, false,
+         "Link/Attempts: expected a whole number from 1 to 100", chosen},
+        {"Defaults fills in the defaults", {}, IDOK, true, "", chosen},
+        {"after Defaults", {}, IDCANCEL, false, "", defaults},
+    };
+    Machine machine(ProgramLink());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TForm1 form(ProgramLink(), machine);
+        form.Show(SW_SHOWNORMAL);
+        LinkFields shown{}, afterDefaults{};
+        std::string error;
+        const DWORD ui = GetCurrentThreadId();
+        std::vector<std::string> unexpected;  // any other box, answered Cancel so that no test hangs
+        std::thread user([&] {
+            HWND dialog = WaitForDialog(ui, form.Handle());
+            if (dialog == nullptr) return;
+            shown = ReadFields(dialog);
+            if (c.defaultsFirst) {
+                Click(dialog, win32::kIdLinkDefaults);
+                Sleep(100);
+                afterDefaults = ReadFields(dialog);
+            } else if (!c.typed.name.empty()) {
+                WriteFields(dialog, c.typed);
+            }
+            Click(dialog, c.button);
+            if (*c.error != '\0') {
+                if (HWND box = WaitForDialog(ui, dialog, 2000)) {
+                    error = BoxText(box);
+                    Click(box, IDOK);
+                    for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
+                }
+                Click(dialog, IDCANCEL);
+            }
+            for (int i = 0; i < 500 && IsWindow(dialog); ++i) Sleep(10);
+            while (HWND box = WaitForDialog(ui, form.Handle(), 300)) {
+                unexpected.push_back(BoxText(box));
+                Click(box, IDCANCEL);
+                for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
+            }
+        });
+        SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(win32::CommandId("SimulatorLink1"), 0), 0);
+        user.join();
+        EXPECT_EQ(shown, c.shownBefore);
+        if (c.defaultsFirst) {
+            EXPECT_EQ(afterDefaults, defaults);
+        }
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(unexpected, std::vector<std::string>{});
+        const bool reconnect = GetMenuState(GetMenu(form.Handle()), static_cast<UINT>(win32::CommandId("ReconnectAutomatically1")),
+                                            MF_BYCOMMAND) & MF_CHECKED;
+        EXPECT_EQ(reconnect, c.button == IDOK && *c.error == '\0' ? c.typed.reconnect : c.shownBefore.reconnect)
+            << "the menu item is the dialog's switch";
+    }
+    _putenv_s("VORN_SETTINGS_FILE", "");
+    _putenv_s("VORN_NO_SETTINGS", "1");
 }
 
 // A simulator that answers late: while Connect waits for it, the window
@@ -632,6 +786,59 @@ TEST_F(Win32Window, StaysResponsiveWhileTheSimulatorStalls) {
     Pump(2000, [&] { return !IsWindow(window); });
     EXPECT_FALSE(IsWindow(window)) << "the close asked for during the wait follows it";
     form_.reset();
+    EXPECT_EQ(sim.Command("quit", 20000), "bye");
+    EXPECT_EQ(sim.Wait(20000), 0);
+}
+
+// Another process's control text (GetWindowText does not ask it).
+std::string RemoteText(HWND control) {
+    wchar_t text[4096] = L"";
+    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000, nullptr);
+    return Utf8(text);
+}
+
+// vorn.exe --connect FILE started before the simulator: it says once that
+// it waits, connects when vorn-sim.exe comes 3 s later, and runs the hot key.
+TEST(VornExe, ConnectWaitsForTheSimulator) {
+    ASSERT_TRUE(test::WaitForNoWindow("FS98MAIN"));
+    ASSERT_TRUE(test::WaitForNoWindow("UIPCMAIN"));
+    const std::string file = test::WindowsPath(VORN_SOURCE_DIR "/examples/hotkeys.vrn");
+    test::ChildProgram vorn;
+    std::string error;
+    ASSERT_TRUE(vorn.Start(test::WindowsPath(VORN_VORN_PATH), {"--connect", file}, error)) << error;
+    HWND window = nullptr;
+    for (int i = 0; i < 1000 && window == nullptr; ++i) {
+        window = FindWindowW(L"TForm1", Wide("Vorn - " + file).c_str());
+        if (window == nullptr) Sleep(20);
+    }
+    ASSERT_NE(window, nullptr);
+    HWND output = GetDlgItem(window, win32::kIdFirstMemo + static_cast<int>(kPageProgramOutput));
+    HWND status = GetDlgItem(window, win32::kIdStatusLine);
+    for (int i = 0; i < 500 && RemoteText(status) != "Waiting for the simulator"; ++i) Sleep(10);
+    EXPECT_EQ(RemoteText(status), "Waiting for the simulator");
+    Sleep(3000);
+    EXPECT_EQ(RemoteText(output), "Waiting for the simulator (no FSUIPC window yet)") << "said once";
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start(test::WindowsPath(VORN_SIM_PATH), {}, error, 15000)) << error;
+    bool registered = false;
+    for (int i = 0; i < 500 && !registered; ++i) {
+        registered = sim.Command("keys").rfind("3 hot keys:", 0) == 0;
+        if (!registered) Sleep(20);
+    }
+    ASSERT_TRUE(registered) << RemoteText(output);
+    EXPECT_EQ(sim.Command("press Ctrl+G"), "pressed Ctrl+G (71,2): 1 hot key flagged");
+    std::string text;
+    for (int i = 0; i < 500 && text.find("Ctrl+G pressed 1 times") == std::string::npos; ++i) {
+        Sleep(20);
+        text = RemoteText(output);
+    }
+    EXPECT_EQ(text,
+              "Waiting for the simulator (no FSUIPC window yet)\r\nConnected to FSUIPC 7.4.16 (simulator: MSFS)\r\n"
+              "Ctrl+G pressed 1 times");
+    EXPECT_EQ(RemoteText(status).rfind("Connected to FSUIPC 7.4.16 (simulator: MSFS)", 0), 0u) << RemoteText(status);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(vorn.Finish(20000), 0);
+    EXPECT_EQ(sim.Command("keys"), "no hot keys registered") << "closing disconnected";
     EXPECT_EQ(sim.Command("quit", 20000), "bye");
     EXPECT_EQ(sim.Wait(20000), 0);
 }
