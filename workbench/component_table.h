@@ -29,6 +29,7 @@ enum class Command {
     kCompilerOutput,
     kReconnect,
     kSimulatorLink,
+    kUserGuide,
     kOffsets,  // Help > FSUIPC Offsets...: the catalogue, a row's declaration to the caret
     kAbout,
 };
