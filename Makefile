@@ -40,10 +40,10 @@ test-asan:
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
 
-# Four fuzz targets, clang + libFuzzer with ASan/UBSan, FUZZ_SECONDS (30)
+# Five fuzz targets, clang + libFuzzer with ASan/UBSan, FUZZ_SECONDS (30)
 # each: the machine (code images), the compiler (programs, through the
 # expander and on into the machine), the simulated server (request
-# blocks) and the editor servers (framed JSON messages). The corpora start from generated images, the examples and test
+# blocks), the language server and the debug adapter (framed JSON messages). The corpora start from generated images, the examples and test
 # programs, and fuzz/seeds; fuzz/regressions holds every input that ever
 # broke a target and is run first.
 FUZZ_SECONDS ?= 30
@@ -52,16 +52,19 @@ FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -pri
 test-fuzz:
 	@scripts/bootstrap test
 	cmake --preset fuzz
-	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds fuzz_compiler fuzz_server fuzz_editor
-	mkdir -p build-fuzz/corpus-machine build-fuzz/corpus-compiler build-fuzz/corpus-server build-fuzz/corpus-editor
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds fuzz_compiler fuzz_server fuzz_editor fuzz_dap
+	mkdir -p build-fuzz/corpus-machine build-fuzz/corpus-compiler build-fuzz/corpus-server build-fuzz/corpus-editor \
+	  build-fuzz/corpus-dap
 	build-fuzz/fuzz/fuzz_machine_seeds build-fuzz/corpus-machine
 	cp examples/*.vrn tests/cli/programs/*.vrn fuzz/seeds/compiler/* build-fuzz/corpus-compiler/
 	cp fuzz/seeds/server/* build-fuzz/corpus-server/
 	cp fuzz/seeds/editor/* build-fuzz/corpus-editor/
+	cp fuzz/seeds/dap/* build-fuzz/corpus-dap/
 	build-fuzz/fuzz/fuzz_machine $(FUZZ_FLAGS) build-fuzz/corpus-machine
 	build-fuzz/fuzz/fuzz_compiler $(FUZZ_FLAGS) build-fuzz/corpus-compiler fuzz/regressions/compiler
 	build-fuzz/fuzz/fuzz_server $(FUZZ_FLAGS) build-fuzz/corpus-server fuzz/regressions/server
 	build-fuzz/fuzz/fuzz_editor $(FUZZ_FLAGS) build-fuzz/corpus-editor
+	build-fuzz/fuzz/fuzz_dap $(FUZZ_FLAGS) build-fuzz/corpus-dap
 
 # vorn.exe, vornc.exe and vorn-sim.exe for 64-bit Windows (mingw-w64, system DLLs only),
 # and their tests under Wine.

@@ -1,15 +1,12 @@
 // vornc debug: `vornc run` with a debugger and a gdb-style prompt on
 // standard input. Answers go to standard output in fixed forms (see
 // docs/debugging.md); the program's own lines come as "output: TEXT".
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/command.h"
@@ -17,17 +14,9 @@
 #include "cli/input_lines.h"
 #include "cli/run_options.h"
 #include "cli/text_io.h"
-#include "debugger/debugger.h"
+#include "debugger/debug_run.h"
 #include "fsuipc/hot_key_name.h"
-#include "fsuipc/ipc_link.h"
-#include "fsuipc/platform_transport.h"
-#include "machine/machine.h"
-#include "sim/aircraft_model.h"
-#include "sim/inprocess_transport.h"
 #include "sim/sim_commands.h"
-#include "sim/sim_server.h"
-#include "workbench/controller.h"
-#include "workbench/headless_view.h"
 #include "workbench/source_text.h"
 
 namespace vorn::cli {
@@ -46,16 +35,6 @@ void Answer(const std::string& line) {
     std::fflush(stdout);
 }
 
-// The program's lines, told apart from the answers.
-class DebugView final : public HeadlessView {
-public:
-    explicit DebugView(std::vector<std::string> lines) : HeadlessView(std::move(lines), nullptr, nullptr) {}
-    void AppendOutputLine(const std::string& line) override {
-        HeadlessView::AppendOutputLine(line);
-        Answer("output: " + line);
-    }
-};
-
 std::string Trim(const std::string& text) {
     const std::size_t a = text.find_first_not_of(" \t");
     if (a == std::string::npos) return "";
@@ -72,56 +51,40 @@ bool ParseCount(const std::string& text, int& value) {
     return true;
 }
 
-struct ScheduledPress {
-    std::string text;
-    std::uint8_t key = 0;
-    std::uint8_t modifier = 0;
-    std::int64_t tick = 0;
-};
 
 class Session {
 public:
-    Session(const RunOptions& options, std::vector<ScheduledPress> presses, std::vector<std::string> lines,
-            const std::string& folder)
-        : options_(options), presses_(std::move(presses)), view_(std::move(lines)) {
-        if (options_.server) {
-            transport_ = MakePlatformTransport();
-        } else {
-            transport_ = std::make_unique<InProcessTransport>(sim_);
-        }
-        link_ = std::make_unique<IpcLink>(*transport_);
-        machine_ = std::make_unique<Machine>(*link_);
-        controller_ = std::make_unique<WorkbenchController>(view_, *link_, *machine_);
-        controller_->SetSourceName(options_.file, folder);
-        debugger_ = std::make_unique<Debugger>(*machine_, *link_, controller_->Program(),
-                                               [this](const std::string& line) { controller_->ProgramOutputLine(line); });
-    }
+    Session(const RunOptions& options, DebugRunOptions run, std::vector<std::string> lines)
+        : options_(options),
+          run_(std::move(run), std::move(lines), [](const std::string& line) { Answer("output: " + line); }, Complain),
+          controller_(run_.Controller()),
+          view_(run_.View()),
+          debugger_(run_.Debug()),
+          machine_(run_.MachineState()) {}
 
     int Execute() {
-        controller_->StartUp();
-        if (options_.model) model_.emplace(sim_);
-        for (const RunPoke& poke : options_.pokes) sim_.Poke(poke.offset, poke.bytes, poke.size);
-        if (options_.listing) controller_->ToggleCompilerOutput();
-        controller_->Compile();
+        for (const RunPoke& poke : options_.pokes) run_.Sim().Poke(poke.offset, poke.bytes, poke.size);
+        if (options_.listing) controller_.ToggleCompilerOutput();
+        controller_.Compile();
         if (ReportErrors()) return kExitCommandError;
         if (options_.listing) WritePlainLines(view_.CompilerText(), stderr);
-        WriteDiagnostics(controller_->Program().lines, view_.CompilerText(), stderr);
-        if (!controller_->Compiled()) {
+        WriteDiagnostics(controller_.Program().lines, view_.CompilerText(), stderr);
+        if (!controller_.Compiled()) {
             Complain("the program has errors");
             return kExitProgramErrors;
         }
-        if (options_.debug) controller_->ToggleDebug();
-        if (options_.reconnect) controller_->ToggleReconnect();
+        if (options_.debug) controller_.ToggleDebug();
+        if (options_.reconnect) controller_.ToggleReconnect();
         if (options_.fast) {
             FastLoop();
         } else {
             TimedLoop();
         }
-        if (controller_->Connected()) controller_->ToggleConnection();
+        run_.Stop();
         for (const std::string& line : view_.TakeLinkMessages()) Complain(line);
         if (ReportErrors()) return kExitCommandError;
         if (lost_) return kExitConnectFailed;
-        return machine_->RuntimeErrors() > 0 ? kExitRuntimeError : kExitOk;
+        return machine_.RuntimeErrors() > 0 ? kExitRuntimeError : kExitOk;
     }
 
 private:
@@ -131,7 +94,7 @@ private:
         return !errors.empty();
     }
 
-    bool Running() const { return controller_->Connected(); }
+    bool Running() const { return controller_.Connected(); }
 
     // --fast: commands one after the other; ticks only inside a command
     // that lets the program run.
@@ -148,22 +111,15 @@ private:
 
     // Ticks until the machine stops, idles or the stretch is over.
     void Stretch() {
-        for (int n = 0; n < kFastStretchTicks; ++n) {
-            if (!TickOnce()) return;
-            if (debugger_->Stopped()) return;
-            if (!machine_->Stepping() && Idle()) return;
+        switch (run_.RunStretch(kFastStretchTicks, [this] { Report(); })) {
+        case DebugRun::Stretch::lost: lost_ = true; break;
+        case DebugRun::Stretch::more:
+            Answer("running: " + std::to_string(kFastStretchTicks) + " ticks without a stop");
+            break;
+        case DebugRun::Stretch::stopped:
+        case DebugRun::Stretch::idle: break;
         }
-        Answer("running: " + std::to_string(kFastStretchTicks) + " ticks without a stop");
     }
-
-    bool Idle() const {
-        for (int slot = 0; slot < kProcessSlots; ++slot) {
-            if (machine_->ProcessPc(slot) >= 0) return false;
-        }
-        return !PressPending();
-    }
-
-    bool PressPending() const { return pressIndex_ < presses_.size(); }
 
     // Without --fast: a tick every 100 ms whatever happens; commands as they come.
     void TimedLoop() {
@@ -187,37 +143,23 @@ private:
         }
     }
 
-    // One tick: scheduled presses, the model, heartbeat and machine. False
-    // when the link is gone.
-    bool TickOnce() {
-        ++tick_;
-        for (; pressIndex_ < presses_.size() && presses_[pressIndex_].tick <= tick_; ++pressIndex_) {
-            const ScheduledPress& press = presses_[pressIndex_];
-            if (sim_.Press(press.key, press.modifier) == 0)
-                Complain("--press " + press.text + ": the program has no hot key " + HotKeyName(press.key, press.modifier));
-        }
-        if (model_) model_->Advance();
-        controller_->TimerTick();
-        for (const std::string& line : view_.TakeLinkMessages()) Complain(line);
+    void TickOnce() {
+        const bool alive = run_.Tick();
         Report();
-        if (!controller_->Connected() && !controller_->Reconnecting()) {
-            lost_ = true;
-            return false;
-        }
-        return true;
+        if (!alive) lost_ = true;
     }
 
     std::string Where(int slot) const {
-        const std::string place = debugger_->PlaceText(machine_->ProcessPc(slot));
-        return place.empty() ? "PC " + std::to_string(machine_->ProcessPc(slot)) : place;
+        const std::string place = debugger_.PlaceText(machine_.ProcessPc(slot));
+        return place.empty() ? "PC " + std::to_string(machine_.ProcessPc(slot)) : place;
     }
 
     void Report() {
-        for (const DebugEvent& e : debugger_->TakeEvents()) {
+        for (const DebugEvent& e : debugger_.TakeEvents()) {
             switch (e.kind) {
             case DebugEvent::Kind::processStarted: {
                 std::string name;
-                for (const ProcessInfo& p : debugger_->Processes()) {
+                for (const ProcessInfo& p : debugger_.Processes()) {
                     if (p.slot == e.slot) name = p.name;
                 }
                 Answer("process " + std::to_string(e.slot) + " started: " + name);
@@ -234,8 +176,8 @@ private:
                 case StopReason::breakpoint: line += "breakpoint " + std::to_string(e.breakpointId) + in; break;
                 case StopReason::step:
                     line += "step" + in;
-                    if (e.slot >= 0 && machine_->WaitCount(e.slot) > 0)
-                        line += ", waiting " + std::to_string(machine_->WaitCount(e.slot)) + " ticks";
+                    if (e.slot >= 0 && machine_.WaitCount(e.slot) > 0)
+                        line += ", waiting " + std::to_string(machine_.WaitCount(e.slot)) + " ticks";
                     break;
                 case StopReason::pause: line += "pause" + in; break;
                 case StopReason::exception: line += "runtime error" + in + ": " + e.text; break;
@@ -256,14 +198,14 @@ private:
         }
         BreakpointRequest request;
         const std::size_t colon = spec.rfind(':');
-        request.file = colon == std::string::npos ? controller_->Program().lines.MainName() : spec.substr(0, colon);
+        request.file = colon == std::string::npos ? controller_.Program().lines.MainName() : spec.substr(0, colon);
         const std::string lineText = colon == std::string::npos ? spec : spec.substr(colon + 1);
         if (request.file.empty() || !ParseCount(lineText, request.line) || request.line < 1) {
             Answer("error: break FILE:LINE [if EXPR]");
             return;
         }
         request.condition = condition;
-        const Breakpoint bp = debugger_->AddBreakpoint(request);
+        const Breakpoint bp = debugger_.AddBreakpoint(request);
         std::string line = "breakpoint " + std::to_string(bp.id);
         if (!bp.verified) {
             line += " pending at " + request.file + ":" + std::to_string(request.line) + ": " + bp.message;
@@ -275,11 +217,11 @@ private:
     }
 
     void InfoBreak() {
-        if (debugger_->Breakpoints().empty()) {
+        if (debugger_.Breakpoints().empty()) {
             Answer("no breakpoints");
             return;
         }
-        for (const Breakpoint& bp : debugger_->Breakpoints()) {
+        for (const Breakpoint& bp : debugger_.Breakpoints()) {
             std::string line = "breakpoint " + std::to_string(bp.id);
             line += bp.verified ? " at " + bp.file + ":" + std::to_string(bp.line)
                                 : " pending at " + bp.request.file + ":" + std::to_string(bp.request.line);
@@ -294,7 +236,7 @@ private:
             Answer("error: the program is not running");
             return false;
         }
-        if (!debugger_->Stopped()) {
+        if (!debugger_.Stopped()) {
             Answer("error: the program is running; pause first");
             return false;
         }
@@ -304,9 +246,9 @@ private:
     void Step(const std::string& verb) {
         if (!NeedStopped()) return;
         std::string error;
-        const bool ok = verb == "next"   ? debugger_->StepOver(current_, error)
-                        : verb == "step" ? debugger_->StepInto(current_, error)
-                                         : debugger_->StepOut(current_, error);
+        const bool ok = verb == "next"   ? debugger_.StepOver(current_, error)
+                        : verb == "step" ? debugger_.StepInto(current_, error)
+                                         : debugger_.StepOut(current_, error);
         if (!ok) {
             Answer("error: " + error);
             return;
@@ -315,7 +257,7 @@ private:
     }
 
     void Variables(Scope scope) {
-        const std::vector<VariableValue> vars = debugger_->Variables(current_, frame_, scope);
+        const std::vector<VariableValue> vars = debugger_.Variables(current_, frame_, scope);
         if (vars.empty()) Answer(std::string("no ") + ScopeName(scope));
         for (const VariableValue& v : vars) Answer(v.type + " " + v.name + " = " + v.value + " (" + v.where + ")");
     }
@@ -330,7 +272,7 @@ private:
             Break(args);
         } else if (verb == "delete") {
             int id = 0;
-            if (!ParseCount(args, id) || !debugger_->DeleteBreakpoint(id)) {
+            if (!ParseCount(args, id) || !debugger_.DeleteBreakpoint(id)) {
                 Answer("error: no breakpoint " + args);
             } else {
                 Answer("deleted breakpoint " + args);
@@ -346,33 +288,32 @@ private:
                 Answer("error: the program is already running");
                 return;
             }
-            controller_->ToggleConnection();
-            ReportErrors();
-            if (!controller_->Connected()) {
-                for (const std::string& l : view_.TakeLinkMessages()) Answer("error: " + l);
+            std::vector<std::string> problems;
+            if (!run_.Start(problems)) {
+                for (const std::string& p : problems) Answer("error: " + p);
                 lost_ = true;
                 return;
             }
-            debugger_->Attach();
+            for (const std::string& p : problems) Complain(p);
             Answer("running");
             wantRun_ = true;
         } else if (verb == "continue" || verb == "c") {
             if (!NeedStopped()) return;
-            debugger_->Continue();
+            debugger_.Continue();
             wantRun_ = true;
         } else if (verb == "step" || verb == "s" || verb == "next" || verb == "n" || verb == "finish") {
             Step(verb == "s" ? "step" : verb == "n" ? "next" : verb);
         } else if (verb == "pause") {
             if (!Running()) {
                 Answer("error: the program is not running");
-            } else if (debugger_->Stopped()) {
+            } else if (debugger_.Stopped()) {
                 Answer("error: the program is already stopped");
             } else {
-                debugger_->Pause();
+                debugger_.Pause();
             }
         } else if (verb == "bt" || verb == "backtrace") {
             if (!NeedStopped()) return;
-            const std::vector<FrameInfo> frames = debugger_->StackTrace(current_);
+            const std::vector<FrameInfo> frames = debugger_.StackTrace(current_);
             if (frames.empty()) Answer("no process " + std::to_string(current_));
             for (const FrameInfo& f : frames) {
                 Answer("#" + std::to_string(f.index) + " " + f.routine + " at " +
@@ -383,9 +324,9 @@ private:
             if (!NeedStopped()) return;
             if (!ParseCount(args, n)) {
                 Answer("error: " + verb + " N");
-            } else if (verb == "frame" && static_cast<std::size_t>(n) >= debugger_->StackTrace(current_).size()) {
+            } else if (verb == "frame" && static_cast<std::size_t>(n) >= debugger_.StackTrace(current_).size()) {
                 Answer("error: no frame " + args);
-            } else if (verb == "process" && (n >= kProcessSlots || machine_->ProcessPc(n) < 0)) {
+            } else if (verb == "process" && (n >= kProcessSlots || machine_.ProcessPc(n) < 0)) {
                 Answer("error: no process " + args);
             } else {
                 if (verb == "frame") {
@@ -401,7 +342,7 @@ private:
                 Answer("error: the program is not running");
                 return;
             }
-            const std::vector<ProcessInfo> ps = debugger_->Processes();
+            const std::vector<ProcessInfo> ps = debugger_.Processes();
             if (ps.empty()) Answer("no processes");
             for (const ProcessInfo& p : ps)
                 Answer("process " + std::to_string(p.slot) + ": " + p.name + ", " + p.state + " at " + Where(p.slot));
@@ -411,7 +352,7 @@ private:
                 return;
             }
             std::string error;
-            const std::optional<VariableValue> v = debugger_->Evaluate(current_, frame_, args, error);
+            const std::optional<VariableValue> v = debugger_.Evaluate(current_, frame_, args, error);
             Answer(v ? args + " = " + v->value : "error: " + error);
         } else if (verb == "set") {
             const std::size_t eq = args.find('=');
@@ -419,14 +360,14 @@ private:
                 Answer(!Running() ? "error: the program is not running" : "error: set NAME = VALUE");
                 return;
             }
-            if (!debugger_->Stopped()) {
+            if (!debugger_.Stopped()) {
                 Answer("error: the program is running; pause first");
                 return;
             }
             std::string error;
             const std::string target = Trim(args.substr(0, eq));
             const std::optional<VariableValue> v =
-                debugger_->SetVariable(current_, frame_, target, Trim(args.substr(eq + 1)), error);
+                debugger_.SetVariable(current_, frame_, target, Trim(args.substr(eq + 1)), error);
             Answer(v ? target + " = " + v->value : "error: " + error);
         } else if (verb == "press") {
             std::uint8_t key = 0, modifier = 0;
@@ -436,11 +377,11 @@ private:
                 Answer("error: the program is not running");
             } else if (options_.server) {
                 Answer("error: presses act on the built-in simulator; press the key in the simulator");
-            } else if (sim_.Press(key, modifier) == 0) {
+            } else if (!run_.Press(key, modifier)) {
                 Answer("error: the program has no hot key " + HotKeyName(key, modifier));
             } else {
                 Answer("pressed " + HotKeyName(key, modifier));
-                wantRun_ = !debugger_->Stopped();
+                wantRun_ = !debugger_.Stopped();
             }
         } else if (verb == "quit" || verb == "q") {
             quit_ = true;
@@ -455,17 +396,11 @@ private:
     }
 
     const RunOptions& options_;
-    std::vector<ScheduledPress> presses_;
-    std::size_t pressIndex_ = 0;
-    DebugView view_;
-    SimServer sim_;
-    std::unique_ptr<IpcTransport> transport_;
-    std::unique_ptr<IpcLink> link_;
-    std::unique_ptr<Machine> machine_;
-    std::unique_ptr<WorkbenchController> controller_;
-    std::unique_ptr<Debugger> debugger_;
-    std::optional<AircraftModel> model_;
-    std::int64_t tick_ = 0;
+    DebugRun run_;
+    WorkbenchController& controller_;
+    HeadlessView& view_;
+    Debugger& debugger_;
+    Machine& machine_;
     int current_ = -1;  // the process that print, bt and the steps are about
     int frame_ = 0;
     bool quit_ = false;
@@ -485,19 +420,20 @@ int DebugCommand(const std::vector<std::string>& args) {
         Complain("--watch and --ticks are not for debug: use print, and continue");
         return kExitUsage;
     }
-    std::vector<ScheduledPress> presses;
+    DebugRunOptions run;
+    run.file = options.file;
+    run.server = options.server;
+    run.model = options.model;
     for (const RunPress& p : options.presses) {
-        ScheduledPress press;
-        press.text = p.text;
+        DebugPress press;
+        press.text = "--press " + p.text;
         press.tick = p.tick;
         if (!ParseHotKey(p.key, press.key, press.modifier)) {
-            Complain("--press " + p.text + ": KEY must look like Ctrl+G or 71,2");
+            Complain(press.text + ": KEY must look like Ctrl+G or 71,2");
             return kExitUsage;
         }
-        presses.push_back(press);
+        run.presses.push_back(press);
     }
-    std::stable_sort(presses.begin(), presses.end(),
-                     [](const ScheduledPress& a, const ScheduledPress& b) { return a.tick < b.tick; });
     std::string text, readError;
     if (!ReadWholeFile(options.file, text, readError)) {
         Complain(readError);
@@ -512,7 +448,8 @@ int DebugCommand(const std::vector<std::string>& args) {
             return kExitUsage;
         }
     }
-    Session session(options, std::move(presses), DecodeSourceText(text).lines, folder.generic_string());
+    run.folder = folder.generic_string();
+    Session session(options, std::move(run), DecodeSourceText(text).lines);
     return session.Execute();
 }
 

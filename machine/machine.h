@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "fsuipc/offsets.h"
 #include "machine/code_image.h"
 #include "machine/debug_mode.h"
 #include "machine/sound_player.h"
@@ -43,6 +44,9 @@ inline constexpr int kStackSlots = 51;
 inline constexpr int kRunBudget = 500;
 inline constexpr int kFirstSequenceSlot = 56;  // SSQ hands out 56..100
 
+// FSUIPC's hot-key table as read: 4 bytes an entry.
+using HotKeyTable = std::array<std::uint8_t, 4 * kHotKeyEntries>;
+
 // What a reload did to the hot keys, counted per key routine.
 struct HotKeyReload {
     int kept = 0;
@@ -67,8 +71,9 @@ public:
               const LineSink& output = nullptr);
     // Registers every key routine's hot key. A key that finds none of the 56
     // entries free gets "No free hot-key slot for Ctrl+G" (naming its key,
-    // once per key) on `output` and stays unregistered.
-    void Start(const LineSink& output = nullptr);
+    // once per key) on `output` and stays unregistered. An entry a lost link
+    // left behind that still holds its key is taken again (said on `trace`).
+    void Start(const LineSink& output = nullptr, const LineSink& trace = nullptr);
     void Stop();
     // Swaps in another program while the link stays open: every process
     // ends, a key that both programs have keeps its FSUIPC entry (no release
@@ -148,11 +153,23 @@ private:
     friend class Executor;
     static std::size_t Index(int slot, int i);
     void ClearProgram();
-    // Takes a free FSUIPC hot-key entry for key routine k; false when none is
-    // free (reported once per key through `unregistered`).
-    bool RegisterKey(std::size_t k, std::vector<std::string>& unregistered, const LineSink& output);
+    // Hot-key entries (hot_keys.cpp). Takes a free FSUIPC hot-key entry for
+    // key routine k, choosing from `table` and keeping it up to date; false
+    // when none is free (reported once per key through `unregistered`).
+    bool RegisterKey(std::size_t k, HotKeyTable& table, std::vector<std::string>& unregistered,
+                     const LineSink& output, const LineSink& trace);
     // Withdraws this machine's entry i from FSUIPC's table.
     void ReleaseEntry(int i);
+    bool ReadHotKeyTable(HotKeyTable& table);
+    // Writes entry i and reads the table as it was just before, in one request.
+    bool SwapHotKeyEntry(int i, std::uint32_t value, HotKeyTable& before);
+    void TakeBackLeftEntries(const HotKeyTable& table, const LineSink& trace);
+    void Claim(std::size_t k, int i, std::uint32_t value);
+    // False when the link failed; true when cleared or no longer this machine's.
+    bool ClearEntryIfHeld(int i, std::uint32_t value);
+    // Entry i no longer holds its key: the key moves to another entry.
+    void HotKeyEntryLost(int i, const LineSink& output, const LineSink& trace);
+    bool HoldsEntry(int i, std::uint32_t entry) const;
     // Counts the fault and reports it on `output` in the one runtime-error form.
     void ReportRuntimeError(int slot, std::int32_t pc, const char* what, const LineSink& output);
     // Called by the executor with the process's registers at a flagged word;
@@ -195,6 +212,14 @@ private:
     std::vector<std::uint8_t> tags_ = std::vector<std::uint8_t>(kProcessSlots * kStackSlots);
 
     std::array<std::int32_t, kProcessSlots> hotKeySlot_{};
+    // What this machine wrote into each entry it registered.
+    std::array<std::uint32_t, kProcessSlots> written_{};
+    // Entries a release over a lost link left on the server.
+    struct LeftEntry {
+        int slot;
+        std::uint32_t value;
+    };
+    std::vector<LeftEntry> leftEntries_;
     std::int32_t linkError_ = 0;
     PlaceOfPc placeOf_;
     std::int64_t runtimeErrors_ = 0;

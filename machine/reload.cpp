@@ -33,7 +33,7 @@ bool Machine::Reload(std::span<const std::uint8_t> image, const LineSink& trace,
     const std::array<std::int32_t, kProcessSlots> oldSlots = hotKeySlot_;
     if (!Load(image, trace, output)) return false;  // cannot happen after the check; kept safe
     if (!wasLoaded) {
-        Start(output);
+        Start(output, trace);
         for (std::size_t k = 0; k < keys_.size(); ++k) {
             if (hotKeySlot_[k] < 0) continue;
             ++keys.added;
@@ -67,9 +67,11 @@ bool Machine::Reload(std::span<const std::uint8_t> image, const LineSink& trace,
         keys.names.push_back("removed " + KeyName(oldKeys[j]));
     }
     std::vector<std::string> unregistered;
+    HotKeyTable table{};
+    if (!ReadHotKeyTable(table)) table.fill(0xFF);  // counts as full
     for (std::size_t k = 0; k < keys_.size(); ++k) {
         if (hotKeySlot_[k] >= 0) continue;
-        if (!RegisterKey(k, unregistered, output)) continue;
+        if (!RegisterKey(k, table, unregistered, output, trace)) continue;
         ++keys.added;
         keys.names.push_back("added " + KeyName(keys_[k]));
     }

@@ -1,10 +1,8 @@
-// Hot-key registration, the tick's two phases, and the run of one process.
-#include <algorithm>
+// The tick's two phases and the run of one process.
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "fsuipc/hot_key_name.h"
 #include "fsuipc/ipc_link.h"
 #include "fsuipc/offsets.h"
 #include "machine/code_image.h"
@@ -19,56 +17,6 @@ std::uint16_t FlagOffset(int i) { return static_cast<std::uint16_t>(kOffsetHotKe
 
 }  // namespace
 
-void Machine::Start(const LineSink& output) {
-    if (!loaded_) return;
-    // A second Start would leave the first registrations behind in FSUIPC.
-    Stop();
-    // Keys already reported: two routines of one key get one line.
-    std::vector<std::string> unregistered;
-    for (std::size_t k = 0; k < keys_.size(); ++k) RegisterKey(k, unregistered, output);
-}
-
-bool Machine::RegisterKey(std::size_t k, std::vector<std::string>& unregistered, const LineSink& output) {
-    hotKeySlot_[k] = -1;
-    int free = -1;
-    // Only the 56 entries of FSUIPC's table: beyond it lie other offsets.
-    // A failed read (-1) counts as taken.
-    for (int i = 0; i < kHotKeyEntries; ++i) {
-        if (registered_[i] == 0 && link_.ReadLong(EntryOffset(i)) == 0) {
-            free = i;
-            break;
-        }
-    }
-    if (free < 0) {
-        const std::string key =
-            HotKeyName(static_cast<std::uint8_t>(keys_[k].keyCode), static_cast<std::uint8_t>(keys_[k].modifier));
-        if (std::find(unregistered.begin(), unregistered.end(), key) == unregistered.end()) {
-            unregistered.push_back(key);
-            if (output) output("No free hot-key slot for " + key);
-        }
-        return false;
-    }
-    const std::uint8_t entry[4] = {static_cast<std::uint8_t>(keys_[k].keyCode),
-                                   static_cast<std::uint8_t>(keys_[k].modifier), 0, 0};
-    link_.WriteBlock(entry, EntryOffset(free), 4);
-    registered_[free] = 1;
-    pc_[free] = -1;
-    hotKeySlot_[k] = free;
-    return true;
-}
-
-void Machine::ReleaseEntry(int i) {
-    link_.WriteLong(0, EntryOffset(i));
-    registered_[i] = 0;
-    pc_[i] = -1;
-}
-
-void Machine::Stop() {
-    for (int i = 0; i < kProcessSlots; ++i) {
-        if (registered_[i] != 0) ReleaseEntry(i);
-    }
-}
-
 void Machine::Tick(const LineSink& output, const LineSink& trace) {
     if (!loaded_) return;
     if (held_) {
@@ -77,9 +25,15 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
     }
     for (int i = 0; i < kProcessSlots; ++i) {
         if (registered_[i] == 0) continue;
-        const std::int16_t read = link_.ReadByte(FlagOffset(i));
-        if (read < 0) continue;  // a failed read is no press
-        const std::int32_t flag = read & 0xFF;
+        // The whole entry: one that no longer holds this key was taken by
+        // another client, and its flag is not this program's.
+        const std::int32_t entry = link_.ReadLong(EntryOffset(i));
+        if (link_.LastResult() != kIpcOk) continue;  // a failed read is no press
+        if (!HoldsEntry(i, static_cast<std::uint32_t>(entry))) {
+            HotKeyEntryLost(i, output, trace);
+            continue;
+        }
+        const std::int32_t flag = static_cast<std::int32_t>(static_cast<std::uint32_t>(entry) >> 24);
         if (flag == 0) continue;
         link_.WriteByte(0, FlagOffset(i));  // consumed whether or not it starts anything
         if (pc_[i] >= 0) continue;          // still running: the press is dropped

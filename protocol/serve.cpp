@@ -12,6 +12,11 @@ void Serve(std::istream& in, const ServeHooks& hooks) {
     std::condition_variable ready;
     std::deque<Frame> queue;
     bool ended = false;
+    // Every read of a stream tied to the output (std::cin is tied to
+    // std::cout) flushes that output first: from the reader thread, while
+    // this thread writes answers to it, a data race that can garble or lose
+    // an answer. Untied, only this thread touches the output.
+    in.tie(nullptr);
     // The reader blocks in the input; it is detached at the end, as the
     // process is about to exit and its input may never close.
     std::thread reader([&in, &mutex, &ready, &queue, &ended] {

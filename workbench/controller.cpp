@@ -231,7 +231,7 @@ void WorkbenchController::StartProgram() {
     startMessages_.clear();
     // Shown once by the caller: after Connect has cleared Program Output, or
     // at once after a reconnect.
-    machine_.Start([this](const std::string& line) { startMessages_.push_back(line); });
+    machine_.Start([this](const std::string& line) { startMessages_.push_back(line); }, trace_);
     view_.EnableTimer();
 }
 

@@ -1,5 +1,5 @@
-// The Vorn extension: `vornc lsp` for .vrn files, started from the vornc the
-// setting vorn.vorncPath names. The debugger joins it once vornc has a dap command.
+// The Vorn extension: `vornc lsp` for .vrn files, `vornc dap` for the debugger
+// type "vorn". Both are the vornc the setting vorn.vorncPath names.
 'use strict';
 const vscode = require('vscode');
 const { LanguageClient } = require('vscode-languageclient/node');
@@ -14,6 +14,9 @@ function activate(context) {
   client = new LanguageClient('vorn', 'Vorn', { command: vorncPath(), args: ['lsp'] },
                               { documentSelector: [{ scheme: 'file', language: 'vorn' }] });
   client.start();
+  context.subscriptions.push(vscode.debug.registerDebugAdapterDescriptorFactory('vorn', {
+    createDebugAdapterDescriptor: () => new vscode.DebugAdapterExecutable(vorncPath(), ['dap']),
+  }));
 }
 
 function deactivate() {

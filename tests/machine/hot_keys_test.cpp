@@ -127,5 +127,85 @@ TEST_F(HotKeys, SecondStartDoesNotLeaveEntriesBehind) {
     EXPECT_TRUE(server.RegisteredKeys().empty());
 }
 
+
+// Another client that worked from an older table wrote over this machine's
+// entry: the next tick sees the key is gone, takes the next free entry and
+// leaves the other client's entry alone, also at Stop.
+TEST_F(HotKeys, AnEntryTakenByAnotherClientMovesTheKey) {
+    Asm a;
+    a.Ins(kOpPushC, {1}).Ins(kOpWriteV, {kDataBase, 4}).Ins(kOpHLT);
+    ASSERT_TRUE(LoadImage(MakeImage(a, IntBytes(0), {{0, 65, 0, -1}})));
+    machine.Start(OutputSink(), TraceSink());
+    ASSERT_EQ(machine.HotKeySlot(0), 0);
+    PokeInt(Entry(0), 0x0000'0247 | 0x0100'0000);  // its Ctrl+G, flagged
+    trace.clear();
+    Tick();
+    EXPECT_EQ(machine.HotKeySlot(0), 1);
+    EXPECT_EQ(PeekInt(Entry(1)), 65);
+    EXPECT_EQ(DataInt(0), 0) << "the other client's press is not this program's";
+    EXPECT_EQ(trace, (std::vector<std::string>{"hot-key entry 0 of A was taken by another client"}));
+    server.Press(65, 0);
+    Tick();
+    EXPECT_EQ(DataInt(0), 1) << "the key works from its new entry";
+    machine.Stop();
+    EXPECT_EQ(PeekInt(Entry(0)), 0x0100'0247) << "released only what this machine holds";
+    EXPECT_EQ(PeekInt(Entry(1)), 0);
+}
+
+// Taken over and nothing free: the key is reported, not left sharing.
+TEST_F(HotKeys, AnEntryTakenWhenTheTableIsFullIsReported) {
+    Asm a;
+    a.Ins(kOpHLT);
+    ASSERT_TRUE(LoadImage(MakeImage(a, {}, {{0, 65, 0, -1}})));
+    machine.Start(OutputSink());
+    for (int i = 0; i < kHotKeyEntries; ++i) PokeInt(Entry(i), 0x200 + i);
+    Tick();
+    EXPECT_EQ(output, (std::vector<std::string>{"No free hot-key slot for A"}));
+    EXPECT_EQ(machine.HotKeySlot(0), -1);
+    EXPECT_FALSE(machine.HotKeyRegistered(0));
+}
+
+struct LeftEntryCase {
+    const char* name;
+    std::int32_t entryMeanwhile;  // entry 0 when the link is back; -1: as it was left
+    std::int32_t slot;            // where the key is registered then
+    bool takenAgain;
+    std::size_t entries;  // in the table then
+};
+
+class HotKeysAfterALostLink : public HotKeys, public ::testing::WithParamInterface<LeftEntryCase> {};
+
+// The release over a lost link leaves the entry on the server; once the link
+// is back, the key takes that entry again if it still holds exactly what was
+// written (its flag byte aside), and otherwise a fresh one.
+TEST_P(HotKeysAfterALostLink, TakeTheirLeftEntryAgainOnlyWhileItHoldsTheKey) {
+    const LeftEntryCase& c = GetParam();
+    Asm a;
+    a.Ins(kOpHLT);
+    ASSERT_TRUE(LoadImage(MakeImage(a, {}, {{0, 65, 0, -1}})));
+    machine.Start(OutputSink(), TraceSink());
+    faults.FailSends(-1, 0);
+    machine.Stop();
+    EXPECT_EQ(PeekInt(Entry(0)), 65) << "left on the server";
+    faults.FailSends(0, 0);
+    link.Close();
+    IpcResult result = 0;
+    ASSERT_TRUE(link.Open(0, result)) << result;
+    if (c.entryMeanwhile >= 0) PokeInt(Entry(0), c.entryMeanwhile);
+    trace.clear();
+    machine.Start(OutputSink(), TraceSink());
+    EXPECT_EQ(machine.HotKeySlot(0), c.slot);
+    const std::vector<std::string> said = {"hot key A takes its entry 0 again"};
+    EXPECT_EQ(trace, c.takenAgain ? said : std::vector<std::string>{});
+    EXPECT_EQ(server.RegisteredKeys().size(), c.entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HotKeysAfterALostLink,
+                         ::testing::Values(LeftEntryCase{"StillThere", -1, 0, true, 1},
+                                           LeftEntryCase{"StillThereAndFlagged", 0x0100'0041, 0, true, 1},
+                                           LeftEntryCase{"ClearedMeanwhile", 0, 0, false, 1},
+                                           LeftEntryCase{"AnotherKeyNow", 0x0000'0242, 1, false, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace vorn::test

@@ -1,0 +1,40 @@
+// vornc dap: the Debug Adapter Protocol on standard input and output, so
+// that VS Code (or any DAP client) debugs Vorn programs.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "protocol/dap_server.h"
+#include "protocol/serve.h"
+
+namespace vorn::cli {
+
+namespace {
+
+int RunDap(const std::vector<std::string>& args) {
+    if (!args.empty()) {
+        std::fprintf(stderr, "vornc dap: takes no arguments\nusage: vornc %s\n", UsageOf("dap").c_str());
+        return kExitUsage;
+    }
+    std::ios::sync_with_stdio(false);
+    protocol::DapServer server([](const protocol::Json& m) { protocol::WriteFrame(std::cout, m); });
+    protocol::Serve(std::cin, {[&](const protocol::Frame& f) { server.Handle(f); },
+                               [&] {
+                                   server.RunDue(protocol::DapServer::Clock::now());
+                                   return server.NextWake();
+                               },
+                               [&] { return server.Done(); }});
+    return kExitOk;
+}
+
+const CommandRegistration kRegistration(
+    {"dap", "", RunDap,
+     "serve the Debug Adapter Protocol on stdin/stdout (Content-Length framed JSON) for VS Code and other clients",
+     {},
+     {kExitOk, kExitUsage}});
+
+}  // namespace
+
+}  // namespace vorn::cli
