@@ -19,8 +19,13 @@ bool HasHexPrefix(std::string_view text) {
     return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
 }
 
+// A literal of megabytes is named by its start, not echoed whole.
+constexpr std::size_t kShownLiteral = 40;
+
 [[noreturn]] void ConversionFailure(std::string_view text) {
-    throw Error("'" + std::string(text) + "' is not a valid integer value");
+    const std::string shown =
+        text.size() > kShownLiteral ? std::string(text.substr(0, kShownLiteral)) + "..." : std::string(text);
+    throw Error("'" + shown + "' is not a valid integer value");
 }
 
 }  // namespace

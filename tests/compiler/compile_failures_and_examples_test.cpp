@@ -38,6 +38,26 @@ TEST(CompileFailures, UnconvertibleLiteralAbortsWithNothingWritten) {
     }
 }
 
+// The message names a huge literal by its first 40 characters only.
+TEST(CompileFailures, UnconvertibleLiteralIsNamedByItsStart) {
+    const struct {
+        std::string literal;
+        std::string shown;
+    } cases[] = {{std::string(40, '9'), std::string(40, '9')},
+                 {std::string(41, '9'), std::string(40, '9') + "..."},
+                 {std::string(10 << 20, '9'), std::string(40, '9') + "..."}};
+    for (const auto& c : cases) {
+        MemoryStream source, listing, image;
+        source.Write("int x; key(Control, 'a') { x = " + c.literal + "; }");
+        try {
+            CompileSource(source, listing, image, false);
+            ADD_FAILURE() << "no failure";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), "'" + c.shown + "' is not a valid integer value");
+        }
+    }
+}
+
 TEST(CompileFailures, LargestLiteralsStillConvert) {
     const Compiled c = Compile("int x; key(Control, 'a') { x = 2147483647 + $FFFFFFFF; }");
     ASSERT_TRUE(c.ok) << c.listingText;
