@@ -16,6 +16,7 @@ endif()
 install(FILES README.md DESTINATION ${VORN_INSTALL_DOCDIR})
 install(DIRECTORY docs/ DESTINATION ${VORN_INSTALL_DOCDIR}/docs FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 install(DIRECTORY examples/ DESTINATION ${VORN_INSTALL_DOCDIR}/examples FILES_MATCHING PATTERN "*.vrn")
+include(cmake/VornUserGuide.cmake)
 
 set(CPACK_PACKAGE_NAME vorn)
 set(CPACK_PACKAGE_VENDOR "The Vorn developers")

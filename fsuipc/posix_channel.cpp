@@ -45,10 +45,22 @@ bool MakePrivateDir(const std::string& dir, std::string& error) {
     return CheckPrivateDir(dir, error);
 }
 
+// A file name part that no two names share: '/', NUL and the escape
+// character itself are written as %2F, %00 and %25, the rest as they are.
 std::string Sanitized(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c == '/' || c == '\0') c = '_';
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '/') {
+            out += "%2F";
+        } else if (c == '\0') {
+            out += "%00";
+        } else if (c == '%') {
+            out += "%25";
+        } else {
+            out += c;
+        }
+    }
     return out;
 }
 

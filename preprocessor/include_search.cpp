@@ -15,7 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path ExecutableFolder() {
+bool IsFolder(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+}  // namespace
+
+std::filesystem::path ExecutableFolder() {
 #ifdef _WIN32
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -34,13 +41,6 @@ fs::path ExecutableFolder() {
     return ec ? fs::path{} : self.parent_path();
 #endif
 }
-
-bool IsFolder(const fs::path& path) {
-    std::error_code ec;
-    return fs::is_directory(path, ec);
-}
-
-}  // namespace
 
 std::string LibraryIncludeFolder() {
     const fs::path exe = ExecutableFolder();

@@ -37,6 +37,7 @@ constexpr Component kComponents[] = {
     {K::kMenuItem,   "ReconnectAutomatically1", "Reconnect Automatically", "",      -1, C::kReconnect,      true,  true, "Options1"},
     {K::kMenuItem,   "SimulatorLink1",         "Simulator &Link...",      "",       -1, C::kSimulatorLink,  false, true, "Options1"},
     {K::kMenu,       "Help1",                  "&Help",                   "",       -1, C::kNone,           false, true, ""},
+    {K::kMenuItem,   "UserGuide1",             "&User's Guide",           "",       -1, C::kUserGuide,      false, true, "Help1"},
     {K::kMenuItem,   "About1",                 "&About",                  "",       -1, C::kAbout,          false, true, "Help1"},
 
     {K::kToolButton, "TBFileNew",              "New",                     "", kPicNew,         C::kFileNew,  false, true, ""},

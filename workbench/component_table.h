@@ -29,6 +29,7 @@ enum class Command {
     kCompilerOutput,
     kReconnect,
     kSimulatorLink,
+    kUserGuide,
     kAbout,
 };
 

@@ -10,6 +10,7 @@
 #include "workbench/source_jump.h"
 #include "workbench/text_search.h"
 #include "workbench/toolbar_pictures.h"
+#include "workbench/user_guide.h"
 #include "workbench/view.h"
 #include "workbench/watch_model.h"
 
@@ -213,6 +214,15 @@ void WindowCore::OpenRecent(std::size_t index) {
     OpenFile(path);
 }
 
+void WindowCore::OpenUserGuide() {
+    const std::string guide = UserGuidePath();
+    if (guide.empty()) {
+        host_.ShowMessage(programTitle_, "The user's guide (guide.html) is not installed beside Vorn.");
+    } else if (!host_.OpenDocument(guide)) {
+        host_.ShowMessage(programTitle_, "Cannot open " + guide);
+    }
+}
+
 void WindowCore::EditLinkSettings() {
     LinkDialogValues values{settings_.Text(SettingId::kIpcName), int(settings_.Number(SettingId::kIpcTimeoutMs)),
                             int(settings_.Number(SettingId::kIpcAttempts)), controller_->ReconnectEnabled(),
@@ -316,6 +326,9 @@ void WindowCore::RunCommand(Command command) {
             controller_->ToggleReconnect();
             host_.SetChecked(Command::kReconnect, controller_->ReconnectEnabled());
             Remember(SettingId::kReconnect, controller_->ReconnectEnabled() ? "true" : "false");
+            return;
+        case Command::kUserGuide:
+            OpenUserGuide();
             return;
         case Command::kAbout:
             host_.ShowAbout();

@@ -53,6 +53,9 @@ public:
     virtual std::string FindText() const = 0;
     virtual bool FindMatchCase() const = 0;
     virtual void ShowAbout() = 0;
+    // Hands a file to the system's viewer for its type (the browser for
+    // HTML); false when none would take it.
+    virtual bool OpenDocument(const std::string& path) = 0;
 
     // The check mark of a checkable menu item.
     virtual void SetChecked(Command command, bool checked) = 0;
@@ -258,6 +261,7 @@ private:
     SaveOutcome SaveAs();
     bool WriteEditorTo(const std::string& path);
     void EditLinkSettings();
+    void OpenUserGuide();
     void OpenRecent(std::size_t index);
     void Remember(SettingId id, const std::string& value);
     std::vector<std::string> RecentFiles() const;

@@ -442,5 +442,24 @@ TEST_F(PosixLink, IpcNameSeparatesServers) {
     EXPECT_EQ(result, kIpcNoServer);
 }
 
+// Names that differ only where a file name cannot hold them reach
+// different servers.
+TEST_F(PosixLink, IpcNamesThatDifferOnlyInASlashReachDifferentServers) {
+    ::setenv("VORN_IPC_NAME", "a/b", 1);
+    StartSim();
+    for (const char* name : {"a_b", "a%2Fb"}) {
+        ::setenv("VORN_IPC_NAME", name, 1);
+        IpcLink other(counted);
+        IpcResult result = -1;
+        EXPECT_FALSE(other.Open(0, result)) << name;
+        EXPECT_EQ(result, kIpcNoServer) << name;
+    }
+    ::setenv("VORN_IPC_NAME", "a/b", 1);
+    IpcLink link(counted);
+    IpcResult result = -1;
+    EXPECT_TRUE(link.Open(0, result)) << IpcResultText(result);
+    ::unsetenv("VORN_IPC_NAME");
+}
+
 }  // namespace
 }  // namespace vorn

@@ -1,5 +1,10 @@
-// The about box: caption, version line, description, button and labels in
-// place, centred on the screen (also at a scale factor of 2), closed by OK.
+// The Help menu. The about box: caption, version line, description, button
+// and labels in place, centred on the screen (also at a scale factor of 2),
+// closed by OK. The user's guide: the page made in this build tree, handed
+// to the system's viewer.
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -12,9 +17,34 @@
 using namespace vorn;
 using namespace vorn::test;
 
+// Stands in for the system's browser: takes every file URL it is given.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
 class AboutBoxTest : public QObject {
     Q_OBJECT
 private slots:
+    void userGuideOpensTheGuidePage() {
+        FormFixture f;
+        UrlCatcher browser;
+        QDesktopServices::setUrlHandler("file", &browser, "open");
+        ModalScript noMessage({});  // a message box here would say the guide is missing
+        f.form.findChild<QAction*>("UserGuide1")->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(noMessage.Unexpected(), 0);
+        QCOMPARE(browser.opened.size(), 1);
+        QFile page(browser.opened.front().toLocalFile());
+        QCOMPARE(QFileInfo(page).fileName(), QString("guide.html"));
+        QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(page.fileName()));
+        QVERIFY(page.readAll().contains("<h1>Vorn user's guide</h1>"));
+    }
+
+
     void aboutBoxShowsTheVersionAndClosesWithOk() {
         FormFixture f;
         f.form.show();

@@ -24,6 +24,7 @@ public:
     std::string FindText() const override { return {}; }
     bool FindMatchCase() const override { return false; }
     void ShowAbout() override {}
+    bool OpenDocument(const std::string&) override { return false; }
     void SetChecked(Command, bool) override {}
     void SetEditorLines(const std::vector<std::string>&) override {}
     int CaretLine() const override { return 0; }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "machine/debug_mode.h"
@@ -464,6 +466,10 @@ std::string TForm1::FindText() const { return ToUtf8(FindDialog1->FindText()); }
 bool TForm1::FindMatchCase() const { return FindDialog1->MatchCase(); }
 
 void TForm1::ShowAbout() { TAbout about(this); }
+
+bool TForm1::OpenDocument(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
 
 void TForm1::SetEnabled(Command command, bool enabled) {
     if (QAction* action = actions_.value(Key(command))) action->setEnabled(enabled);

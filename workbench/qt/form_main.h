@@ -88,6 +88,7 @@ public:
     std::string FindText() const override;
     bool FindMatchCase() const override;
     void ShowAbout() override;
+    bool OpenDocument(const std::string& path) override;
     void SetChecked(Command command, bool checked) override;
     void SetEnabled(Command command, bool enabled) override;
     void SetEditorLines(const std::vector<std::string>& lines) override;

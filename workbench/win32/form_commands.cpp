@@ -2,6 +2,9 @@
 // editor calls the window core asks for, and the files under them.
 #include <algorithm>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include "workbench/win32/about_box.h"
 #include "workbench/win32/form_main.h"
 #include "workbench/win32/link_dialog.h"
@@ -198,6 +201,12 @@ std::string TForm1::FindText() const { return Utf8(findText_.data()); }
 bool TForm1::FindMatchCase() const { return (find_.Flags & FR_MATCHCASE) != 0; }
 
 void TForm1::ShowAbout() { TAbout about(hwnd_); }
+
+bool TForm1::OpenDocument(const std::string& path) {
+    // ShellExecuteW answers above 32 when a program took the file.
+    const HINSTANCE started = ShellExecuteW(hwnd_, L"open", Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(started) > 32;
+}
 
 void TForm1::SetChecked(Command command, bool checked) {
     const Component* c = FindCommand(command, ComponentKind::kMenuItem);
