@@ -67,7 +67,9 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
     wc.lpfnWndProc = &TForm1::WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    // vorn.exe's own icon; a program without it (the window tests) shows Windows' default.
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    if (wc.hIcon == nullptr) wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     wc.hbrBackground = background_;
     wc.lpszClassName = L"TForm1";
     RegisterClassExW(&wc);  // a second window of the class finds it registered
