@@ -387,6 +387,7 @@ bool WindowCore::OpenFile(const std::string& path) {
     loading_ = true;
     host_.SetEditorLines(text.lines);
     loading_ = false;
+    modified_ = false;  // the edits answered "No" to are gone with the old text
     std::vector<std::string> recent = RecentFiles();
     recent.erase(std::remove(recent.begin(), recent.end(), fileName_), recent.end());
     recent.insert(recent.begin(), fileName_);

@@ -68,7 +68,7 @@ private slots:
         QVERIFY2(out.contains("output: count 1\n"), out.constData());
 
         for (const char* name : {"workbench-source.png", "workbench-compiler.png", "workbench-output.png",
-                                 "workbench-about.png"}) {
+                                 "workbench-about.png", "workbench-link.png"}) {
             const QImage image(QDir(shots).filePath(name));
             QVERIFY2(!image.isNull(), name);
         }

@@ -1,6 +1,7 @@
 #include "workbench/qt/screenshot_tour.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QPixmap>
@@ -102,6 +103,18 @@ int ScreenshotTour::Run() {
         if (auto* button = about->findChild<QPushButton*>(QStringLiteral("BN_OK"))) button->click();
     });
     form_.Run(Command::kAbout);
+
+    // Options > Simulator Link..., left with Cancel.
+    QTimer::singleShot(500, &form_, [this, &ok] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ok = false;
+            return;
+        }
+        ok &= Save(QStringLiteral("workbench-link.png"), dialog);
+        dialog->reject();
+    });
+    form_.Run(Command::kSimulatorLink);
 
     form_.Run(Command::kConnect);  // disconnect
     form_.close();

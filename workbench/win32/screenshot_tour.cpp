@@ -88,6 +88,16 @@ void CALLBACK PhotographAbout(HWND, UINT, UINT_PTR id, DWORD) {
     PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
+bool g_linkSaved = false;
+
+void CALLBACK PhotographLink(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND dialog = FindWindowW(L"#32770", L"Simulator Link");
+    if (dialog == nullptr) return;
+    g_linkSaved = Save(g_folder, "workbench-win32-link.bmp", dialog);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
 }  // namespace
 
 int RunScreenshotTour(TForm1& form, const std::string& folder, const std::string& file) {
@@ -144,6 +154,10 @@ int RunScreenshotTour(TForm1& form, const std::string& folder, const std::string
     SetTimer(nullptr, 0, 700, &PhotographAbout);
     Run(form, Command::kAbout);
     ok &= g_aboutSaved;
+
+    SetTimer(nullptr, 0, 700, &PhotographLink);
+    Run(form, Command::kSimulatorLink);
+    ok &= g_linkSaved;
 
     Run(form, Command::kConnect);  // disconnect
     PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
