@@ -190,16 +190,16 @@ private:
     }
 
     void Break(const std::string& args) {
-        std::string spec = args, condition;
+        std::string place = args, condition;
         const std::size_t ifAt = args.find(" if ");
         if (ifAt != std::string::npos) {
-            spec = Trim(args.substr(0, ifAt));
+            place = Trim(args.substr(0, ifAt));
             condition = Trim(args.substr(ifAt + 4));
         }
         BreakpointRequest request;
-        const std::size_t colon = spec.rfind(':');
-        request.file = colon == std::string::npos ? controller_.Program().lines.MainName() : spec.substr(0, colon);
-        const std::string lineText = colon == std::string::npos ? spec : spec.substr(colon + 1);
+        const std::size_t colon = place.rfind(':');
+        request.file = colon == std::string::npos ? controller_.Program().lines.MainName() : place.substr(0, colon);
+        const std::string lineText = colon == std::string::npos ? place : place.substr(colon + 1);
         if (request.file.empty() || !ParseCount(lineText, request.line) || request.line < 1) {
             Answer("error: break FILE:LINE [if EXPR]");
             return;
