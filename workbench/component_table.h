@@ -3,6 +3,7 @@
 // order the window shows them. Both windows build themselves from this
 // table, and their tests check them against it, so a new menu item is one
 // row here and one case in WindowCore::Run.
+#include <cstddef>
 #include <span>
 #include <string>
 
@@ -20,6 +21,12 @@ enum class Command {
     kRecentFile3,
     kRecentFile4,
     kExit,
+    kUndo,  // the Edit menu: on the editor; Copy and Select All also on the text pages
+    kRedo,
+    kCut,
+    kCopy,
+    kPaste,
+    kSelectAll,
     kFind,
     kSearchAgain,
     kCompile,
@@ -34,7 +41,32 @@ enum class Command {
     kAbout,
 };
 
+// Undo, Redo, Cut, Copy, Paste and Select All.
+inline bool IsEditCommand(Command command) { return command >= Command::kUndo && command <= Command::kSelectAll; }
+
 enum class ComponentKind { kMenu, kMenuItem, kToolButton, kPage };
+
+// What a page holds; its behaviour on screen follows from this alone (PageRulesOf).
+enum class PageKind {
+    kNone,     // not a page
+    kEditor,   // the source text
+    kText,     // replaced whole at each compile ("Expanded")
+    kListing,  // as kText; its diagnostics lead to their source lines ("Compiler")
+    kGrowing,  // lines appended for hours, kept to their last ones ("Interpreter")
+    kOutput,   // as kGrowing; its runtime errors lead to their source lines ("Program Output")
+    kTable,    // columns rewritten while on top ("Watch")
+};
+
+struct PageRules {
+    bool readOnly = false;
+    bool wrap = true;               // long lines wrap at the page's width
+    bool keepScroll = false;        // a refresh leaves the reader's scroll position
+    bool undo = true;               // the control keeps an undo record
+    bool jumpsToSource = false;     // a double-clicked line may lead to its source line
+    std::size_t lineLimit = 0;      // kept lines; 0 for no limit
+    bool fixedPitch = false;        // columns of spaces line up
+};
+PageRules PageRulesOf(PageKind kind);
 
 struct Component {
     ComponentKind kind;
@@ -46,12 +78,18 @@ struct Component {
     bool checkable;       // menu items with a check mark
     bool visible;         // pages and menu items: shown at start
     const char* owner;    // menu items: the menu's name; pages: the name of their text control
+    PageKind page;        // pages: what they hold; kNone otherwise
 };
 
 // The whole table, in display order: menus and their items, then the
 // toolbar's buttons left to right, then the pages in tab order (their index
 // in this order is the PageIndex of view.h).
 std::span<const Component> Components();
+
+// The page row of a PageIndex, or nullptr out of range.
+const Component* PageComponent(int page);
+// The rules of a PageIndex (a plain text page's out of range).
+PageRules PageRulesOf(int page);
 
 // The component named `name`, or nullptr.
 const Component* FindComponent(const std::string& name);

@@ -81,7 +81,7 @@ void WorkbenchController::Compile() {
         listingLines_ = program_.lines;
         // A failed compile leaves no image; clearing the picture keeps Connect
         // from handing that empty image to the machine.
-        view_.SetCompilePicture(ok ? kPicCompiled : kPicNotCompiled);
+        ShowCompiled(ok);
     } catch (const std::exception& e) {
         // The command ends here: picture, connection and "Compiler" page stay.
         view_.ShowError(e.what());
@@ -123,7 +123,7 @@ bool WorkbenchController::Reload() {
     if (!ok) {
         // The editor's text does not compile; the image and map of the
         // running program stay, so a reconnect still starts that program.
-        view_.SetCompilePicture(kPicNotCompiled);
+        ShowCompiled(false);
         view_.ShowLinkMessage("Reload failed: " + Count(static_cast<std::size_t>(errors), "error", "errors") +
                           "; the running program is unchanged");
         return false;
@@ -139,7 +139,7 @@ bool WorkbenchController::Reload() {
     program_ = std::move(next);
     image_.Adopt(std::vector<std::uint8_t>(image.Bytes().begin(), image.Bytes().end()));
     watch_.SetGlobals(program_.globals);
-    view_.SetCompilePicture(kPicCompiled);
+    ShowCompiled(true);
 
     // The names go on the Compiler page, after the listing.
     std::string names = listing_.Size() > 0 ? "\r\n" : "";
@@ -262,7 +262,7 @@ void WorkbenchController::ReportLink(const std::string& line, int result) {
 
 void WorkbenchController::SetConnected(bool on) {
     if (on) {
-        if (view_.CompilePicture() != kPicCompiled) return;
+        if (!compiled_) return;
         IpcResult result = kIpcOk;
         ticks_ = 0;
         if (!OpenLink(result, false)) {
@@ -381,7 +381,7 @@ void WorkbenchController::ToggleCompilerOutput() {
 }
 
 void WorkbenchController::SourceChanged() {
-    view_.SetCompilePicture(kPicNotCompiled);
+    ShowCompiled(false);
     view_.SetModified(true);
 }
 
@@ -397,7 +397,10 @@ const std::vector<WatchRow>& WorkbenchController::WatchRows() {
     return watch_.Rows();
 }
 
-bool WorkbenchController::Compiled() const { return view_.CompilePicture() == kPicCompiled; }
+void WorkbenchController::ShowCompiled(bool compiled) {
+    compiled_ = compiled;
+    view_.SetCompilePicture(compiled ? kPicCompiled : kPicNotCompiled);
+}
 
 void WorkbenchController::ProgramOutputLine(const std::string& line) { view_.AppendOutputLine(line); }
 

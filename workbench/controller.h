@@ -89,8 +89,11 @@ public:
     const std::vector<WatchRow>& WatchRows();
 
     bool Connected() const { return connected_; }
-    // Read back from the TBCompile picture: it is the only record of a success.
-    bool Compiled() const;
+    // The last compile succeeded and the text has not changed since; the
+    // TBCompile picture shows it.
+    bool Compiled() const { return compiled_; }
+    // Sets the record and its picture together (a file opened is not compiled).
+    void ShowCompiled(bool compiled);
     bool ShowCompilerOutput() const { return showCompilerOutput_; }
     // The process-wide debug switch (DebugMode).
     bool Debugging() const { return debugMode_; }
@@ -143,6 +146,7 @@ private:
 
     std::vector<std::string> startMessages_;
     bool connected_ = false;
+    bool compiled_ = false;
     bool showCompilerOutput_ = false;
     bool reconnect_ = false;
     bool reconnectPending_ = false;

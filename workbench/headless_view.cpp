@@ -25,10 +25,10 @@ void HeadlessView::AppendOutputLine(const std::string& line) {
 void HeadlessView::AppendInterpreterLine(const std::string& line) { PutLine(trace_, line); }
 
 void HeadlessView::SetPageVisible(int index, bool visible) {
-    if (index >= 0 && index < 5) visible_[index] = visible;
+    if (index >= 0 && index < kPageCount) visible_[index] = visible;
 }
 
-bool HeadlessView::PageVisible(int index) const { return index >= 0 && index < 5 && visible_[index]; }
+bool HeadlessView::PageVisible(int index) const { return index >= 0 && index < kPageCount && visible_[index]; }
 
 std::vector<std::string> HeadlessView::TakeErrors() {
     std::vector<std::string> errors;

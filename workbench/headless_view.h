@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
 
 namespace vorn {
@@ -27,7 +28,8 @@ public:
     void SetPageVisible(int index, bool visible) override;
 
     void SetCompilePicture(int index) override { compilePicture_ = index; }
-    int CompilePicture() const override { return compilePicture_; }
+    // The picture last set; the controller keeps its own record.
+    int CompilePicture() const { return compilePicture_; }
     void SetConnectCaption(const std::string& caption) override { connectCaption_ = caption; }
     void SetRunHint(const std::string& hint) override { runHint_ = hint; }
     void SetRunPicture(int index) override { runPicture_ = index; }
@@ -71,9 +73,9 @@ private:
     std::string compilerText_;
     int outputLines_ = 0;
     int page_ = kPageSource;
-    bool visible_[5] = {true, false, true, false, true};
-    int compilePicture_ = 11;
-    int runPicture_ = 10;
+    bool visible_[kPageCount] = {true, false, true, false, true, false};
+    int compilePicture_ = kPicNotCompiled;
+    int runPicture_ = kPicConnect;
     std::string connectCaption_ = "Connect";
     std::string runHint_ = "Connect";
     std::string debugCaption_ = "Debug";

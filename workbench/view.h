@@ -1,6 +1,7 @@
 #pragma once
-// What the workbench controller asks of the window that hosts it. The Qt main
-// window implements it; `vornc run` has a headless one; tests record calls.
+// What the workbench controller tells the window that hosts it. WindowCore
+// implements it for both windows (and paints through their WindowHost);
+// `vornc run` has a headless one; tests record calls.
 #include <string>
 #include <vector>
 
@@ -36,9 +37,9 @@ public:
     // Show or hide the tab of one page ("Expanded", "Interpreter" and "Watch" are hidden at times).
     virtual void SetPageVisible(int index, bool visible) = 0;
 
-    // Picture of TBCompile: kPicNotCompiled or kPicCompiled.
+    // Picture of TBCompile: kPicNotCompiled or kPicCompiled. The controller
+    // keeps the record itself; it never reads a picture back.
     virtual void SetCompilePicture(int index) = 0;
-    virtual int CompilePicture() const = 0;
     // Caption of MNConnect, hint and picture of TBRun.
     virtual void SetConnectCaption(const std::string& caption) = 0;
     virtual void SetRunHint(const std::string& hint) = 0;

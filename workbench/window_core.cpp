@@ -56,7 +56,7 @@ std::string IncludedPlaceMessage(const std::string& file, int line) {
 
 BoundedPage::BoundedPage(std::size_t limit) : limit_(limit == 0 ? 1 : limit) {}
 
-void BoundedPage::Append(WindowHost& host, int page, const std::string& line) {
+void BoundedPage::Append(WindowHost& host, PageIndex page, const std::string& line) {
     if (kept_ >= limit_) {
         ++dropped_;
         host.DropOldestPageLine(page, DroppedLinesNote(dropped_), dropped_ == 1);
@@ -66,15 +66,15 @@ void BoundedPage::Append(WindowHost& host, int page, const std::string& line) {
     host.AppendPageLine(page, line);
 }
 
-WindowCore::WindowCore(WorkbenchView& view, WindowHost& host, FileAccess& files, IpcLink& link, Machine& machine,
-                       bool& debugMode)
-    : view_(view),
-      host_(host),
+WindowCore::WindowCore(WindowHost& host, FileAccess& files, IpcLink& link, Machine& machine, bool& debugMode)
+    : host_(host),
       files_(files),
       link_(link),
-      controller_(std::make_unique<WorkbenchController>(view, link, machine, debugMode)),
-      output_(kPageLineLimit),
-      interpreter_(kPageLineLimit) {
+      controller_(std::make_unique<WorkbenchController>(*this, link, machine, debugMode)) {
+    for (int page = 0; page < kPageCount; ++page) {
+        bounded_.emplace_back(PageRulesOf(page).lineLimit);
+        pageShown_[static_cast<std::size_t>(page)] = PageComponent(page)->visible;
+    }
     link_.SetWaiter([this](std::uint32_t waitedMs) { return Waiting(waitedMs); });
 }
 
@@ -137,7 +137,8 @@ void WindowCore::Start(const std::string& title) {
     fileName_.clear();
     modified_ = false;
     programTitle_ = title;
-    view_.SetCompilePicture(kPicNotCompiled);
+    controller_->ShowCompiled(false);
+    host_.SetCaretLabel("***");  // as the form's components are reset at creation
     controller_->StartUp();
     controller_->UseSettings(&settings_);
     controller_->SetAnnounceConnect(true);
@@ -145,7 +146,7 @@ void WindowCore::Start(const std::string& title) {
     store_ = OpenUserSettings();
     if (store_) settings_.Load(*store_, messages);
     settings_.AttachStore(store_.get());
-    for (const std::string& line : messages) view_.AppendOutputLine(line);
+    for (const std::string& line : messages) AppendOutputLine(line);
     if (settings_.Switch(SettingId::kReconnect) != controller_->ReconnectEnabled()) controller_->ToggleReconnect();
     host_.SetChecked(Command::kReconnect, controller_->ReconnectEnabled());
     SetRecentFiles(RecentFiles());
@@ -164,7 +165,7 @@ void WindowCore::StartWith(const std::string& file, bool connect) {
 void WindowCore::Remember(SettingId id, const std::string& value) {
     std::string error;
     // A settings file that cannot be written must not stop the window.
-    if (!settings_.Change(id, value, error)) view_.AppendOutputLine(error);
+    if (!settings_.Change(id, value, error)) AppendOutputLine(error);
 }
 
 void WindowCore::RememberGeometry(int left, int top, int width, int height) {
@@ -298,6 +299,14 @@ void WindowCore::RunCommand(Command command) {
         case Command::kExit:
             host_.CloseWindow();
             return;
+        case Command::kUndo:
+        case Command::kRedo:
+        case Command::kCut:
+        case Command::kCopy:
+        case Command::kPaste:
+        case Command::kSelectAll:
+            EditOnTop(command);
+            return;
         case Command::kSimulatorLink:
             EditLinkSettings();
             return;
@@ -339,11 +348,70 @@ void WindowCore::RunCommand(Command command) {
     }
 }
 
+void WindowCore::EditOnTop(Command command) {
+    // The editor takes every edit; the other pages are records, which only give their text.
+    if (currentPage_ == kPageSource) {
+        host_.EditPage(kPageSource, command);
+    } else if (command == Command::kCopy || command == Command::kSelectAll) {
+        host_.EditPage(currentPage_, command);
+    }
+}
+
 void WindowCore::SetFileCaption() {
     host_.SetCaption(programTitle_ + " - " + (fileName_.empty() ? std::string() : files_.NativePath(fileName_)));
 }
 
-void WindowCore::ShowError(const std::string& message) { view_.ShowError(message); }
+void WindowCore::ShowError(const std::string& message) { host_.ShowError(programTitle_, message); }
+
+void WindowCore::SetCompilePicture(int picture) {
+    compilePicture_ = picture;
+    host_.SetButtonPicture(Command::kCompile, picture);
+}
+
+void WindowCore::SetRunPicture(int picture) {
+    runPicture_ = picture;
+    host_.SetButtonPicture(Command::kConnect, picture);
+}
+
+void WindowCore::SetRunHint(const std::string& hint) {
+    runHint_ = hint;
+    host_.SetButtonHint(Command::kConnect, hint);
+}
+
+void WindowCore::SetConnectCaption(const std::string& caption) { host_.SetItemCaption(Command::kConnect, caption); }
+
+void WindowCore::SetDebugCaption(const std::string& caption) { host_.SetItemCaption(Command::kDebug, caption); }
+
+void WindowCore::SelectPage(int index) {
+    if (!IsPage(index) || !pageShown_[static_cast<std::size_t>(index)]) return;
+    const auto page = static_cast<PageIndex>(index);
+    if (page != currentPage_) {
+        currentPage_ = page;
+        host_.ShowPage(page);
+    }
+    // A page chosen outside a command is read now; inside one, when it ends.
+    if (page == kPageWatch && !Exchanging()) {
+        ExchangeScope scope(*this);
+        UpdateWatch();
+    }
+}
+
+void WindowCore::SetPageVisible(int index, bool visible) {
+    if (!IsPage(index)) return;
+    const auto page = static_cast<PageIndex>(index);
+    // The page on top goes away: the first page takes over, in both windows alike.
+    if (!visible && page == currentPage_) SelectPage(kPageSource);
+    pageShown_[static_cast<std::size_t>(page)] = visible;
+    host_.ShowPageTab(page, visible);
+}
+
+void WindowCore::SetPageText(PageIndex page, const std::string& text) {
+    std::string& shown = pageText_[static_cast<std::size_t>(page)];
+    // Read-only pages are rewritten every tick: unchanged text must not make them flicker.
+    if (PageRulesOf(page).readOnly && text == shown) return;
+    shown = text;
+    host_.SetPageText(page, text);
+}
 
 bool WindowCore::SavePrompt() {
     if (!modified_) return true;
@@ -380,7 +448,7 @@ bool WindowCore::OpenFile(const std::string& path) {
 
     fileName_ = files_.AbsolutePath(path);
     NameSource();
-    view_.SetCompilePicture(kPicNotCompiled);
+    controller_->ShowCompiled(false);
     SetFileCaption();
     files_.EnterFolderOf(fileName_);
     fileEncoding_ = text.encoding;
@@ -416,7 +484,7 @@ WindowCore::SaveOutcome WindowCore::SaveAs() {
 }
 
 bool WindowCore::WriteEditorTo(const std::string& path) {
-    const std::string bytes = EncodeSourceText(view_.EditorLines(), fileEncoding_);
+    const std::string bytes = EncodeSourceText(host_.EditorLines(), fileEncoding_);
     std::string reason;
     if (!files_.WriteAtomically(path, bytes, reason)) {
         ShowError("Cannot create file \"" + files_.NativePath(path) + "\". " + reason);
@@ -444,7 +512,7 @@ void WindowCore::Closing() {
 void WindowCore::RunSearch(int columnOffset) {
     const int row = host_.CaretLine();
     const int col = host_.CaretColumn() + columnOffset;
-    const SearchResult result = Search(view_.EditorLines(), host_.FindText(), col, host_.FindMatchCase(), row);
+    const SearchResult result = Search(host_.EditorLines(), host_.FindText(), col, host_.FindMatchCase(), row);
     if (!result.found) {
         host_.ShowMessage(programTitle_, NotFoundMessage(result));
         return;
@@ -476,6 +544,9 @@ void WindowCore::Tick() {
 }
 
 void WindowCore::PageSelected(int page) {
+    // Bringing a page to the top from here comes back from a window as this call.
+    if (!IsPage(page) || page == currentPage_) return;
+    currentPage_ = static_cast<PageIndex>(page);
     if (page != kPageWatch || Exchanging()) return;
     ExchangeScope scope(*this);
     UpdateWatch();
@@ -486,40 +557,45 @@ void WindowCore::UpdateWatch() {
     if (connected != watchShown_) {
         watchShown_ = connected;
         host_.SetEnabled(Command::kReload, connected);
-        view_.SetPageVisible(kPageWatch, connected);
+        SetPageVisible(kPageWatch, connected);
     }
     // Reading the values costs an FSUIPC exchange: only for a page on top.
-    if (connected && host_.CurrentPage() == kPageWatch) host_.SetWatchLines(WatchLines(controller_->WatchRows()));
+    if (!connected || currentPage_ != kPageWatch) return;
+    std::string text;
+    for (const std::string& line : WatchLines(controller_->WatchRows())) {
+        if (!text.empty()) text += "\r\n";
+        text += line;
+    }
+    SetPageText(kPageWatch, text);
 }
 
 void WindowCore::PageLineDoubleClicked(int page, const std::string& line) {
-    if (page != kPageCompiler && page != kPageProgramOutput) return;
+    if (!IsPage(page) || !PageRulesOf(page).jumpsToSource) return;
     // A diagnostic belongs to the last compile, which a failed reload did not run.
+    const bool listingPage = PageComponent(page)->page == PageKind::kListing;
     ProgramMap listing;
-    if (page == kPageCompiler) listing.lines = controller_->ListingLines();
-    const std::optional<SourcePlace> place =
-        PlaceOfPageLine(page == kPageCompiler ? listing : controller_->Program(), line);
+    if (listingPage) listing.lines = controller_->ListingLines();
+    const std::optional<SourcePlace> place = PlaceOfPageLine(listingPage ? listing : controller_->Program(), line);
     if (!place || place->line < 1) return;
     if (!place->mainFile) {
         host_.ShowMessage(programTitle_, IncludedPlaceMessage(place->file, place->line));
         return;
     }
-    view_.SelectPage(kPageSource);
+    SelectPage(kPageSource);
     host_.SelectText(place->line - 1, 0, 0);
     host_.FocusEditor();
 }
 
-BoundedPage* WindowCore::PageBuffer(int page) {
-    if (page == kPageProgramOutput) return &output_;
-    if (page == kPageInterpreter) return &interpreter_;
-    return nullptr;
+BoundedPage* WindowCore::PageBuffer(PageIndex page) {
+    if (!IsPage(page) || PageRulesOf(page).lineLimit == 0) return nullptr;
+    return &bounded_[static_cast<std::size_t>(page)];
 }
 
-void WindowCore::AppendPageLine(int page, const std::string& line) {
+void WindowCore::AppendPageLine(PageIndex page, const std::string& line) {
     if (BoundedPage* buffer = PageBuffer(page)) buffer->Append(host_, page, line);
 }
 
-void WindowCore::ClearPage(int page) {
+void WindowCore::ClearPage(PageIndex page) {
     if (BoundedPage* buffer = PageBuffer(page)) {
         buffer->Clear();
         host_.ClearPage(page);
@@ -527,8 +603,11 @@ void WindowCore::ClearPage(int page) {
 }
 
 void WindowCore::SetPageLineLimit(std::size_t limit) {
-    output_ = BoundedPage(limit);
-    interpreter_ = BoundedPage(limit);
+    for (int page = 0; page < kPageCount; ++page) {
+        if (PageRulesOf(page).lineLimit == 0) continue;
+        bounded_[static_cast<std::size_t>(page)] = BoundedPage(limit);
+        host_.SetPageLineLimit(static_cast<PageIndex>(page), limit);
+    }
 }
 
 }  // namespace vorn

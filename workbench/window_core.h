@@ -4,6 +4,7 @@
 // from a command of the component table to what it does. Each window (Qt,
 // Win32) implements the small interfaces below and routes its menus,
 // buttons and editor notifications here.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,13 +14,14 @@
 #include "workbench/component_table.h"
 #include "workbench/settings.h"
 #include "workbench/source_text.h"
+#include "workbench/toolbar_pictures.h"
+#include "workbench/view.h"
 
 namespace vorn {
 
 class IpcLink;
 class Machine;
 class WorkbenchController;
-class WorkbenchView;
 
 enum class SaveAnswer { kYes, kNo, kCancel };
 
@@ -32,8 +34,11 @@ struct LinkDialogValues {
     bool connectAtStart = false;
 };
 
-// What only the window can do: its dialogs, message boxes, caption and editor.
-// Paths are UTF-8; editor text is UTF-8 lines, columns in UTF-16 units.
+// What only a toolkit can do: its dialogs and message boxes, the caption,
+// painting the components the core addresses by Command and the pages it
+// addresses by PageIndex, and the editor. The host keeps no state of the
+// workbench; WindowCore does. Paths are UTF-8; editor text is UTF-8 lines,
+// columns in UTF-16 units.
 class WindowHost {
 public:
     virtual ~WindowHost() = default;
@@ -46,6 +51,8 @@ public:
     virtual SaveAnswer AskSave(const std::string& title, const std::string& text) = 0;
     // A plain message box with OK.
     virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
+    // The application's standard error box.
+    virtual void ShowError(const std::string& title, const std::string& text) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
 
     // The modeless find dialog and what it holds.
@@ -59,13 +66,39 @@ public:
     // Help > FSUIPC Offsets...: the catalogue with a filter box (OffsetsBrowser);
     // a double-clicked row's declaration goes in at the editor's caret.
     virtual void ShowOffsets() = 0;
+    // "Simulator Link": modal, filled with `values`; false when cancelled.
+    // "Defaults" puts `defaults` in the fields.
+    virtual bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) = 0;
 
-    // The check mark of a checkable menu item.
+    // The components of a command: the check mark and caption of its menu
+    // item, the hint and picture of its toolbar button; greyed out both.
     virtual void SetChecked(Command command, bool checked) = 0;
-    // Greys out (or enables again) a command's menu item and toolbar button.
-    virtual void SetEnabled(Command command, bool enabled) { (void)command, (void)enabled; }
+    virtual void SetEnabled(Command command, bool enabled) = 0;
+    virtual void SetItemCaption(Command command, const std::string& caption) = 0;
+    virtual void SetButtonHint(Command command, const std::string& hint) = 0;
+    virtual void SetButtonPicture(Command command, int picture) = 0;
+    // The recent-file items of "File": `captions` has one entry per item,
+    // "" for an item that is not shown.
+    virtual void SetRecentFiles(const std::vector<std::string>& captions) = 0;
+
+    // The pages. Text has CR LF line ends. A page behaves as PageRulesOf says.
+    virtual void SetPageText(PageIndex page, const std::string& text) = 0;
+    // The pages that only grow.
+    virtual void AppendPageLine(PageIndex page, const std::string& line) = 0;
+    // Comes just before an AppendPageLine at the limit: the page's oldest
+    // line goes and `note` is its first line (new when `noteIsNew`, else in
+    // place of the note already shown) by the time that line is in.
+    virtual void DropOldestPageLine(PageIndex page, const std::string& note, bool noteIsNew) = 0;
+    virtual void ClearPage(PageIndex page) = 0;
+    // For tests: a growing page keeps `limit` lines (and the note).
+    virtual void SetPageLineLimit(PageIndex page, std::size_t limit) { (void)page, (void)limit; }
+    // Shows or hides a page's tab; never the one on top.
+    virtual void ShowPageTab(PageIndex page, bool shown) = 0;
+    // Brings a shown page to the top.
+    virtual void ShowPage(PageIndex page) = 0;
 
     // The editor. Putting lines in is not an edit.
+    virtual std::vector<std::string> EditorLines() const = 0;
     virtual void SetEditorLines(const std::vector<std::string>& lines) = 0;
     virtual int CaretLine() const = 0;
     virtual int CaretColumn() const = 0;
@@ -73,34 +106,17 @@ public:
     virtual void SelectText(int line, int column, int length) = 0;
     virtual void SetCaretLabel(const std::string& text) = 0;
     virtual void FocusEditor() = 0;
+    // An Edit menu command (kUndo .. kSelectAll) on a page's text control, as its own keys do it.
+    virtual void EditPage(PageIndex page, Command command) = 0;
 
-    // The text pages that only grow ("Interpreter", "Program Output"), by PageIndex.
-    virtual void AppendPageLine(int page, const std::string& line) = 0;
-    // Comes just before an AppendPageLine at the limit: the page's oldest
-    // line goes and `note` is its first line (new when `noteIsNew`, else in
-    // place of the note already shown) by the time that line is in.
-    virtual void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) = 0;
-    virtual void ClearPage(int page) = 0;
-
-    // The page on top, by PageIndex.
-    virtual int CurrentPage() const = 0;
-    // The whole text of the "Watch" page, one line per global.
-    virtual void SetWatchLines(const std::vector<std::string>& lines) = 0;
-
-    // "Simulator Link": modal, filled with `values`; false when cancelled.
-    // "Defaults" puts `defaults` in the fields.
-    virtual bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) {
-        static_cast<void>(values), static_cast<void>(defaults);
-        return false;
-    }
-    // Closes the window as its close box does (MayClose, then Closing).
-    virtual void CloseWindow() {}
-    // The recent-file items of "File": `captions` has one entry per item,
-    // "" for an item that is not shown.
-    virtual void SetRecentFiles(const std::vector<std::string>& captions) { static_cast<void>(captions); }
-    // A wait's text on the status line over the link's state ("" gives the
-    // link's state back).
+    // The status line: the link's state, and a wait's text over it ("" gives
+    // the link's state back).
+    virtual void SetLinkStatus(const std::string& text) = 0;
     virtual void SetStatusText(const std::string& text) = 0;
+    // The 100 ms timer; it runs from start to end, Connect starts it again.
+    virtual void StartTimer() = 0;
+    // Closes the window as its close box does (MayClose, then Closing).
+    virtual void CloseWindow() = 0;
     // While an exchange waits for the simulator: handles the events that
     // are there (painting, the user's input) and returns at once.
     virtual void ProcessEvents() = 0;
@@ -160,7 +176,7 @@ class BoundedPage {
 public:
     explicit BoundedPage(std::size_t limit);
     // Appends one line through the host, dropping the oldest one first at the limit.
-    void Append(WindowHost& host, int page, const std::string& line);
+    void Append(WindowHost& host, PageIndex page, const std::string& line);
     void Clear() { kept_ = 0, dropped_ = 0; }
     std::size_t Kept() const { return kept_; }
     std::uint64_t Dropped() const { return dropped_; }
@@ -171,11 +187,14 @@ private:
     std::uint64_t dropped_ = 0;
 };
 
-class WindowCore {
+// The controller's view for both windows: it keeps what the window shows
+// (the compile record's picture, captions, check marks, which pages are
+// shown and on top, their contents and line limits) and tells the host what
+// to paint. Nothing is ever read back from a window but the editor's text.
+class WindowCore : public WorkbenchView {
 public:
-    // The view, host, files, link and machine must outlive the core.
-    WindowCore(WorkbenchView& view, WindowHost& host, FileAccess& files, IpcLink& link, Machine& machine,
-               bool& debugMode);
+    // The host, files, link and machine must outlive the core.
+    WindowCore(WindowHost& host, FileAccess& files, IpcLink& link, Machine& machine, bool& debugMode);
     ~WindowCore();
     WindowCore(const WindowCore&) = delete;
     WindowCore& operator=(const WindowCore&) = delete;
@@ -214,15 +233,25 @@ public:
 
     // The window's 100 ms timer.
     void Tick();
-    // The user brought a page to the top.
+    // The user brought a page to the top (a page index out of range is ignored).
     void PageSelected(int page);
+    // The page on top.
+    PageIndex CurrentPage() const { return currentPage_; }
+    bool PageShown(PageIndex page) const { return pageShown_[page]; }
+    // What a page shows, for pages replaced whole (the Watch page's lines).
+    const std::string& PageText(PageIndex page) const { return pageText_[page]; }
     // A line of "Compiler" or "Program Output" was double-clicked: a
     // diagnostic or runtime error line leads to its source line.
     void PageLineDoubleClicked(int page, const std::string& line);
     // The controller's lines for "Program Output" and "Interpreter", kept to
     // their last lines; and the clearing at Connect.
-    void AppendPageLine(int page, const std::string& line);
-    void ClearPage(int page);
+    void AppendPageLine(PageIndex page, const std::string& line);
+    void ClearPage(PageIndex page);
+    // Lines appended to a growing page since it was last cleared, dropped ones included.
+    std::uint64_t PageLinesAppended(PageIndex page) const {
+        const BoundedPage& b = bounded_[static_cast<std::size_t>(page)];
+        return b.Kept() + b.Dropped();
+    }
     // For tests: a smaller limit than kPageLineLimit.
     void SetPageLineLimit(std::size_t limit);
     // The status line; every text the core shows there goes through here.
@@ -236,6 +265,30 @@ public:
     bool Modified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
     const std::string& ProgramTitle() const { return programTitle_; }
+
+    // WorkbenchView: what the controller shows, kept here and painted by the host.
+    void SetExpandedText(const std::string& text) override { SetPageText(kPageExpanded, text); }
+    void SetCompilerText(const std::string& text) override { SetPageText(kPageCompiler, text); }
+    void AppendOutputLine(const std::string& line) override { AppendPageLine(kPageProgramOutput, line); }
+    void AppendInterpreterLine(const std::string& line) override { AppendPageLine(kPageInterpreter, line); }
+    void ClearOutput() override { ClearPage(kPageProgramOutput); }
+    void SelectPage(int index) override;
+    void SetPageVisible(int index, bool visible) override;
+    void SetCompilePicture(int picture) override;
+    void SetConnectCaption(const std::string& caption) override;
+    void SetRunHint(const std::string& hint) override;
+    void SetRunPicture(int picture) override;
+    void SetDebugCaption(const std::string& caption) override;
+    void SetCompilerOutputChecked(bool checked) override { host_.SetChecked(Command::kCompilerOutput, checked); }
+    std::vector<std::string> EditorLines() const override { return host_.EditorLines(); }
+    void EnableTimer() override { host_.StartTimer(); }
+    void ShowError(const std::string& message) override;
+    void SetLinkStatus(const std::string& text) override { host_.SetLinkStatus(text); }
+
+    // What the toolbar shows: TBCompile's and TBRun's pictures, TBRun's hint, the menu's captions.
+    int CompilePicture() const { return compilePicture_; }
+    int RunPicture() const { return runPicture_; }
+    const std::string& RunHint() const { return runHint_; }
 
 private:
     enum class SaveOutcome { Saved, Cancelled, Failed };
@@ -259,6 +312,7 @@ private:
     void RunWhileExchanging(Command command);
 
     void RunCommand(Command command);
+    void EditOnTop(Command command);
     bool SavePrompt();
     SaveOutcome Save();
     SaveOutcome SaveAs();
@@ -271,14 +325,14 @@ private:
     void SetRecentFiles(const std::vector<std::string>& paths);
     void SetFileCaption();
     void RunSearch(int columnOffset);
-    void ShowError(const std::string& message);
     // Names the edited text in source places ("prog.vrn:6").
     void NameSource();
     // The "Watch" page: shown while connected, refreshed while on top.
     void UpdateWatch();
-    BoundedPage* PageBuffer(int page);
+    BoundedPage* PageBuffer(PageIndex page);
+    void SetPageText(PageIndex page, const std::string& text);
+    static bool IsPage(int index) { return index >= 0 && index < kPageCount; }
 
-    WorkbenchView& view_;
     WindowHost& host_;
     FileAccess& files_;
     IpcLink& link_;
@@ -290,8 +344,13 @@ private:
     TextEncoding fileEncoding_ = TextEncoding::Utf8;
     bool loading_ = false;  // a file is being put into the editor
     bool watchShown_ = false;
-    BoundedPage output_;
-    BoundedPage interpreter_;
+    std::vector<BoundedPage> bounded_;  // per page; a limit of 0 for pages that do not grow
+    PageIndex currentPage_ = kPageSource;
+    std::array<bool, kPageCount> pageShown_{};
+    std::array<std::string, kPageCount> pageText_;
+    int compilePicture_ = kPicNotCompiled;
+    int runPicture_ = kPicConnect;
+    std::string runHint_;
     Settings settings_;
     std::unique_ptr<SettingsStore> store_;
 

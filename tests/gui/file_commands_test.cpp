@@ -76,7 +76,7 @@ private slots:
     void openSetsNameCaptionPictureAndFolder() {
         const QString path = Path("prog.vrn");
         QVERIFY(WriteFile(path, "int a;\r\nint b;\nint c;\rint d;\r\n"));
-        f->form.SetCompilePicture(12);
+        f->form.Core().SetCompilePicture(kPicCompiled);
         ModalScript script({ChooseFile(path)});
         f->form.Run(Command::kFileOpen);
         QCOMPARE(script.Handled(), 1);
@@ -112,7 +112,7 @@ private slots:
         const QString good = Path("good.vrn");
         QVERIFY(WriteFile(good, "int good;\r\n"));
         QVERIFY(f->form.OpenFile(good));
-        f->form.SetCompilePicture(12);
+        f->form.Core().SetCompilePicture(kPicCompiled);
         if (name == "folder.vrn") QVERIFY(QDir(dir->path()).mkdir(name));
         if (name == "huge.vrn") {
             QFile huge(Path(name));

@@ -357,12 +357,12 @@ TEST_F(Win32Window, DoubleClickedDiagnosticLeadsToItsLine) {
 TEST_F(Win32Window, ProgramOutputKeepsEveryLine) {
     for (const test::GrowingPageCase& c : test::kGrowingPageCases) {
         SCOPED_TRACE(c.name);
-        form_->ClearOutput();
+        form_->Core().ClearOutput();
         form_->SelectPage(kPageProgramOutput);
         HWND memo = form_->PageControlOf(kPageProgramOutput);
         for (int i = 0; i < c.lines; ++i) {
             if (c.scrolledUp && i == c.lines - 1) SendMessageW(memo, WM_VSCROLL, SB_TOP, 0);
-            form_->AppendOutputLine(test::GrowingPageLine(i));
+            form_->Core().AppendOutputLine(test::GrowingPageLine(i));
         }
         Pump();
         ASSERT_EQ(SendMessageW(memo, EM_GETLINECOUNT, 0, 0), c.lines);
@@ -508,8 +508,8 @@ TEST_F(Win32Window, FindAndSearchAgain) {
 // A long value on the Watch page scrolls sideways instead of wrapping into
 // the Name column.
 TEST_F(Win32Window, WatchValuesDoNotWrap) {
-    form_->SetWatchLines({"Name  Type      Where          Value", "msg   char[96]  data $1000000  \"" +
-                                                                      std::string(300, 'x') + "\""});
+    form_->SetPageText(kPageWatch, "Name  Type      Where          Value\r\nmsg   char[96]  data $1000000  \"" +
+                                         std::string(300, 'x') + "\"");
     EXPECT_EQ(SendMessageW(form_->PageControlOf(kPageWatch), EM_GETLINECOUNT, 0, 0), 2);
 }
 

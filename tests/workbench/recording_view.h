@@ -54,7 +54,6 @@ public:
         Record("SetCompilePicture(" + std::to_string(index) + ")");
         compilePicture = index;
     }
-    int CompilePicture() const override { return compilePicture; }
     void SetConnectCaption(const std::string& caption) override {
         Record("SetConnectCaption(" + caption + ")");
         connectCaption = caption;

@@ -1,8 +1,14 @@
 #pragma once
 // Table-driven cases of the window core's rules, shared by the core's own
-// tests and the window tests of both toolkits (plain data, no test framework).
+// tests and the window tests of both toolkits (plain data, no test framework):
+// line ends and searches, and the window cases that each window's driver
+// plays through its real menus and controls (RunWindowCase).
 #include <string>
 #include <vector>
+
+#include "workbench/component_table.h"
+#include "workbench/toolbar_pictures.h"
+#include "workbench/view.h"
 
 namespace vorn::test {
 
@@ -71,5 +77,200 @@ inline const std::vector<GrowingPageCase> kGrowingPageCases = {
 };
 
 inline std::string GrowingPageLine(int index) { return "output line " + std::to_string(index + 1); }
+
+// What a test can do in a real window and what it can see there, through
+// the window's own controls (each toolkit's test writes one).
+class WindowDriver {
+public:
+    virtual ~WindowDriver() = default;
+    // As the user does: a command through its menu item, text typed over the
+    // editor's whole text, a selection in the editor, a click on a tab.
+    virtual void Run(Command command) = 0;
+    virtual void Type(const std::vector<std::string>& lines) = 0;
+    virtual void Select(int line, int column, int length) = 0;
+    virtual void ClickTab(PageIndex page) = 0;
+    // What the window shows.
+    virtual std::vector<std::string> EditorLines() = 0;
+    virtual std::string SelectedText() = 0;
+    virtual bool TabShown(PageIndex page) = 0;
+    virtual PageIndex PageOnTop() = 0;
+    virtual std::string PageText(PageIndex page) = 0;
+    virtual int ButtonPicture(Command command) = 0;
+    virtual std::string ItemCaption(Command command) = 0;  // without its shortcut
+    virtual bool Checked(Command command) = 0;
+    virtual bool Enabled(Command command) = 0;
+};
+
+enum class Act {
+    kRun,          // command
+    kType,         // lines
+    kSelect,       // line, column, length
+    kClickTab,     // page
+    kEditorIs,     // lines
+    kEditorHas,    // text: a part of one of its lines
+    kSelectionIs,  // text
+    kTabShown,     // page, flag
+    kOnTop,        // page
+    kPageHas,      // page, text: a part of its text
+    kPictureIs,    // command, number
+    kCaptionIs,    // command, text
+    kCheckedIs,    // command, flag
+    kEnabledIs,    // command, flag
+};
+
+struct WindowStep {
+    Act act = Act::kRun;
+    Command command = Command::kNone;
+    PageIndex page = kPageSource;
+    int number = 0;  // a picture, or the line of kSelect
+    int column = 0, length = 0;
+    bool flag = false;
+    std::string text;
+    std::vector<std::string> lines;
+};
+
+inline WindowStep Step(Act act, Command command = Command::kNone, PageIndex page = kPageSource) {
+    WindowStep s;
+    s.act = act, s.command = command, s.page = page;
+    return s;
+}
+inline WindowStep WithText(WindowStep s, std::string text) { return s.text = std::move(text), s; }
+inline WindowStep WithLines(WindowStep s, std::vector<std::string> lines) { return s.lines = std::move(lines), s; }
+inline WindowStep WithFlag(WindowStep s, bool flag) { return s.flag = flag, s; }
+
+inline WindowStep Run(Command c) { return Step(Act::kRun, c); }
+inline WindowStep Type(std::vector<std::string> lines) { return WithLines(Step(Act::kType), std::move(lines)); }
+inline WindowStep Select(int line, int column, int length) {
+    WindowStep s = Step(Act::kSelect);
+    s.number = line, s.column = column, s.length = length;
+    return s;
+}
+inline WindowStep ClickTab(PageIndex p) { return Step(Act::kClickTab, Command::kNone, p); }
+inline WindowStep EditorIs(std::vector<std::string> lines) { return WithLines(Step(Act::kEditorIs), std::move(lines)); }
+inline WindowStep EditorHas(std::string text) { return WithText(Step(Act::kEditorHas), std::move(text)); }
+inline WindowStep SelectionIs(std::string text) { return WithText(Step(Act::kSelectionIs), std::move(text)); }
+inline WindowStep TabShown(PageIndex p, bool shown) { return WithFlag(Step(Act::kTabShown, Command::kNone, p), shown); }
+inline WindowStep OnTop(PageIndex p) { return Step(Act::kOnTop, Command::kNone, p); }
+inline WindowStep PageHas(PageIndex p, std::string text) {
+    return WithText(Step(Act::kPageHas, Command::kNone, p), std::move(text));
+}
+inline WindowStep PictureIs(Command c, int picture) {
+    WindowStep s = Step(Act::kPictureIs, c);
+    s.number = picture;
+    return s;
+}
+inline WindowStep CaptionIs(Command c, std::string text) { return WithText(Step(Act::kCaptionIs, c), std::move(text)); }
+inline WindowStep CheckedIs(Command c, bool on) { return WithFlag(Step(Act::kCheckedIs, c), on); }
+inline WindowStep EnabledIs(Command c, bool on) { return WithFlag(Step(Act::kEnabledIs, c), on); }
+
+struct WindowCase {
+    const char* name;
+    std::vector<WindowStep> steps;
+};
+
+inline const std::vector<WindowCase> kWindowCases = {
+    {"a fresh window: Source on top, not compiled, disconnected",
+     {OnTop(kPageSource), TabShown(kPageSource, true), TabShown(kPageCompiler, true), TabShown(kPageProgramOutput, true),
+      TabShown(kPageExpanded, false), TabShown(kPageInterpreter, false), TabShown(kPageWatch, false),
+      PictureIs(Command::kCompile, kPicNotCompiled), PictureIs(Command::kConnect, kPicConnect),
+      CaptionIs(Command::kConnect, "Connect"), CheckedIs(Command::kCompilerOutput, false),
+      EnabledIs(Command::kReload, false)}},
+    {"Debug shows the Expanded and Interpreter pages and hides them again",
+     {Run(Command::kDebug), TabShown(kPageExpanded, true), TabShown(kPageInterpreter, true),
+      CaptionIs(Command::kDebug, "Debug Off"), Run(Command::kDebug), TabShown(kPageExpanded, false),
+      TabShown(kPageInterpreter, false), CaptionIs(Command::kDebug, "Debug On")}},
+    {"a page on top that is hidden gives the top to Source",
+     {Run(Command::kDebug), ClickTab(kPageInterpreter), OnTop(kPageInterpreter), Run(Command::kDebug),
+      OnTop(kPageSource)}},
+    {"a compile sets the picture and an edit clears it",
+     {Type({"int a;"}), Run(Command::kCompile), PictureIs(Command::kCompile, kPicCompiled),
+      Type({"int a;", "int b;"}), PictureIs(Command::kCompile, kPicNotCompiled)}},
+    {"a syntax error is not compiled and shows on Compiler",
+     {Type({"int a"}), Run(Command::kCompile), PictureIs(Command::kCompile, kPicNotCompiled),
+      PageHas(kPageCompiler, "syntax error")}},
+    {"Debug fills Expanded at the next compile",
+     {Run(Command::kDebug), Type({"#define LIMIT 7", "int a = LIMIT;"}), Run(Command::kCompile),
+      PageHas(kPageExpanded, "int a = 7;"), Run(Command::kDebug)}},
+    {"Display Compiler Output is a check mark",
+     {Run(Command::kCompilerOutput), CheckedIs(Command::kCompilerOutput, true), Run(Command::kCompilerOutput),
+      CheckedIs(Command::kCompilerOutput, false)}},
+    {"Cut and Paste move text, Undo and Redo take the paste back and again",
+     {Type({"alpha beta"}), Select(0, 0, 6), Run(Command::kCut), EditorIs({"beta"}),
+      PictureIs(Command::kCompile, kPicNotCompiled), Select(0, 4, 0), Run(Command::kPaste), EditorIs({"betaalpha "}),
+      Run(Command::kUndo), EditorIs({"beta"}), Run(Command::kRedo), EditorIs({"betaalpha "})}},
+    {"Copy leaves the text; Select All takes all of it",
+     {Type({"one", "two"}), Run(Command::kSelectAll), SelectionIs("one\ntwo"), Select(0, 0, 3), Run(Command::kCopy),
+      EditorIs({"one", "two"}), Select(1, 3, 0), Run(Command::kPaste), EditorIs({"one", "twoone"})}},
+    {"Copy and Select All take a text page's lines; Cut and Paste leave it alone",
+     {Type({"int a"}), Run(Command::kCompile), ClickTab(kPageCompiler), Run(Command::kSelectAll), Run(Command::kCut),
+      PageHas(kPageCompiler, "syntax error"), Run(Command::kCopy), ClickTab(kPageSource), Select(0, 5, 0),
+      Run(Command::kPaste), EditorHas("syntax error")}},
+    {"Connect without a compiled program stays disconnected",
+     {Type({"int a"}), Run(Command::kConnect), CaptionIs(Command::kConnect, "Connect"),
+      PictureIs(Command::kConnect, kPicConnect), EnabledIs(Command::kReload, false)}},
+};
+
+// Plays a case through a driver: "" when every step held, else the first
+// that did not, with what the window showed.
+inline std::string RunWindowCase(WindowDriver& w, const WindowCase& c) {
+    auto join = [](const std::vector<std::string>& lines) {
+        std::string text;
+        for (const std::string& line : lines) text += "[" + line + "]";
+        return text;
+    };
+    for (std::size_t i = 0; i < c.steps.size(); ++i) {
+        const WindowStep& s = c.steps[i];
+        std::string shown;
+        bool held = true;
+        switch (s.act) {
+            case Act::kRun: w.Run(s.command); break;
+            case Act::kType: w.Type(s.lines); break;
+            case Act::kSelect: w.Select(s.number, s.column, s.length); break;
+            case Act::kClickTab: w.ClickTab(s.page); break;
+            case Act::kEditorIs:
+                held = w.EditorLines() == s.lines;
+                shown = join(w.EditorLines());
+                break;
+            case Act::kEditorHas:
+                shown = join(w.EditorLines());
+                held = shown.find(s.text) != std::string::npos;
+                break;
+            case Act::kSelectionIs:
+                shown = w.SelectedText();
+                held = shown == s.text;
+                break;
+            case Act::kTabShown:
+                held = w.TabShown(s.page) == s.flag;
+                shown = w.TabShown(s.page) ? "shown" : "hidden";
+                break;
+            case Act::kOnTop:
+                held = w.PageOnTop() == s.page;
+                shown = std::to_string(w.PageOnTop());
+                break;
+            case Act::kPageHas:
+                shown = w.PageText(s.page);
+                held = shown.find(s.text) != std::string::npos;
+                break;
+            case Act::kPictureIs:
+                held = w.ButtonPicture(s.command) == s.number;
+                shown = std::to_string(w.ButtonPicture(s.command));
+                break;
+            case Act::kCaptionIs:
+                shown = w.ItemCaption(s.command);
+                held = shown == s.text;
+                break;
+            case Act::kCheckedIs:
+                held = w.Checked(s.command) == s.flag;
+                shown = w.Checked(s.command) ? "checked" : "not checked";
+                break;
+            case Act::kEnabledIs:
+                held = w.Enabled(s.command) == s.flag;
+                shown = w.Enabled(s.command) ? "enabled" : "greyed";
+                break;
+        }
+        if (!held) return "step " + std::to_string(i + 1) + " of \"" + c.name + "\": the window shows " + shown;
+    }
+    return {};
+}
 
 }  // namespace vorn::test

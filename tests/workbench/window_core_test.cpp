@@ -19,6 +19,7 @@ public:
     bool ChooseSavePath(const std::string&, std::string&) override { return false; }
     SaveAnswer AskSave(const std::string&, const std::string&) override { return SaveAnswer::kCancel; }
     void ShowMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
+    void ShowError(const std::string&, const std::string& text) override { errors.push_back(text); }
     void SetCaption(const std::string&) override {}
     void ShowFindDialog() override {}
     std::string FindText() const override { return {}; }
@@ -26,44 +27,51 @@ public:
     void ShowAbout() override {}
     bool OpenDocument(const std::string&) override { return false; }
     void ShowOffsets() override { ++offsetsShown; }
+    bool EditLinkSettings(LinkDialogValues&, const LinkDialogValues&) override { return false; }
     void SetChecked(Command, bool) override {}
-    void SetEditorLines(const std::vector<std::string>&) override {}
+    void SetEnabled(Command, bool) override {}
+    void SetItemCaption(Command, const std::string&) override {}
+    void SetButtonHint(Command, const std::string&) override {}
+    void SetButtonPicture(Command, int) override {}
+    void SetRecentFiles(const std::vector<std::string>&) override {}
+    void SetPageText(PageIndex page, const std::string& text) override {
+        texts[page] = text;
+        if (page == kPageWatch) ++watchUpdates;
+    }
+    void AppendPageLine(PageIndex page, const std::string& line) override { pages[page].push_back(line); }
+    void DropOldestPageLine(PageIndex page, const std::string& note, bool noteIsNew) override {
+        std::vector<std::string>& lines = pages[page];
+        if (!noteIsNew) lines.erase(lines.begin() + 1);
+        lines.front() = note;
+    }
+    void ClearPage(PageIndex page) override { pages[page].clear(); }
+    void ShowPageTab(PageIndex page, bool shown) override { tabs[page] = shown; }
+    void ShowPage(PageIndex page) override { top = page; }
+    std::vector<std::string> EditorLines() const override { return editor; }
+    void SetEditorLines(const std::vector<std::string>& lines) override { editor = lines; }
     int CaretLine() const override { return 0; }
     int CaretColumn() const override { return 0; }
     void SelectText(int, int, int) override {}
     void SetCaretLabel(const std::string&) override {}
     void FocusEditor() override {}
-    void AppendPageLine(int page, const std::string& line) override { pages[page].push_back(line); }
-    void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) override {
-        std::vector<std::string>& lines = pages[page];
-        if (!noteIsNew) lines.erase(lines.begin() + 1);
-        lines.front() = note;
-    }
-    void ClearPage(int page) override { pages[page].clear(); }
-    int CurrentPage() const override { return current; }
-    void SetWatchLines(const std::vector<std::string>& lines) override {
-        watch = lines;
-        ++watchUpdates;
-    }
+    void EditPage(PageIndex page, Command command) override { edits.emplace_back(page, command); }
+    void SetLinkStatus(const std::string&) override {}
     void SetStatusText(const std::string& text) override { statuses.push_back(text); }
+    void StartTimer() override {}
+    void CloseWindow() override {}
     void ProcessEvents() override {}
     void RequestClose() override { ++closeRequests; }
 
     std::map<int, std::vector<std::string>> pages;
+    std::map<int, std::string> texts;
+    std::map<int, bool> tabs;
+    std::vector<std::pair<PageIndex, Command>> edits;
+    std::vector<std::string> editor;
+    int top = kPageSource;
     int offsetsShown = 0;
-    std::vector<std::string> messages, watch, statuses;
+    std::vector<std::string> messages, errors, statuses;
     int closeRequests = 0;
-    int current = kPageSource;
     int watchUpdates = 0;
-};
-
-// As a window does: the growing pages go through the core.
-class WindowView : public RecordingView {
-public:
-    void AppendOutputLine(const std::string& line) override { core->AppendPageLine(kPageProgramOutput, line); }
-    void AppendInterpreterLine(const std::string& line) override { core->AppendPageLine(kPageInterpreter, line); }
-    void ClearOutput() override { core->ClearPage(kPageProgramOutput); }
-    WindowCore* core = nullptr;
 };
 
 // Files that hold `content`, read as the platforms do: never beyond limit + 1 bytes.
@@ -86,15 +94,14 @@ protected:
           faults(inner_),
           link(faults, clock_),
           machine(link, debug),
-          core(view, host, files, link, machine, debug) {
-        view.core = &core;
+          core(host, files, link, machine, debug) {
         core.Start("Vorn");
     }
 
     void Connect(const std::vector<std::string>& program) {
-        view.editor = program;
+        host.editor = program;
         core.Run(Command::kCompile);
-        ASSERT_TRUE(core.Controller().Compiled()) << view.compiler;
+        ASSERT_TRUE(core.Controller().Compiled()) << host.texts[kPageCompiler];
         core.Run(Command::kConnect);
         ASSERT_TRUE(core.Controller().Connected());
     }
@@ -106,7 +113,6 @@ protected:
     FaultTransport faults;
     IpcLink link;
     Machine machine;
-    WindowView view;
     RecordingHost host;
     MemoryFiles files;
     WindowCore core;
@@ -150,16 +156,16 @@ TEST_F(WindowCoreTest, OpenTakesFilesUpTo32Mebibytes) {
     files.content += 'a';
     EXPECT_FALSE(core.OpenFile("over.vrn"));
     EXPECT_EQ(core.FileName(), "just.vrn");
-    ASSERT_EQ(view.errors.size(), 1u);
-    EXPECT_EQ(view.errors[0], "Cannot open file \"over.vrn\". The file is larger than 32 MB.");
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0], "Cannot open file \"over.vrn\". The file is larger than 32 MB.");
 }
 
 TEST_F(WindowCoreTest, WatchIsShownWhileConnectedAndReadWhileOnTop) {
     const std::int32_t alt = 1234;
     sim.Poke(0x0570, &alt, 4);
-    EXPECT_FALSE(view.visiblePages[kPageWatch]);
+    EXPECT_FALSE(core.PageShown(kPageWatch));
     Connect({"int count;", "int alt at $0570;"});
-    EXPECT_TRUE(view.visiblePages[kPageWatch]);
+    EXPECT_TRUE(host.tabs[kPageWatch]);
 
     // Not on top: one exchange per tick (the heartbeat), nothing read.
     auto blocks = sim.BlocksProcessed();
@@ -168,22 +174,29 @@ TEST_F(WindowCoreTest, WatchIsShownWhileConnectedAndReadWhileOnTop) {
     EXPECT_EQ(host.watchUpdates, 0);
 
     // On top: the FSUIPC-bound globals in one more exchange per tick.
-    host.current = kPageWatch;
     core.PageSelected(kPageWatch);
     EXPECT_EQ(host.watchUpdates, 1);
     blocks = sim.BlocksProcessed();
     core.Tick();
     EXPECT_EQ(sim.BlocksProcessed() - blocks, 2u);
+    const std::string& watch = host.texts[kPageWatch];
+    EXPECT_EQ(watch.rfind("Name", 0), 0u);
+    EXPECT_NE(watch.find("1234"), std::string::npos) << watch;
+    // Unchanged values are not painted again; a changed one is.
+    EXPECT_EQ(host.watchUpdates, 1);
+    const std::int32_t climbed = 1240;
+    sim.Poke(0x0570, &climbed, 4);
+    core.Tick();
     EXPECT_EQ(host.watchUpdates, 2);
-    ASSERT_EQ(host.watch.size(), 3u);
-    EXPECT_EQ(host.watch[0].rfind("Name", 0), 0u);
-    EXPECT_NE(host.watch[2].find("1234"), std::string::npos) << host.watch[2];
+    EXPECT_NE(host.texts[kPageWatch].find("1240"), std::string::npos) << host.texts[kPageWatch];
 
-    // A lost link hides the page again.
+    // A lost link hides the page again, and the page on top goes back to "Source".
     faults.FailSends(1000, 0);
     core.Tick();
     EXPECT_FALSE(core.Controller().Connected());
-    EXPECT_FALSE(view.visiblePages[kPageWatch]);
+    EXPECT_FALSE(host.tabs[kPageWatch]);
+    EXPECT_EQ(core.CurrentPage(), kPageSource);
+    EXPECT_EQ(host.top, kPageSource);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -10,13 +9,10 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QMouseEvent>
-#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
@@ -153,8 +149,7 @@ TForm1::TForm1(IpcLink& link, Machine& machine, QWidget* parent) : QMainWindow(p
         memoPalette.setColor(QPalette::Base, background);
         memo->setPalette(memoPalette);
     }
-    ResetComponents();
-    core_ = std::make_unique<WindowCore>(*this, *this, files_, link, machine, DebugMode);
+    core_ = std::make_unique<WindowCore>(*this, files_, link, machine, DebugMode);
     core_->Start(ToUtf8(windowTitle()));
     PlaceFromSettings();
     Timer1->start();  // runs from start to end; ticks do nothing while disconnected
@@ -246,27 +241,21 @@ void TForm1::BuildPages() {
         } else {
             auto* memo = new QPlainTextEdit(page);
             memo->setObjectName(QLatin1String(c.owner));
-            const int index = static_cast<int>(memos_.size()) + 1;
-            if (index == kPageWatch) {
-                // A table that is rewritten every tick: read-only, in columns, scrollable.
-                memo->setReadOnly(true);
-                memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-                memo->setFont(EditorFont());
-                memo->setUndoRedoEnabled(false);
-            } else {
-                // A plain memo: editable, word-wrapped; a vertical scroll bar, as on
-                // Windows, so every kept line can be reached.
+            const PageRules rules = PageRulesOf(c.page);
+            memo->setReadOnly(rules.readOnly);
+            memo->setUndoRedoEnabled(rules.undo);
+            if (rules.fixedPitch) memo->setFont(EditorFont());
+            if (rules.wrap) {
+                // Word-wrapped, with a vertical scroll bar as on Windows, so every kept line can be reached.
                 memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
                 memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
                 memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            } else {
+                memo->setLineWrapMode(QPlainTextEdit::NoWrap);
             }
-            if (index == kPageInterpreter || index == kPageProgramOutput) {
-                // Pages that grow for hours: an undo record per line would grow with them.
-                memo->setUndoRedoEnabled(false);
-                // The kept lines and the note above them.
-                memo->setMaximumBlockCount(static_cast<int>(kPageLineLimit) + 1);
-            }
-            if (index == kPageCompiler || index == kPageProgramOutput) memo->viewport()->installEventFilter(this);
+            // The kept lines and the note above them.
+            if (rules.lineLimit > 0) memo->setMaximumBlockCount(static_cast<int>(rules.lineLimit) + 1);
+            memo->viewport()->installEventFilter(this);
             layout->addWidget(memo);
             memos_.append(memo);
         }
@@ -280,26 +269,6 @@ void TForm1::BuildPages() {
     connect(JVHLEditor1->document(), &QTextDocument::contentsChange, this, &TForm1::JVHLEditor1Change);
     connect(JVHLEditor1, &SourceEditor::KeyPressing, this, [this] { core_->CaretMoved(); });
     connect(JVHLEditor1, &SourceEditor::MousePressed, this, [this] { core_->CaretMoved(); });
-}
-
-void TForm1::ResetComponents() {
-    static const QRegularExpression numberedLabel(QStringLiteral("^Label[0-9]*$"));
-    // The window's own components only, not the insides of its dialogs.
-    for (QWidget* w : findChildren<QWidget*>()) {
-        if (w->window() != this) continue;
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            if (!numberedLabel.match(label->objectName()).hasMatch()) label->setText(QStringLiteral("***"));
-        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            edit->clear();
-        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
-            if (memo != JVHLEditor1) memo->clear();
-        } else if (auto* list = qobject_cast<QListWidget*>(w)) {
-            list->clear();
-        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-            combo->clear();
-            combo->setCurrentIndex(0);
-        }
-    }
 }
 
 QString TForm1::FileName() const { return FromUtf8(core_->FileName()); }
@@ -316,9 +285,10 @@ void TForm1::JVHLEditor1Change(int, int removed, int added) {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        for (int page : {kPageCompiler, kPageProgramOutput}) {
+        // Every page's double-clicks go to the core, which knows which lines lead anywhere.
+        for (int page = kPageSource + 1; page < kPageCount; ++page) {
             QPlainTextEdit* memo = Memo(page);
-            if (watched != memo->viewport()) continue;
+            if (memo == nullptr || watched != memo->viewport()) continue;
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const QString line = memo->cursorForPosition(mouse->position().toPoint()).block().text();
             core_->PageLineDoubleClicked(page, ToUtf8(line));
@@ -343,44 +313,36 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 QPlainTextEdit* TForm1::Memo(int page) const { return memos_.value(page - 1); }
 
-void TForm1::SetExpandedText(const std::string& text) { Memo(kPageExpanded)->setPlainText(MemoText(text)); }
-
-void TForm1::SetCompilerText(const std::string& text) { Memo(kPageCompiler)->setPlainText(MemoText(text)); }
-
-void TForm1::AppendOutputLine(const std::string& line) { core_->AppendPageLine(kPageProgramOutput, line); }
-
-void TForm1::AppendInterpreterLine(const std::string& line) { core_->AppendPageLine(kPageInterpreter, line); }
-
-void TForm1::ClearOutput() { core_->ClearPage(kPageProgramOutput); }
-
-void TForm1::SelectPage(int index) {
-    if (index >= 0 && index < PageControl1->count()) PageControl1->setCurrentIndex(index);
+void TForm1::SetPageText(PageIndex page, const std::string& text) {
+    QPlainTextEdit* memo = Memo(page);
+    if (memo == nullptr) return;
+    QScrollBar* vertical = memo->verticalScrollBar();
+    QScrollBar* horizontal = memo->horizontalScrollBar();
+    const int top = vertical->value(), left = horizontal->value();
+    memo->setPlainText(MemoText(text));
+    if (!PageRulesOf(page).keepScroll) return;
+    vertical->setValue(top);
+    horizontal->setValue(left);
 }
 
-void TForm1::SetPageVisible(int index, bool visible) {
-    if (index >= 0 && index < PageControl1->count()) PageControl1->setTabVisible(index, visible);
+void TForm1::ShowPage(PageIndex page) { PageControl1->setCurrentIndex(page); }
+
+void TForm1::ShowPageTab(PageIndex page, bool shown) { PageControl1->setTabVisible(page, shown); }
+
+void TForm1::SetButtonPicture(Command command, int picture) {
+    if (QToolButton* button = buttons_.value(Key(command))) {
+        button->setIcon(pictures_.value(picture));
+        button->setProperty("imageIndex", picture);
+    }
 }
 
-void TForm1::SetCompilePicture(int index) {
-    compilePicture_ = index;
-    QToolButton* button = buttons_.value(Key(Command::kCompile));
-    button->setIcon(pictures_.value(index));
-    button->setProperty("imageIndex", index);
+void TForm1::SetItemCaption(Command command, const std::string& caption) {
+    if (QAction* action = actions_.value(Key(command))) action->setText(FromUtf8(caption));
 }
 
-void TForm1::SetConnectCaption(const std::string& caption) { actions_.value(Key(Command::kConnect))->setText(FromUtf8(caption)); }
-
-void TForm1::SetRunHint(const std::string& hint) { buttons_.value(Key(Command::kConnect))->setToolTip(FromUtf8(hint)); }
-
-void TForm1::SetRunPicture(int index) {
-    QToolButton* button = buttons_.value(Key(Command::kConnect));
-    button->setIcon(pictures_.value(index));
-    button->setProperty("imageIndex", index);
+void TForm1::SetButtonHint(Command command, const std::string& hint) {
+    if (QToolButton* button = buttons_.value(Key(command))) button->setToolTip(FromUtf8(hint));
 }
-
-void TForm1::SetDebugCaption(const std::string& caption) { actions_.value(Key(Command::kDebug))->setText(FromUtf8(caption)); }
-
-void TForm1::SetCompilerOutputChecked(bool checked) { SetChecked(Command::kCompilerOutput, checked); }
 
 std::vector<std::string> TForm1::EditorLines() const {
     // Block by block: toPlainText() would turn no-break spaces into spaces.
@@ -391,12 +353,12 @@ std::vector<std::string> TForm1::EditorLines() const {
     return lines;
 }
 
-void TForm1::EnableTimer() {
+void TForm1::StartTimer() {
     if (!Timer1->isActive()) Timer1->start();
 }
 
-void TForm1::ShowError(const std::string& message) {
-    QMessageBox box(QMessageBox::Critical, ProgramTitle(), FromUtf8(message), QMessageBox::Ok, this);
+void TForm1::ShowError(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, FromUtf8(title), FromUtf8(text), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ErrorBox"));
     box.exec();
 }
@@ -511,7 +473,21 @@ void TForm1::SetCaretLabel(const std::string& text) { L_Editor_Pos->setText(From
 
 void TForm1::FocusEditor() { JVHLEditor1->setFocus(); }
 
-void TForm1::AppendPageLine(int page, const std::string& line) {
+void TForm1::EditPage(PageIndex page, Command command) {
+    QPlainTextEdit* text = page == kPageSource ? JVHLEditor1 : Memo(page);
+    if (text == nullptr) return;
+    switch (command) {
+        case Command::kUndo: text->undo(); break;
+        case Command::kRedo: text->redo(); break;
+        case Command::kCut: text->cut(); break;
+        case Command::kCopy: text->copy(); break;
+        case Command::kPaste: text->paste(); break;
+        case Command::kSelectAll: text->selectAll(); break;
+        default: break;
+    }
+}
+
+void TForm1::AppendPageLine(PageIndex page, const std::string& line) {
     QPlainTextEdit* memo = Memo(page);
     // As a terminal does: the newest line stays in view unless the reader has
     // scrolled up (Qt's own following works only while the page is on top).
@@ -530,40 +506,24 @@ void TForm1::AppendPageLine(int page, const std::string& line) {
     if (follow) bar->setValue(bar->maximum());
 }
 
-void TForm1::DropOldestPageLine(int page, const std::string& note, bool) {
+void TForm1::DropOldestPageLine(PageIndex page, const std::string& note, bool) {
     pendingNotes_.insert(page, FromUtf8(note));
 }
 
-void TForm1::SetPageLineLimit(std::size_t limit) {
-    core_->SetPageLineLimit(limit);
-    for (int page : {kPageInterpreter, kPageProgramOutput}) Memo(page)->setMaximumBlockCount(static_cast<int>(limit) + 1);
+void TForm1::SetPageLineLimit(PageIndex page, std::size_t limit) {
+    Memo(page)->setMaximumBlockCount(static_cast<int>(limit) + 1);
 }
 
-void TForm1::ClearPage(int page) {
+void TForm1::ClearPage(PageIndex page) {
     pendingNotes_.remove(page);
     Memo(page)->clear();
 }
-
-int TForm1::CurrentPage() const { return PageControl1->currentIndex(); }
 
 void TForm1::SetStatusText(const std::string& text) { statusBar()->showMessage(FromUtf8(text)); }
 
 void TForm1::ProcessEvents() { QCoreApplication::processEvents(); }
 
 void TForm1::RequestClose() { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }
-
-void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
-    QPlainTextEdit* memo = Memo(kPageWatch);
-    // Rewritten every tick: the reader's scroll position stays.
-    const int vertical = memo->verticalScrollBar()->value();
-    const int horizontal = memo->horizontalScrollBar()->value();
-    QStringList text;
-    text.reserve(static_cast<qsizetype>(lines.size()));
-    for (const std::string& line : lines) text.append(FromUtf8(line));
-    memo->setPlainText(text.join(QLatin1Char('\n')));
-    memo->verticalScrollBar()->setValue(vertical);
-    memo->horizontalScrollBar()->setValue(horizontal);
-}
 
 void TForm1::PlaceFromSettings() {
     const Settings& s = core_->UserSettings();

@@ -11,7 +11,6 @@
 
 #include "workbench/component_table.h"
 #include "workbench/toolbar_pictures.h"
-#include "workbench/view.h"
 #include "workbench/window_core.h"
 
 class QAction;
@@ -42,7 +41,7 @@ public:
     void EnterFolderOf(const std::string& path) override;
 };
 
-class TForm1 : public QMainWindow, public WorkbenchView, public WindowHost {
+class TForm1 : public QMainWindow, public WindowHost {
     Q_OBJECT
 public:
     // The link and the machine must outlive the window.
@@ -51,39 +50,24 @@ public:
 
     QString FileName() const;
     bool Modified() const { return core_->Modified(); }
+    void SetModified(bool modified) { core_->SetModified(modified); }
     QString ProgramTitle() const;
     WorkbenchController& Controller() { return core_->Controller(); }
+    WindowCore& Core() { return *core_; }
+    // Brings a page to the top as its tab does.
+    void SelectPage(int page) { core_->SelectPage(page); }
 
     // Carries out a command as its menu item or button does.
     void Run(Command command) { core_->Run(command); }
     // Loads a file into the editor as Open does after its dialog; false when it cannot be read.
     bool OpenFile(const QString& path);
 
-    // WorkbenchView.
-    void SetExpandedText(const std::string& text) override;
-    void SetCompilerText(const std::string& text) override;
-    void AppendOutputLine(const std::string& line) override;
-    void AppendInterpreterLine(const std::string& line) override;
-    void ClearOutput() override;
-    void SelectPage(int index) override;
-    void SetPageVisible(int index, bool visible) override;
-    void SetCompilePicture(int index) override;
-    int CompilePicture() const override { return compilePicture_; }
-    void SetConnectCaption(const std::string& caption) override;
-    void SetRunHint(const std::string& hint) override;
-    void SetRunPicture(int index) override;
-    void SetDebugCaption(const std::string& caption) override;
-    void SetCompilerOutputChecked(bool checked) override;
-    std::vector<std::string> EditorLines() const override;
-    void SetModified(bool modified) override { core_->SetModified(modified); }
-    void EnableTimer() override;
-    void ShowError(const std::string& message) override;
-
     // WindowHost.
     bool ChooseOpenPath(std::string& path) override;
     bool ChooseSavePath(const std::string& currentName, std::string& path) override;
     SaveAnswer AskSave(const std::string& title, const std::string& text) override;
     void ShowMessage(const std::string& title, const std::string& text) override;
+    void ShowError(const std::string& title, const std::string& text) override;
     void SetCaption(const std::string& caption) override;
     void ShowFindDialog() override;
     std::string FindText() const override;
@@ -91,31 +75,39 @@ public:
     void ShowAbout() override;
     bool OpenDocument(const std::string& path) override;
     void ShowOffsets() override;
+    bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) override;
     void SetChecked(Command command, bool checked) override;
     void SetEnabled(Command command, bool enabled) override;
+    void SetItemCaption(Command command, const std::string& caption) override;
+    void SetButtonHint(Command command, const std::string& hint) override;
+    void SetButtonPicture(Command command, int picture) override;
+    void SetRecentFiles(const std::vector<std::string>& captions) override;
+    void SetPageText(PageIndex page, const std::string& text) override;
+    void AppendPageLine(PageIndex page, const std::string& line) override;
+    void DropOldestPageLine(PageIndex page, const std::string& note, bool noteIsNew) override;
+    void ClearPage(PageIndex page) override;
+    void SetPageLineLimit(PageIndex page, std::size_t limit) override;
+    void ShowPageTab(PageIndex page, bool shown) override;
+    void ShowPage(PageIndex page) override;
+    std::vector<std::string> EditorLines() const override;
     void SetEditorLines(const std::vector<std::string>& lines) override;
     int CaretLine() const override;
     int CaretColumn() const override;
     void SelectText(int line, int column, int length) override;
     void SetCaretLabel(const std::string& text) override;
     void FocusEditor() override;
-    void AppendPageLine(int page, const std::string& line) override;
-    void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) override;
-    void ClearPage(int page) override;
-    int CurrentPage() const override;
-    void SetWatchLines(const std::vector<std::string>& lines) override;
-    bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) override;
-    void CloseWindow() override;
-    void SetRecentFiles(const std::vector<std::string>& captions) override;
+    void EditPage(PageIndex page, Command command) override;
     void SetLinkStatus(const std::string& text) override;
-    // The command line's FILE and --connect (see WindowCore::StartWith).
-    void StartWith(const QString& file, bool connect) { core_->StartWith(ToUtf8Path(file), connect); }
     void SetStatusText(const std::string& text) override;
+    void StartTimer() override;
+    void CloseWindow() override;
     void ProcessEvents() override;
     void RequestClose() override;
+    // The command line's FILE and --connect (see WindowCore::StartWith).
+    void StartWith(const QString& file, bool connect) { core_->StartWith(ToUtf8Path(file), connect); }
 
     // For tests: pages keep this many lines instead of the usual limit.
-    void SetPageLineLimit(std::size_t limit);
+    void SetPageLineLimit(std::size_t limit) { core_->SetPageLineLimit(limit); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -124,7 +116,6 @@ protected:
 private:
     void BuildMenusAndToolBar();
     void BuildPages();
-    void ResetComponents();
     void JVHLEditor1Change(int position, int removed, int added);
     QPlainTextEdit* Memo(int page) const;
     void PlaceFromSettings();
@@ -133,7 +124,6 @@ private:
     QtFileAccess files_;
     std::unique_ptr<WindowCore> core_;
 
-    int compilePicture_ = kPicNotCompiled;
     QList<QIcon> pictures_;
     QHash<int, QAction*> actions_;  // the menu item of each command
     QHash<int, QToolButton*> buttons_;  // the toolbar button of each command

@@ -73,8 +73,7 @@ int main(int argc, char** argv) {
     if (!args.isEmpty()) form.StartWith(args.first(), connect);
 
     if (!screenshotDir.isEmpty()) {
-        vorn::ScreenshotTour tour(form, screenshotDir);
-        return tour.Run();
+        return vorn::RunScreenshotTour(form, screenshotDir);
     }
     return QApplication::exec();
 }

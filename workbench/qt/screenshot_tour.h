@@ -1,10 +1,6 @@
 #pragma once
-// The documentation's screenshots, taken by the workbench itself: with a
-// file loaded it saves the Source page, compiles and saves the Compiler page,
-// connects (a simulator must be running), prints "connected" on stdout so
-// that whoever drives the simulator can press a hot key, waits for the
-// program's output and saves the Program Output page (printing its lines as
-// "output: ..."), then the about box.
+// vorn --screenshots DIR FILE: the tour of workbench/screenshot_tour.h with
+// Qt's camera; the pictures are PNG files named workbench-NAME.png.
 #include <QString>
 
 class QWidget;
@@ -13,16 +9,7 @@ namespace vorn {
 
 class TForm1;
 
-class ScreenshotTour {
-public:
-    ScreenshotTour(TForm1& form, const QString& folder);
-    // 0 when every picture was saved.
-    int Run();
-
-private:
-    bool Save(const QString& name, QWidget* widget);
-    TForm1& form_;
-    QString folder_;
-};
+// 0 when every step went through and every picture was saved.
+int RunScreenshotTour(TForm1& form, const QString& folder);
 
 }  // namespace vorn

@@ -221,16 +221,15 @@ void TForm1::ShowOffsets() {
 }
 
 void TForm1::SetChecked(Command command, bool checked) {
-    const Component* c = FindCommand(command, ComponentKind::kMenuItem);
-    if (c == nullptr) return;
-    CheckMenuItem(menu_, static_cast<UINT>(CommandId(c->name)), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    if (const int item = CommandId(command, ComponentKind::kMenuItem))
+        CheckMenuItem(menu_, static_cast<UINT>(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void TForm1::SetEnabled(Command command, bool enabled) {
-    if (const Component* item = FindCommand(command, ComponentKind::kMenuItem))
-        EnableMenuItem(menu_, static_cast<UINT>(CommandId(item->name)), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-    if (const Component* button = FindCommand(command, ComponentKind::kToolButton))
-        SendMessageW(toolBar_, TB_ENABLEBUTTON, static_cast<WPARAM>(CommandId(button->name)), MAKELPARAM(enabled ? TRUE : FALSE, 0));
+    if (const int item = CommandId(command, ComponentKind::kMenuItem))
+        EnableMenuItem(menu_, static_cast<UINT>(item), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    if (const int button = CommandId(command, ComponentKind::kToolButton))
+        SendMessageW(toolBar_, TB_ENABLEBUTTON, static_cast<WPARAM>(button), MAKELPARAM(enabled ? TRUE : FALSE, 0));
 }
 
 // --- The editor ------------------------------------------------------------
@@ -261,7 +260,7 @@ void TForm1::SetRecentFiles(const std::vector<std::string>& captions) {
         const Component* c = FindCommand(items[i], ComponentKind::kMenuItem);
         if (c == nullptr) continue;
         const std::string caption = i < captions.size() ? captions[i] : std::string();
-        const UINT id = static_cast<UINT>(CommandId(c->name));
+        const UINT id = static_cast<UINT>(CommandId(items[i], ComponentKind::kMenuItem));
         ModifyMenuW(menu_, id, MF_BYCOMMAND | MF_STRING | (caption.empty() ? MF_GRAYED : MF_ENABLED), id,
                     Wide(caption.empty() ? std::string(c->caption) : caption).c_str());
     }

@@ -55,6 +55,11 @@ int CommandId(const char* componentName) {
     return c != nullptr ? CommandIdOf(*c) : 0;
 }
 
+int CommandId(Command command, ComponentKind kind) {
+    const Component* c = FindCommand(command, kind);
+    return c != nullptr ? CommandIdOf(*c) : 0;
+}
+
 TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
@@ -87,13 +92,8 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
     BuildPages();
     Layout();
 
-    // FormCreate: the window's colours are set above; ResetComponents blanks
-    // the caret label and the memos; then the core's and the controller's share.
-    SetWindowTextW(caretLabel_, L"***");
-    for (HWND memo : memos_)
-        if (memo != nullptr) SetWindowTextW(memo, L"");
-    SetCompilePicture(kPicNotCompiled);
-    core_ = std::make_unique<WindowCore>(*this, *this, files_, link_, machine_, DebugMode);
+    // FormCreate: the window's colours are set above; then the core's and the controller's share.
+    core_ = std::make_unique<WindowCore>(*this, files_, link_, machine_, DebugMode);
     core_->Start(WindowText(hwnd_));
     const Settings& s = core_->UserSettings();
     RECT wanted{LONG(s.Number(SettingId::kWindowLeft)), LONG(s.Number(SettingId::kWindowTop)), 0, 0};
@@ -209,24 +209,25 @@ void TForm1::BuildPages() {
         pages_.push_back(&c);
         pageVisible_.push_back(c.visible);
         HWND memo = nullptr;
-        if (page != kPageSource) {
-            // A plain memo: editable, word-wrapped; a vertical scroll bar, since
-            // without ES_AUTOVSCROLL the control refuses lines below its last row.
-            // The Watch page is a table: its long values scroll sideways
-            // instead of wrapping into the Name column.
-            const DWORD table = page == kPageWatch ? WS_HSCROLL | ES_AUTOHSCROLL : 0;
+        if (c.page != PageKind::kEditor) {
+            // A memo with a vertical scroll bar, since without ES_AUTOVSCROLL
+            // the control refuses lines below its last row. A page that does
+            // not wrap scrolls sideways instead.
+            const PageRules rules = PageRulesOf(c.page);
+            const DWORD sideways = rules.wrap ? 0 : WS_HSCROLL | ES_AUTOHSCROLL;
+            const DWORD readOnly = rules.readOnly ? ES_READONLY : 0;
             memo = CreateWindowExW(0, L"EDIT", L"",
                                    WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
-                                       ES_NOHIDESEL | table,
+                                       ES_NOHIDESEL | sideways | readOnly,
                                    0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
                                    GetModuleHandleW(nullptr), nullptr);
-            if (page == kPageWatch) {
-                // The Watch page is a table in columns of spaces.
+            if (rules.fixedPitch && watchFont_ == nullptr) {
+                // Columns of spaces line up in the editor's fixed-pitch face.
                 watchFont_ = CreateFontW(-kEditorFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
                                          FIXED_PITCH | FF_MODERN, EditorFace(hwnd_));
             }
-            SendMessageW(memo, WM_SETFONT,
-                         reinterpret_cast<WPARAM>(page == kPageWatch ? watchFont_ : windowFont_), FALSE);
+            SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(rules.fixedPitch ? watchFont_ : windowFont_),
+                         FALSE);
             SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // no 32 KB cap
             SetWindowLongPtrW(memo, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         }
@@ -304,11 +305,19 @@ void TForm1::ShowSelectedPage() {
         if (memos_[i] != nullptr) ShowWindow(memos_[i], static_cast<int>(i) == selectedPage_ ? SW_SHOW : SW_HIDE);
 }
 
-// --- The view ------------------------------------------------------------
+// --- The pages -------------------------------------------------------------
 
-void TForm1::SetMemoText(int page, const std::string& text) {
+void TForm1::SetPageText(PageIndex page, const std::string& text) {
+    HWND memo = Memo(page);
+    if (memo == nullptr) return;
+    const bool keep = PageRulesOf(page).keepScroll;
+    const LRESULT firstRow = SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
+    const int column = GetScrollPos(memo, SB_HORZ);
     // The buffers hold CR LF lines already, as an edit control wants them.
-    SetWindowTextW(memos_[static_cast<std::size_t>(page)], Wide(text).c_str());
+    SetWindowTextW(memo, Wide(text).c_str());
+    if (!keep) return;
+    SendMessageW(memo, EM_LINESCROLL, 0, firstRow);
+    SendMessageW(memo, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, column), 0);
 }
 
 namespace {
@@ -348,20 +357,39 @@ void ReplaceKeepingView(HWND memo, int from, int to, const std::wstring& text) {
 
 }  // namespace
 
-void TForm1::AppendMemoLine(int page, const std::string& line) {
-    HWND memo = memos_[static_cast<std::size_t>(page)];
+void TForm1::FocusEditor() { SetFocus(editor_->Handle()); }
+
+void TForm1::EditPage(PageIndex page, Command command) {
+    HWND text = page == kPageSource ? editor_->Handle() : Memo(page);
+    if (text == nullptr) return;
+    switch (command) {
+        case Command::kUndo: SendMessageW(text, EM_UNDO, 0, 0); break;
+        case Command::kRedo: SendMessageW(text, EM_REDO, 0, 0); break;
+        case Command::kCut: SendMessageW(text, WM_CUT, 0, 0); break;
+        case Command::kCopy: SendMessageW(text, WM_COPY, 0, 0); break;
+        case Command::kPaste:
+            // Plain text only: the editor's colours are the highlighter's, not the clipboard's.
+            if (page == kPageSource) {
+                SendMessageW(text, EM_PASTESPECIAL, CF_UNICODETEXT, 0);
+            } else {
+                SendMessageW(text, WM_PASTE, 0, 0);
+            }
+            break;
+        case Command::kSelectAll: SendMessageW(text, EM_SETSEL, 0, -1); break;
+        default: break;
+    }
+}
+
+void TForm1::AppendPageLine(PageIndex page, const std::string& line) {
+    HWND memo = Memo(page);
     const int length = GetWindowTextLengthW(memo);
     std::wstring text = Wide(line);
     if (length > 0) text.insert(0, L"\r\n");
     ReplaceKeepingView(memo, length, length, text);
 }
 
-void TForm1::FocusEditor() { SetFocus(editor_->Handle()); }
-
-void TForm1::AppendPageLine(int page, const std::string& line) { AppendMemoLine(page, line); }
-
-void TForm1::DropOldestPageLine(int page, const std::string& note, bool noteIsNew) {
-    HWND memo = memos_[static_cast<std::size_t>(page)];
+void TForm1::DropOldestPageLine(PageIndex page, const std::string& note, bool noteIsNew) {
+    HWND memo = Memo(page);
     // The memo's own buffer: only the first lines are looked at, so this
     // costs the same however long the page is.
     const auto handle = reinterpret_cast<HLOCAL>(SendMessageW(memo, EM_GETHANDLE, 0, 0));
@@ -381,19 +409,7 @@ void TForm1::DropOldestPageLine(int page, const std::string& note, bool noteIsNe
     ReplaceKeepingView(memo, 0, end, Wide(note));
 }
 
-void TForm1::ClearPage(int page) { SetWindowTextW(memos_[static_cast<std::size_t>(page)], L""); }
-
-void TForm1::SetWatchLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        if (!text.empty()) text += "\r\n";
-        text += line;
-    }
-    // Refreshed every tick: unchanged values must not make the page flicker.
-    if (text == watchText_) return;
-    watchText_ = text;
-    SetMemoText(kPageWatch, text);
-}
+void TForm1::ClearPage(PageIndex page) { SetWindowTextW(Memo(page), L""); }
 
 // As Qt's status bar shows a message over its label: the wait's text while
 // there is one, the link's state otherwise.
@@ -422,38 +438,30 @@ void TForm1::ProcessEvents() {
 
 void TForm1::RequestClose() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
-void TForm1::SetExpandedText(const std::string& text) { SetMemoText(kPageExpanded, text); }
-void TForm1::SetCompilerText(const std::string& text) { SetMemoText(kPageCompiler, text); }
-// The growing pages go through the core, which keeps them to their last lines.
-void TForm1::AppendOutputLine(const std::string& line) { core_->AppendPageLine(kPageProgramOutput, line); }
-void TForm1::AppendInterpreterLine(const std::string& line) { core_->AppendPageLine(kPageInterpreter, line); }
-void TForm1::ClearOutput() { core_->ClearPage(kPageProgramOutput); }
-
-void TForm1::SelectPage(int index) {
-    if (index < 0 || index >= static_cast<int>(pages_.size()) || !pageVisible_[static_cast<std::size_t>(index)])
-        return;
+void TForm1::ShowPage(PageIndex page) {
     const int count = static_cast<int>(SendMessageW(tabs_, TCM_GETITEMCOUNT, 0, 0));
     for (int position = 0; position < count; ++position) {
-        if (TabPage(position) == index) SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(position), 0);
+        if (TabPage(position) == page) SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(position), 0);
     }
-    selectedPage_ = index;
+    selectedPage_ = page;
     ShowSelectedPage();
 }
 
-void TForm1::SetPageVisible(int index, bool visible) {
-    if (index < 0 || index >= static_cast<int>(pages_.size())) return;
-    if (pageVisible_[static_cast<std::size_t>(index)] == visible) return;
-    pageVisible_[static_cast<std::size_t>(index)] = visible;
+void TForm1::ShowPageTab(PageIndex page, bool shown) {
+    if (pageVisible_[static_cast<std::size_t>(page)] == shown) return;
+    pageVisible_[static_cast<std::size_t>(page)] = shown;
     RebuildTabs();
 }
 
-void TForm1::SetCompilePicture(int index) {
-    compilePicture_ = index;
-    SendMessageW(toolBar_, TB_CHANGEBITMAP, static_cast<WPARAM>(CommandId("TBCompile")), MAKELPARAM(index, 0));
+// --- The components of a command ----------------------------------------
+
+void TForm1::SetButtonPicture(Command command, int picture) {
+    const int id = CommandId(command, ComponentKind::kToolButton);
+    if (id != 0) SendMessageW(toolBar_, TB_CHANGEBITMAP, static_cast<WPARAM>(id), MAKELPARAM(picture, 0));
 }
 
-void TForm1::SetMenuCaption(const char* name, const std::string& caption) {
-    const Component* c = FindComponent(name);
+void TForm1::SetItemCaption(Command command, const std::string& caption) {
+    const Component* c = FindCommand(command, ComponentKind::kMenuItem);
     if (c == nullptr) return;
     Component shown = *c;
     shown.caption = caption.c_str();
@@ -462,31 +470,16 @@ void TForm1::SetMenuCaption(const char* name, const std::string& caption) {
     DrawMenuBar(hwnd_);
 }
 
-void TForm1::SetConnectCaption(const std::string& caption) { SetMenuCaption("MNConnect", caption); }
-void TForm1::SetRunHint(const std::string& hint) { runHint_ = hint; }
-
-void TForm1::SetRunPicture(int index) {
-    SendMessageW(toolBar_, TB_CHANGEBITMAP, static_cast<WPARAM>(CommandId("TBRun")), MAKELPARAM(index, 0));
-}
-
-void TForm1::SetDebugCaption(const std::string& caption) { SetMenuCaption("MNDebug", caption); }
-
-void TForm1::SetCompilerOutputChecked(bool checked) {
-    CheckMenuItem(menu_, static_cast<UINT>(CommandId("DisplayCompilerOutput1")),
-                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+void TForm1::SetButtonHint(Command command, const std::string& hint) {
+    if (command == Command::kConnect) runHint_ = Wide(hint);
 }
 
 std::vector<std::string> TForm1::EditorLines() const { return editor_->Lines(); }
 
-void TForm1::SetModified(bool modified) {
-    if (core_) core_->SetModified(modified);
-}
+void TForm1::StartTimer() { SetTimer(hwnd_, kTimerId, kTickMilliseconds, nullptr); }
 
-void TForm1::EnableTimer() { SetTimer(hwnd_, kTimerId, kTickMilliseconds, nullptr); }
-
-void TForm1::ShowError(const std::string& message) {
-    const std::string title = core_ ? core_->ProgramTitle() : WindowText(hwnd_);
-    MessageBoxW(hwnd_, Wide(message).c_str(), Wide(title).c_str(), MB_OK | MB_ICONERROR);
+void TForm1::ShowError(const std::string& title, const std::string& text) {
+    MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONERROR);
 }
 
 // --- Messages ------------------------------------------------------------
@@ -567,12 +560,16 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
                 auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
                 const Component* c = ComponentOfId(static_cast<int>(header->idFrom));
                 if (c != nullptr) {
-                    hintText_ = Wide(c->name == std::string("TBRun") ? runHint_ : std::string(c->caption));
+                    hintText_ = c->command == Command::kConnect && !runHint_.empty() ? runHint_ : Wide(c->caption);
                     info->lpszText = hintText_.data();
                 }
             }
             return 0;
         }
+        case WM_CTLCOLORSTATIC:
+            // Read-only memos ask as static controls do; the labels keep their own colours.
+            if (GetDlgCtrlID(reinterpret_cast<HWND>(lp)) < kIdFirstMemo) return DefWindowProcW(hwnd_, msg, wp, lp);
+            [[fallthrough]];
         case WM_CTLCOLOREDIT: {
             HDC dc = reinterpret_cast<HDC>(wp);
             SetBkColor(dc, kWindowColour);
@@ -606,9 +603,25 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 
+namespace {
+
+// Ctrl+C and the other Edit keys of the component table: in another window's
+// edit box they belong to that box.
+bool IsEditKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (GetKeyState(VK_CONTROL) & 0x8000) == 0) return false;
+    for (const Component& c : Table()) {
+        if (c.kind != ComponentKind::kMenuItem || !IsEditCommand(c.command)) continue;
+        const Shortcut s = ParseShortcut(c.shortcut);
+        if (s.letter != 0 && msg.wParam == static_cast<WPARAM>(s.letter)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool TForm1::PreTranslate(MSG& msg) {
-    // The menu keys work in the find dialog too (F3 while it has the focus).
-    if (findDialog_ != nullptr && (msg.hwnd == findDialog_ || IsChild(findDialog_, msg.hwnd)) &&
+    // The menu keys work in the find dialog too (F3 while it has the focus), but for the Edit keys.
+    if (findDialog_ != nullptr && (msg.hwnd == findDialog_ || IsChild(findDialog_, msg.hwnd)) && !IsEditKey(msg) &&
         TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0)
         return true;
     if (findDialog_ != nullptr && IsDialogMessageW(findDialog_, &msg)) return true;

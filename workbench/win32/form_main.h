@@ -13,14 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "workbench/view.h"
+#include "workbench/component_table.h"
 #include "workbench/window_core.h"
 
 namespace vorn {
 class IpcLink;
 class Machine;
 class WorkbenchController;
-struct Component;
 }  // namespace vorn
 
 namespace vorn::win32 {
@@ -41,6 +40,8 @@ enum ControlId : int {
 
 // The WM_COMMAND id of a menu item or toolbar button of the component table.
 int CommandId(const char* componentName);
+// The id of the first menu item or toolbar button (by `kind`) that runs `command`; 0 for none.
+int CommandId(Command command, ComponentKind kind);
 
 // Files through the Win32 API: paths are UTF-8 on the outside, UTF-16 to the system.
 class Win32Files : public FileAccess {
@@ -52,7 +53,7 @@ public:
     void EnterFolderOf(const std::string& path) override;
 };
 
-class TForm1 : public WorkbenchView, public WindowHost {
+class TForm1 : public WindowHost {
 public:
     // The link and the machine must outlive the window. Show puts it on screen.
     TForm1(IpcLink& link, Machine& machine);
@@ -80,31 +81,15 @@ public:
     // handled and must not be dispatched.
     bool PreTranslate(MSG& msg);
 
-    // WorkbenchView.
-    void SetExpandedText(const std::string& text) override;
-    void SetCompilerText(const std::string& text) override;
-    void AppendOutputLine(const std::string& line) override;
-    void AppendInterpreterLine(const std::string& line) override;
-    void ClearOutput() override;
-    void SelectPage(int index) override;
-    void SetPageVisible(int index, bool visible) override;
-    void SetCompilePicture(int index) override;
-    int CompilePicture() const override { return compilePicture_; }
-    void SetConnectCaption(const std::string& caption) override;
-    void SetRunHint(const std::string& hint) override;
-    void SetRunPicture(int index) override;
-    void SetDebugCaption(const std::string& caption) override;
-    void SetCompilerOutputChecked(bool checked) override;
-    std::vector<std::string> EditorLines() const override;
-    void SetModified(bool modified) override;
-    void EnableTimer() override;
-    void ShowError(const std::string& message) override;
+    // Brings a page to the top as its tab does.
+    void SelectPage(int page) { core_->SelectPage(page); }
 
     // WindowHost.
     bool ChooseOpenPath(std::string& path) override;
     bool ChooseSavePath(const std::string& currentName, std::string& path) override;
     SaveAnswer AskSave(const std::string& title, const std::string& text) override;
     void ShowMessage(const std::string& title, const std::string& text) override;
+    void ShowError(const std::string& title, const std::string& text) override;
     void SetCaption(const std::string& caption) override;
     void ShowFindDialog() override;
     std::string FindText() const override;
@@ -112,24 +97,31 @@ public:
     void ShowAbout() override;
     bool OpenDocument(const std::string& path) override;
     void ShowOffsets() override;
+    bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) override;
     void SetChecked(Command command, bool checked) override;
     void SetEnabled(Command command, bool enabled) override;
+    void SetItemCaption(Command command, const std::string& caption) override;
+    void SetButtonHint(Command command, const std::string& hint) override;
+    void SetButtonPicture(Command command, int picture) override;
+    void SetRecentFiles(const std::vector<std::string>& captions) override;
+    void SetPageText(PageIndex page, const std::string& text) override;
+    void AppendPageLine(PageIndex page, const std::string& line) override;
+    void DropOldestPageLine(PageIndex page, const std::string& note, bool noteIsNew) override;
+    void ClearPage(PageIndex page) override;
+    void ShowPageTab(PageIndex page, bool shown) override;
+    void ShowPage(PageIndex page) override;
+    std::vector<std::string> EditorLines() const override;
     void SetEditorLines(const std::vector<std::string>& lines) override;
     int CaretLine() const override;
     int CaretColumn() const override;
     void SelectText(int line, int column, int length) override;
     void SetCaretLabel(const std::string& text) override;
     void FocusEditor() override;
-    void AppendPageLine(int page, const std::string& line) override;
-    void DropOldestPageLine(int page, const std::string& note, bool noteIsNew) override;
-    void ClearPage(int page) override;
-    int CurrentPage() const override { return selectedPage_; }
-    void SetWatchLines(const std::vector<std::string>& lines) override;
-    bool EditLinkSettings(LinkDialogValues& values, const LinkDialogValues& defaults) override;
-    void CloseWindow() override;
-    void SetRecentFiles(const std::vector<std::string>& captions) override;
+    void EditPage(PageIndex page, Command command) override;
     void SetLinkStatus(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
+    void StartTimer() override;
+    void CloseWindow() override;
     void ProcessEvents() override;
     void RequestClose() override;
 
@@ -145,9 +137,7 @@ private:
     void RebuildTabs();
     int TabPage(int position) const;
     void ShowSelectedPage();
-    void SetMenuCaption(const char* name, const std::string& caption);
-    void AppendMemoLine(int page, const std::string& line);
-    void SetMemoText(int page, const std::string& text);
+    HWND Memo(PageIndex page) const { return memos_[static_cast<std::size_t>(page)]; }
     bool FileDialog(bool save, const std::string& suggested, std::string& path);
 
     IpcLink& link_;
@@ -168,8 +158,7 @@ private:
     std::vector<HWND> memos_;              // per page; none for "Source"
     std::vector<bool> pageVisible_;
     std::vector<WNDPROC> memoProcs_;  // the edit control's own, per page
-    std::string watchText_;           // what the "Watch" page shows
-    int selectedPage_ = 0;
+    int selectedPage_ = kPageSource;  // the page painted on top
     HMENU menu_ = nullptr;
     HACCEL accelerators_ = nullptr;
     HIMAGELIST images_ = nullptr;
@@ -177,8 +166,7 @@ private:
     HFONT watchFont_ = nullptr;
     HBRUSH background_ = nullptr;
 
-    int compilePicture_ = 11;
-    std::string runHint_;
+    std::wstring runHint_;   // TBRun's hint, which changes with the link
     std::wstring hintText_;  // the tooltip's text while it is shown
     bool loading_ = false;   // the editor is being given new lines
 

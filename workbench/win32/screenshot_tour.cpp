@@ -1,14 +1,14 @@
 #include "workbench/win32/screenshot_tour.h"
 
-#include <chrono>
 #include <cstdio>
-#include <vector>
 
-#include "workbench/component_table.h"
-#include "workbench/controller.h"
+// The window's headers first: <windows.h> renames FindText, and the core's must see it do so.
 #include "workbench/win32/about_box.h"
 #include "workbench/win32/form_main.h"
 #include "workbench/win32/text.h"
+#include "workbench/component_table.h"
+#include "workbench/screenshot_tour.h"
+#include "workbench/window_core.h"
 
 namespace vorn::win32 {
 namespace {
@@ -72,96 +72,62 @@ bool Save(const std::string& folder, const char* name, HWND window) {
     return ok;
 }
 
-void Run(TForm1& form, Command command) {
-    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(CommandId(FindCommand(command, ComponentKind::kMenuItem)->name), 0), 0);
-}
-
-// The about box is modal: it is photographed from a timer inside its own loop.
+// The modal dialog a command opens is photographed from a timer inside its own loop.
 std::string g_folder;
-bool g_aboutSaved = false;
+std::string g_picture;
+bool g_saved = false;
 
-void CALLBACK PhotographAbout(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK PhotographDialog(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    HWND about = FindWindowW(kAboutClass, nullptr);
-    if (about == nullptr) return;
-    g_aboutSaved = Save(g_folder, "workbench-win32-about.bmp", about);
-    PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-
-bool g_linkSaved = false;
-
-void CALLBACK PhotographLink(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    HWND dialog = FindWindowW(L"#32770", L"Simulator Link");
+    HWND dialog = FindWindowW(kAboutClass, nullptr);
+    if (dialog == nullptr) dialog = FindWindowW(L"#32770", L"Simulator Link");
     if (dialog == nullptr) return;
-    g_linkSaved = Save(g_folder, "workbench-win32-link.bmp", dialog);
+    g_saved = Save(g_folder, g_picture.c_str(), dialog);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
+
+std::string PictureName(const std::string& name) { return "workbench-win32-" + name + ".bmp"; }
+
+class Win32Camera : public TourCamera {
+public:
+    Win32Camera(TForm1& form, const std::string& folder) : form_(form), folder_(folder) {}
+
+    void Pause(int ms) override { vorn::win32::Pause(form_, ms); }
+
+    bool Photograph(const std::string& name) override {
+        return Save(folder_, PictureName(name).c_str(), form_.Handle());
+    }
+
+    bool PhotographDialog(const std::string& name, Command command) override {
+        g_folder = folder_;
+        g_picture = PictureName(name);
+        g_saved = false;
+        SetTimer(nullptr, 0, 700, &vorn::win32::PhotographDialog);
+        form_.Core().Run(command);
+        return g_saved;
+    }
+
+    std::string PageText(PageIndex page) override {
+        std::string text;
+        for (char c : WindowText(form_.PageControlOf(page)))
+            if (c != '\r') text += c;
+        return text;
+    }
+
+private:
+    TForm1& form_;
+    std::string folder_;
+};
 
 }  // namespace
 
 int RunScreenshotTour(TForm1& form, const std::string& folder, const std::string& file) {
     CreateDirectoryW(Wide(folder).c_str(), nullptr);
-    bool ok = form.OpenFile(file);
-    Pause(form, 1000);
-    form.SelectPage(kPageSource);
-    Pause(form, 300);
-    ok &= Save(folder, "workbench-win32-source.bmp", form.Handle());
-
-    // With the listing switched on the Compiler page has something to show.
-    if (!form.Core().Controller().ShowCompilerOutput()) Run(form, Command::kCompilerOutput);
-    Run(form, Command::kCompile);
-    form.SelectPage(kPageCompiler);
-    Pause(form, 300);
-    ok &= Save(folder, "workbench-win32-compiler.bmp", form.Handle());
-    if (!form.Core().Controller().Compiled()) {
-        std::fprintf(stderr, "vorn: the program did not compile\n");
-        return 1;
-    }
-
-    Run(form, Command::kConnect);
-    if (!form.Core().Controller().Connected()) {
-        std::fprintf(stderr, "vorn: cannot connect to the simulator\n");
-        return 1;
-    }
-    std::printf("connected\n");
-    std::fflush(stdout);
-
-    // Wait for the program's output to settle after the hot keys.
-    HWND output = form.PageControlOf(kPageProgramOutput);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    int last = -1;
-    auto quietSince = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() < deadline) {
-        Pause(form, 100);
-        const int length = GetWindowTextLengthW(output);
-        if (length != last) {
-            last = length;
-            quietSince = std::chrono::steady_clock::now();
-        } else if (length > 0 && std::chrono::steady_clock::now() - quietSince > std::chrono::milliseconds(1500)) {
-            break;
-        }
-    }
-    ok &= Save(folder, "workbench-win32-output.bmp", form.Handle());
-
-    // The globals of the running program, read every tick while on top.
-    form.SelectPage(kPageWatch);
-    form.Core().PageSelected(kPageWatch);
-    Pause(form, 1500);
-    ok &= Save(folder, "workbench-win32-watch.bmp", form.Handle());
-
-    g_folder = folder;
-    SetTimer(nullptr, 0, 700, &PhotographAbout);
-    Run(form, Command::kAbout);
-    ok &= g_aboutSaved;
-
-    SetTimer(nullptr, 0, 700, &PhotographLink);
-    Run(form, Command::kSimulatorLink);
-    ok &= g_linkSaved;
-
-    Run(form, Command::kConnect);  // disconnect
+    const bool opened = form.OpenFile(file);
+    Win32Camera camera(form, folder);
+    const int result = RunTour(form.Core(), camera);
     PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
-    return ok ? 0 : 1;
+    return opened ? result : 1;
 }
 
 }  // namespace vorn::win32

@@ -1,10 +1,7 @@
 #pragma once
-// vorn.exe --screenshots DIR FILE: the documentation's pictures, taken by
-// the window itself. It opens FILE, photographs "Source", compiles with the
-// listing on and photographs "Compiler", connects (printing "connected" so
-// a script can press hot keys in the simulator), waits for the output to
-// settle and photographs "Program Output" and "Watch", then the about box. The pictures
-// are 24-bit BMP files (the script turns them into PNG).
+// vorn.exe --screenshots DIR FILE: opens FILE and takes the tour of
+// workbench/screenshot_tour.h with GDI's camera. The pictures are 24-bit BMP
+// files named workbench-win32-NAME.bmp (the script turns them into PNG).
 #include <string>
 
 namespace vorn::win32 {
