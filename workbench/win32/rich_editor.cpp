@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "workbench/source_text.h"
+#include "workbench/win32/dpi.h"
 #include "workbench/win32/highlight_paint.h"
 #include "workbench/win32/text.h"
 
@@ -102,13 +103,27 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     cf.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET;  // what a loaded file's text is given
 
+    tabs_.cbSize = sizeof tabs_;
+    tabs_.dwMask = PFM_TABSTOPS;
+    tabs_.cTabCount = MAX_TAB_STOPS;
+    SetDpi(WindowDpi(parent));
+    SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+    document_ = TextDocument(hwnd_);
+}
+
+RichEditor::~RichEditor() {
+    if (document_ != nullptr) static_cast<ITextDocument*>(document_)->Release();
+}
+
+void RichEditor::SetDpi(int dpi) {
     HDC dc = GetDC(hwnd_);
-    // RichEdit draws its twips at the display's dots per inch: the column
-    // width (the margin line, the tab stops) is measured at the same size.
-    const int dpi = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
-    const int pixels = MulDiv(kEditorFontHeight, dpi, 96);
-    HFONT font = CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
-                             FIXED_PITCH | FF_MODERN, face);
+    // RichEdit draws its twips at the display's DPI; on a monitor of another
+    // DPI it is zoomed to that one. The column width (the margin line, the
+    // tab stops) is measured at the size the text is drawn.
+    const int drawn = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
+    SendMessageW(hwnd_, EM_SETZOOM, dpi == drawn ? 0 : static_cast<WPARAM>(dpi), dpi == drawn ? 0 : drawn);
+    HFONT font = CreateFontW(-Scaled(kEditorFontHeight, dpi), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                             FIXED_PITCH | FF_MODERN, face_.szFaceName);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     if (GetTextExtentPoint32W(dc, L"0", 1, &size) && size.cx > 0) charWidth_ = size.cx;
@@ -116,20 +131,16 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     DeleteObject(font);
     ReleaseDC(hwnd_, dc);
 
-    PARAFORMAT2& pf = tabs_;
-    pf.cbSize = sizeof pf;
-    pf.dwMask = PFM_TABSTOPS;
-    pf.cTabCount = MAX_TAB_STOPS;
-    for (int i = 0; i < MAX_TAB_STOPS; ++i) pf.rgxTabs[i] = MulDiv((i + 1) * kTabColumns * charWidth_, 1440, dpi);
+    for (int i = 0; i < MAX_TAB_STOPS; ++i) tabs_.rgxTabs[i] = MulDiv((i + 1) * kTabColumns * charWidth_, 1440, dpi);
+    CHARRANGE selection{};
+    SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    auto* document = static_cast<ITextDocument*>(document_);
+    if (document != nullptr) document->Undo(tomSuspend, nullptr);  // new tab stops are no edit
     SendMessageW(hwnd_, EM_SETSEL, 0, -1);
-    SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
-    SendMessageW(hwnd_, EM_SETSEL, 0, 0);
-    SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
-    document_ = TextDocument(hwnd_);
-}
-
-RichEditor::~RichEditor() {
-    if (document_ != nullptr) static_cast<ITextDocument*>(document_)->Release();
+    SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&tabs_));
+    SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    if (document != nullptr) document->Undo(tomResume, nullptr);
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK RichEditor::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

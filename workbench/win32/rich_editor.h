@@ -27,6 +27,8 @@ public:
     RichEditor& operator=(const RichEditor&) = delete;
 
     HWND Handle() const { return hwnd_; }
+    // The text drawn, and its columns measured, at the window's DPI.
+    void SetDpi(int dpi);
 
     std::vector<std::string> Lines() const;
     // Replaces the text; the change notification is not raised for it.
