@@ -119,6 +119,10 @@ TEST(Win32Dpi, TheWindowsFiguresScaleWithTheMonitor) {
     const LRESULT button = SendMessageW(form.ToolBar(), TB_GETBUTTONSIZE, 0, 0);
     EXPECT_GE(LOWORD(button), 35);
     EXPECT_GE(HIWORD(button), 33);
+    // The margin line falls where the editor draws column 80.
+    SetWindowTextW(form.Editor(), std::wstring(100, L'x').c_str());
+    const LRESULT at = SendMessageW(form.Editor(), EM_POSFROMCHAR, 80, 0);
+    EXPECT_EQ(static_cast<short>(LOWORD(at)), form.EditorMarginX());
     SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
     const std::string kept = settings.Read();
     EXPECT_NE(kept.find("Width=600"), std::string::npos) << "kept at 96 DPI:\n" << kept;

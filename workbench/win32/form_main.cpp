@@ -123,6 +123,7 @@ TForm1::~TForm1() {
 }
 
 HWND TForm1::Editor() const { return editor_->Handle(); }
+int TForm1::EditorMarginX() const { return editor_->MarginX(); }
 
 HWND TForm1::PageControlOf(int page) const {
     if (page == kPageSource) return editor_->Handle();

@@ -62,6 +62,7 @@ public:
 
     HWND Handle() const { return hwnd_; }
     HWND Editor() const;
+    int EditorMarginX() const;
     // The text control of a page (the editor for "Source").
     HWND PageControlOf(int page) const;
     HWND Tabs() const { return tabs_; }
