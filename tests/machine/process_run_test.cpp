@@ -70,7 +70,9 @@ TEST_F(ProcessRun, RunBudgetBoundsATickAndIsClamped) {
         const std::int32_t pc = Run(0);
         EXPECT_EQ(DataInt(0), c.rounds) << c.budget;
         // One instruction: the PushV alone, 3 words on.
-        if (c.budget <= 1) EXPECT_EQ(pc, 3) << c.budget;
+        if (c.budget <= 1) {
+            EXPECT_EQ(pc, 3) << c.budget;
+        }
     }
 }
 
