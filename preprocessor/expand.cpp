@@ -226,8 +226,10 @@ void Expand(MemoryStream& input, MemoryStream& output, LineMap* map, const Expan
     std::vector<DefineEntry> defines;
     input.Rewind();
     output.Clear();
-    // Written lines end in CR LF, a little longer than most inputs' LF.
-    output.Reserve(input.Size() + input.Size() / 16 + 64);
+    // Written lines end in CR LF: up to twice an input of LF-ended empty
+    // lines. Room reserved but never written is never touched, so it costs
+    // nothing, while growing by copies would hold two buffers at once.
+    output.Reserve(std::min(options.maxBytes, input.Size() * 2 + 64));
     TextStreamAdapter reader;
     TextStreamAdapter writer;
     reader.AssignStream(&input);

@@ -51,17 +51,12 @@ void WorkbenchController::StartUp() {
 
 bool WorkbenchController::CompileEditorText(ProgramMap& next, MemoryStream& image, int& errors) {
     source_.Clear();
-    for (const std::string& line : view_.EditorLines()) {
-        source_.Write(line);
-        source_.Write("\r\n");
-    }
+    view_.WriteEditorText(source_);
     next.lines = program_.lines;
     ExpandOptions options;
     options.includeFolders = includeFolders_;
     Expand(source_, expanded_, &next.lines, options);
-    expanded_.Rewind();
-    view_.SetExpandedText(expanded_.RemainingText());
-    expanded_.Seek(expanded_.Size());
+    view_.ShowExpandedBuffer(expanded_);
     return CompileSource(expanded_, listing_, image, showCompilerOutput_, &next, &errors);
 }
 
