@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "support/error.h"
+
 namespace vorn {
 
 const std::string LineMap::kNoName;
@@ -63,6 +65,16 @@ SourcePlace LineMap::Place(int expandedLine) const {
 
 std::string PlaceText(const SourcePlace& place) {
     return (place.file.empty() ? std::string("untitled") : place.file) + ":" + std::to_string(place.line);
+}
+
+}  // namespace vorn
+
+namespace vorn {
+
+std::string PlacedErrorText(const LineMap& map, const std::exception& error) {
+    const auto* placed = dynamic_cast<const Error*>(&error);
+    if (placed == nullptr || placed->ExpandedLine() <= 0) return error.what();
+    return PlaceText(map.Place(placed->ExpandedLine())) + ": " + error.what();
 }
 
 }  // namespace vorn

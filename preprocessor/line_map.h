@@ -3,6 +3,7 @@
 // an include) and the line in it. Diagnostics and runtime errors count lines
 // of the expanded text; this turns them back into lines the user can find.
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,5 +69,9 @@ private:
 
 // "prog.vrn:6", the form editors jump to ("untitled:6" for an unnamed text).
 std::string PlaceText(const SourcePlace& place);
+
+// An error that ended a command, with "prog.vrn:6: " before it when it
+// names a line of the expanded text.
+std::string PlacedErrorText(const LineMap& map, const std::exception& error);
 
 }  // namespace vorn

@@ -67,9 +67,9 @@ void WorkbenchController::ShowListing() {
 }
 
 void WorkbenchController::Compile() {
+    // Built aside: a compile that throws leaves the running program's map.
+    ProgramMap next;
     try {
-        // Built aside: a compile that throws leaves the running program's map.
-        ProgramMap next;
         int errors = 0;
         const bool ok = CompileEditorText(next, image_, errors);
         program_ = std::move(next);
@@ -79,7 +79,7 @@ void WorkbenchController::Compile() {
         view_.SetCompilePicture(ok ? kPicCompiled : kPicNotCompiled);
     } catch (const std::exception& e) {
         // The command ends here: picture, connection and "Compiler" page stay.
-        view_.ShowError(e.what());
+        view_.ShowError(PlacedErrorText(next.lines, e));
         return;
     }
     SetConnected(false);
@@ -109,8 +109,9 @@ bool WorkbenchController::Reload() {
     try {
         ok = CompileEditorText(next, image, errors);
     } catch (const std::exception& e) {
-        view_.ShowError(e.what());
-        view_.ShowLinkMessage("Reload failed: " + std::string(e.what()) + "; the running program is unchanged");
+        const std::string why = PlacedErrorText(next.lines, e);
+        view_.ShowError(why);
+        view_.ShowLinkMessage("Reload failed: " + why + "; the running program is unchanged");
         return false;
     }
     listingLines_ = next.lines;
