@@ -40,6 +40,7 @@
 #include "machine/machine.h"
 #include "sim/aircraft_model.h"
 #include "sim/inprocess_transport.h"
+#include "sim/request_log.h"
 #include "sim/sim_commands.h"
 #include "sim/sim_server.h"
 #include "workbench/controller.h"
@@ -112,6 +113,14 @@ public:
     int Execute() {
         controller_->StartUp();
         if (options_.model) model_.emplace(sim_);
+        if (!options_.log.empty()) {
+            std::string error;
+            if (!log_.Open(options_.log, error)) {
+                Complain("--log " + options_.log + ": " + error);
+                return kExitUsage;
+            }
+            sim_.SetLog(&log_);
+        }
         for (const RunPoke& poke : options_.pokes) sim_.Poke(poke.offset, poke.bytes, poke.size);
 
         if (options_.listing) controller_->ToggleCompilerOutput();
@@ -296,6 +305,7 @@ private:
     Clock::time_point nextLook_{};
     std::vector<ScheduledPress> presses_;
     HeadlessView view_;
+    RequestLog log_;  // before the simulator that writes to it
     SimServer sim_;
     std::unique_ptr<IpcTransport> transport_;
     std::unique_ptr<IpcLink> link_;

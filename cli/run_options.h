@@ -37,6 +37,7 @@ struct RunOptions {
     std::vector<RunPress> presses;
     std::vector<RunPoke> pokes;
     std::vector<std::string> watch;  // global names, in the order given
+    std::string log;                 // the built-in simulator's request log, "" for none
 };
 
 // Every option of `vornc run` with its explanation; usage and help are made from it.

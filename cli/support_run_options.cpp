@@ -91,8 +91,10 @@ const std::vector<OptionHelp>& RunOptionTable() {
         {"--poke OFFSET:SIZE=VALUE", "set SIZE (1, 2, 4 or 8) bytes at an FSUIPC offset of the built-in simulator before the run; a letter after SIZE gives the type: i or s signed, u unsigned, f float (0x0570:8i=44508746088448); or NAME=VALUE with a name of vornc offsets (Lights=0x13)", true},
         {"--server", "connect to a running vorn-sim instead of the built-in simulator"},
         {"--model", "let the built-in simulator's aircraft model move its offsets every tick"},
+        {"--log FILE", "append every request to the built-in simulator to FILE, as vorn-sim --log does"},
         {"--watch NAME[,NAME...]", "after every tick in which one of these globals changed, print \"tick T: NAME=VALUE ...\" on stderr"},
         {"--reconnect", "after a lost link, try to connect again every 2 s"},
+        {"--batch", "one exchange with the simulator per tick: the program's offsets are read at the start of the tick and its writes sent at the next (docs/fsuipc.md)"},
         {"--wait", "with --server: when no server is there yet, try again every 2 s until one answers"},
         {"--reload-on-change", "when FILE or a file it includes changes (looked at 4 times a second), compile it again and swap it into the running program; globals and hot keys that stay are kept"},
     };
@@ -142,8 +144,17 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             options.model = true;
         } else if (arg == "--reconnect") {
             options.reconnect = true;
+        } else if (arg == "--batch") {
+            // The command-line layer of the stored setting.
+            options.settings.values.emplace_back(SettingId::kOneExchangePerTick, "true");
         } else if (arg == "--reload-on-change") {
             options.reloadOnChange = true;
+        } else if (Matches(arg, "--log")) {
+            if (!TakeValue(args, i, "--log", options.log, error)) return false;
+            if (options.log.empty()) {
+                error = "--log needs a file name";
+                return false;
+            }
         } else if (Matches(arg, "--ticks")) {
             if (!TakeValue(args, i, "--ticks", value, error)) return false;
             if (ticksGiven) {
@@ -228,8 +239,8 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& options, 
             return false;
         }
     }
-    if (options.server && (options.model || !options.presses.empty() || !options.pokes.empty())) {
-        error = "--model, --press and --poke act on the built-in simulator, not with --server";
+    if (options.server && (options.model || !options.presses.empty() || !options.pokes.empty() || !options.log.empty())) {
+        error = "--model, --press, --poke and --log act on the built-in simulator, not with --server";
         return false;
     }
     return true;

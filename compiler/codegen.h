@@ -124,6 +124,12 @@ private:
     std::int32_t routineLabel_ = -1;  // the routine whose parameters are being declared
     bool ArgumentsMatch(const char* kind, std::int32_t name, std::int32_t label, std::int32_t arguments);
     // Records a global declaration (not parameters, locals or routines).
+    // A declaration's type as stored ("char" is byte), remembering whether it was written "char".
+    std::int32_t TakeType(std::int32_t type) {
+        declaringChar_ = type == kTypeChar;
+        return declaringChar_ ? kTypeByte : type;
+    }
+    bool declaringChar_ = false;
     void NoteGlobal(std::int32_t count = 1);
 
     // The routine being compiled, until its end.

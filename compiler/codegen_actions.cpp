@@ -72,7 +72,7 @@ constexpr std::array<Action, 103> kActions = {
     // 27: type_name → "byte"
     [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeByte); },
     // 28: type_name → "char"
-    [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeByte); },
+    [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeChar); },
     // 29: type_name → "int"
     [](CodeGenerator&, TScriptParser& p) { p.SetValue(kTypeInt); },
     // 30: type_name → "shortint"

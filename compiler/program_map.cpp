@@ -49,7 +49,7 @@ const GlobalSymbol* ProgramMap::FindGlobal(const std::string& name) const {
 std::string GlobalTypeText(const GlobalSymbol& global) {
     std::string text;
     switch (global.type) {
-    case kTypeByte: text = "byte"; break;
+    case kTypeByte: text = global.declaredChar ? "char" : "byte"; break;
     case kTypeShortint: text = "shortint"; break;
     case kTypeFloat: text = "float"; break;
     default: text = "int"; break;

@@ -29,6 +29,7 @@ struct GlobalSymbol {
     // (0x2000000 + 4k) for parameters.
     std::int32_t address = 0;
     std::int32_t count = 1;    // array length; 1 for everything else
+    bool declaredChar = false;  // "char", stored as byte: named so on the Watch page
     bool AtFsuipc() const { return address < 0x1000000; }
     // Bytes of one element: 4 for a pointer cell.
     int ElementSize() const { return storage == TStorageClass::Pointer ? 4 : TypeSize(type); }

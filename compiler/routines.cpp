@@ -16,6 +16,7 @@ bool IsRoutine(const TVblEntry& e) { return static_cast<TStorageClass>(e.Storage
 }  // namespace
 
 void CodeGenerator::BeginRoutine(std::int32_t type, std::int32_t name) {
+    type = TakeType(type);
     const std::int32_t label = NewLabel();
     AddVbl(type, name, TStorageClass::Proc, label);
     DefineLabel(label);

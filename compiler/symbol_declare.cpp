@@ -21,7 +21,8 @@ void CodeGenerator::AddVbl(std::int32_t type, std::int32_t name, TStorageClass s
 void CodeGenerator::NoteGlobal(std::int32_t count) {
     if (Symbols.VBLPtr == 0) return;
     const TVblEntry& e = Symbols.Entry(Symbols.VBLPtr - 1);
-    GlobalSymbol symbol{Text(e.Name), e.VType, static_cast<TStorageClass>(e.Storage), e.Location, count};
+    GlobalSymbol symbol{Text(e.Name), e.VType, static_cast<TStorageClass>(e.Storage), e.Location, count,
+                        declaringChar_};
     // Routines' locals and parameters are declared inside a scope mark.
     if (MarkStack.Top() == 0) {
         Globals.push_back(std::move(symbol));
@@ -32,6 +33,7 @@ void CodeGenerator::NoteGlobal(std::int32_t count) {
 }
 
 void CodeGenerator::DeclareVar(std::int32_t type, std::int32_t name, std::int32_t atToken) {
+    type = TakeType(type);
     if (atToken == -1) {
         // Bytes and shortints take a whole word; floats take eight bytes.
         const std::size_t room = TypeSize(type) == 8 ? 8 : 4;
@@ -58,6 +60,7 @@ void CodeGenerator::CheckBoundSize(std::int32_t type, std::int32_t location) {
     if (entry == nullptr || FindBinding(offset, TypeSize(type)) != nullptr) return;
     GlobalSymbol declared;
     declared.type = type;
+    declared.declaredChar = declaringChar_;
     Warn(Format("%s at $%04X is %d bytes in FSUIPC, declared as %s", std::string(entry->name).c_str(), offset,
                 entry->size, GlobalTypeText(declared).c_str()));
 }
@@ -72,6 +75,7 @@ bool CodeGenerator::FitsFsuipcOffsets(std::int32_t name, std::int64_t at, std::i
 }
 
 void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int32_t sizeToken, std::int32_t atToken) {
+    type = TakeType(type);
     if (sizeToken == -1) {
         if (ShowListing) ListLine(Format("Pointer %s", Text(name).c_str()));
         if (static_cast<std::size_t>(kDataLimit - DataPtr) < 4) {
@@ -115,6 +119,7 @@ void CodeGenerator::DeclareArray(std::int32_t type, std::int32_t name, std::int3
 }
 
 void CodeGenerator::DeclareParam(std::int32_t type, std::int32_t name) {
+    type = TakeType(type);
     if (routineLabel_ >= 0) ++paramCounts_[static_cast<std::size_t>(routineLabel_)];
     AddVbl(type, name, TStorageClass::Frame, FrameOffset);
     NoteGlobal();
@@ -122,6 +127,7 @@ void CodeGenerator::DeclareParam(std::int32_t type, std::int32_t name) {
 }
 
 void CodeGenerator::DeclarePointerParam(std::int32_t type, std::int32_t name) {
+    type = TakeType(type);
     if (routineLabel_ >= 0) ++paramCounts_[static_cast<std::size_t>(routineLabel_)];
     AddVbl(type, name, TStorageClass::Pointer, FrameOffset);
     NoteGlobal();

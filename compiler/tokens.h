@@ -71,6 +71,8 @@ constexpr int kTypeShortint = kTokShortint;
 constexpr int kTypeInt = kTokInt;
 constexpr int kTypeFloat = kTokFloat;
 constexpr int kTypeNone = -1;  // sequence routines
+// The parse value of "char" only: declarations store it as byte and note the name.
+constexpr int kTypeChar = kTokChar;
 
 // A short printable name: the keyword or operator text, "IDENT", "NUMBER",
 // ..., "end of input", "error"; "?" for a number that is no token.

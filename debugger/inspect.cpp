@@ -15,6 +15,13 @@ namespace vorn {
 
 namespace {
 
+// A write the user asked for reaches the simulator at once, also over a
+// link that batches the program's writes.
+bool WriteNow(IpcLink& link, const void* bytes, std::uint16_t offset, std::uint16_t size) {
+    IpcResult flushed = kIpcOk;
+    return link.WriteBlock(bytes, offset, size) == kIpcOk && link.FlushWrites(flushed);
+}
+
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
@@ -367,8 +374,8 @@ std::optional<VariableValue> Debugger::SetVariable(int slot, int frame, const st
             error = "the text needs " + std::to_string(bytes.size()) + " bytes, " + t.name + " has " + std::to_string(s->count);
             return std::nullopt;
         }
-        const bool ok = s->AtFsuipc() ? link_.WriteBlock(bytes.data(), static_cast<std::uint16_t>(s->address & 0xFFFF),
-                                                         static_cast<std::uint16_t>(bytes.size())) == kIpcOk
+        const bool ok = s->AtFsuipc() ? WriteNow(link_, bytes.data(), static_cast<std::uint16_t>(s->address & 0xFFFF),
+                                                 static_cast<std::uint16_t>(bytes.size()))
                                       : machine_.WriteData(static_cast<std::size_t>(s->address - kDataBase), bytes);
         if (!ok) {
             error = s->AtFsuipc() ? "the simulator did not answer" : "outside the data segment";
@@ -421,7 +428,7 @@ std::optional<VariableValue> Debugger::SetVariable(int slot, int frame, const st
             if (!ok) error = "address " + Hex(static_cast<std::uint32_t>(address)) + " is outside the data segment";
         } else {
             // The simulator's own offset: the program would write it the same way.
-            ok = link_.WriteBlock(bytes, static_cast<std::uint16_t>(address & 0xFFFF), static_cast<std::uint16_t>(n)) == kIpcOk;
+            ok = WriteNow(link_, bytes, static_cast<std::uint16_t>(address & 0xFFFF), static_cast<std::uint16_t>(n));
             if (!ok) error = "the simulator did not answer";
         }
         if (!ok) return std::nullopt;

@@ -4,10 +4,12 @@
 // has one link (ipc.h); tests make their own over their own transports.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fsuipc/tick_snapshot.h"
 #include "fsuipc/transport.h"
 
 namespace vorn {
@@ -101,6 +103,28 @@ public:
     void SetWaiter(std::function<bool(std::uint32_t waitedMs)> waiter) { waiter_ = std::move(waiter); }
     bool Abandoned() const { return abandoned_; }
 
+    // --- One exchange per tick (docs/fsuipc.md, "One exchange per tick") ---
+    // On: BeginTick reads the tick's offsets into a snapshot; the accessors
+    // (ReadByte ... ReadBlock) serve reads of them from it, and writes to them
+    // patch it and wait for the next BeginTick or FlushWrites. Off (the
+    // default, and at every Open and Close): every access is its own
+    // exchange. Turning it off sends the waiting writes first.
+    void SetBatching(bool on);
+    bool Batching() const { return batching_; }
+    // One exchange (more only when the records do not fit one block): the
+    // waiting writes in program order, then reads of `ranges` into the
+    // snapshot. False with the code of the failed exchange; the snapshot is
+    // then gone until the next BeginTick.
+    bool BeginTick(std::span<const OffsetRange> ranges, IpcResult& result);
+    // Sends the waiting writes now; true when there were none.
+    bool FlushWrites(IpcResult& result);
+    // Sends the waiting writes and forgets the snapshot (batching stays on):
+    // before a reload or a stop, so nothing later is served from old values.
+    bool EndTick(IpcResult& result);
+    std::size_t WaitingWrites() const { return waiting_.size(); }
+    // Requests sent to the server since the link was made.
+    std::uint64_t Exchanges() const { return exchanges_; }
+
     void SetSendTimeout(std::uint32_t ms) { timing_.timeoutMs = ms; }  // default 2000
     void SetTiming(const IpcTiming& timing) { timing_ = timing; }
     const IpcTiming& Timing() const { return timing_; }
@@ -112,6 +136,22 @@ private:
     // The pause between two attempts; false when the waiter gave the exchange up.
     bool Pause(std::uint32_t ms, std::uint32_t& waitedMs);
     bool Walk();
+    // The record alone, without the batching's care for waiting writes.
+    bool PutRead(std::uint32_t offset, std::uint32_t size, void* destination, IpcResult& result);
+    bool PutWrite(std::uint32_t offset, std::uint32_t size, const void* source, IpcResult& result);
+    // Batching: true when the access was served by the snapshot or queued as
+    // a waiting write (ipc_batch.cpp).
+    bool FromSnapshot(void* destination, std::uint32_t offset, std::uint32_t size);
+    bool ToSnapshot(const void* source, std::uint32_t offset, std::uint32_t size);
+    // Before the first record of a request: the waiting writes go ahead of
+    // it in the same block when they fit beside `room` bytes, or on their own.
+    void StageWaiting(std::uint64_t room);
+    // A batched exchange failed: the link is lost, as a failed heartbeat is.
+    void LoseBatch(IpcResult result);
+    // Queues the waiting writes, exchanging each block that fills; the last
+    // block is left queued.
+    bool PutWaiting(IpcResult& result);
+    void ForgetBatch();
 
     IpcTransport& transport_;
     IpcClock& clock_;
@@ -137,6 +177,12 @@ private:
         std::uint32_t size;
     };
     std::vector<Destination> destinations_;
+
+    bool batching_ = false;
+    TickSnapshot snapshot_;
+    std::vector<OffsetRange> waiting_;            // writes not yet sent, in program order
+    std::vector<std::uint8_t> waitingBytes_;      // their bytes, one after another
+    std::uint64_t exchanges_ = 0;
 };
 
 }  // namespace vorn

@@ -3,6 +3,7 @@
 // the fast code changes only at flagged words.
 #include <cstring>
 
+#include "fsuipc/ipc_link.h"
 #include "machine/decoded.h"
 #include "machine/executor.h"
 #include "machine/machine.h"
@@ -18,6 +19,16 @@ void Machine::ForgetDebugState() {
     stepStop_ = nullptr;
     faultSlot_ = -1;
     faultText_.clear();
+}
+
+void Machine::Hold() {
+    held_ = true;
+    FlushLink();
+}
+
+void Machine::FlushLink() {
+    IpcResult result = kIpcOk;
+    link_.FlushWrites(result);  // a failure leaves the link dead: the next tick reports it
 }
 
 void Machine::SetBreakpoints(std::span<const std::int32_t> pcs) {
@@ -49,6 +60,7 @@ bool Machine::BreakHit(int slot, std::int32_t pc, std::int32_t sp, std::int32_t 
     frameMark_[slot] = fm;
     if (!atBreak_(slot, pc)) return false;
     held_ = true;
+    FlushLink();
     passSlot_ = slot;
     passPc_ = pc;
     return true;
@@ -57,6 +69,7 @@ bool Machine::BreakHit(int slot, std::int32_t pc, std::int32_t sp, std::int32_t 
 bool Machine::HoldAtFault(int slot, std::int32_t pc, const char* what) {
     if (!atFault_) return false;
     held_ = true;
+    FlushLink();
     stepSlot_ = -1;
     faultSlot_ = slot;
     faultText_ = what ? what : "";
@@ -114,6 +127,7 @@ void Machine::StepTick(const LineSink& output, const LineSink& trace) {
     }
     passSlot_ = -1;
     if (stepSlot_ >= 0) return;
+    FlushLink();
     // The step ended here: on resuming, the process passes a flag it stands on.
     stepStop_ = nullptr;
     passSlot_ = slot;

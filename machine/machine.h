@@ -103,7 +103,7 @@ public:
     // in FSUIPC, so the routines start once the machine resumes). Hold is
     // a pause between ticks; a break or fault hook holds in mid-tick.
     bool Held() const { return held_; }
-    void Hold() { held_ = true; }
+    void Hold();
     // Lets the machine run again. A process held at a fault now ends as a
     // runtime error would, with its line on `output`. The held process
     // passes the flagged word it is held at.
@@ -178,6 +178,9 @@ private:
     // True: held at the fault (a fault hook is set).
     bool HoldAtFault(int slot, std::int32_t pc, const char* what);
     void StepTick(const LineSink& output, const LineSink& trace);
+    // Sends the writes a batched link holds back (fsuipc/ipc_link.h): at a
+    // stop, so that what the simulator shows is what the program wrote.
+    void FlushLink();
     // A new program: no flags, not held, no step, no fault.
     void ForgetDebugState();
 

@@ -23,6 +23,7 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
         if (stepSlot_ >= 0) StepTick(output, trace);
         return;
     }
+    bool consumed = false;
     for (int i = 0; i < kProcessSlots; ++i) {
         if (registered_[i] == 0) continue;
         // The whole entry: one that no longer holds this key was taken by
@@ -36,6 +37,7 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
         const std::int32_t flag = static_cast<std::int32_t>(static_cast<std::uint32_t>(entry) >> 24);
         if (flag == 0) continue;
         link_.WriteByte(0, FlagOffset(i));  // consumed whether or not it starts anything
+        consumed = true;
         if (pc_[i] >= 0) continue;          // still running: the press is dropped
         for (std::size_t k = 0; k < keys_.size(); ++k) {
             if (hotKeySlot_[k] != i) continue;
@@ -56,6 +58,9 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
             break;
         }
     }
+    // A batched link would hold the clearing writes until the next tick, and
+    // a press that came meanwhile would be cleared unseen: they go now.
+    if (consumed) FlushLink();
     for (int j = 0; j < kProcessSlots; ++j) {
         if (pc_[j] >= 0) pc_[j] = Run(pc_[j], j, output, trace);
         if (held_) break;  // a breakpoint or a fault: no further process runs

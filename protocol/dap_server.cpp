@@ -276,15 +276,22 @@ void DapServer::Request(int seq, const std::string& command, const Json& argumen
             Respond(seq, command, {{"stackFrames", Json::array()}, {"totalFrames", 0}});
             return;
         }
+        // A client may ask for the stack in pages: startFrame, then up to
+        // `levels` frames (none or 0: all the rest).
+        std::int64_t start = 0, levels = 0;
+        if (!GetInt(arguments, "startFrame", start) || start < 0) start = 0;
+        if (!GetInt(arguments, "levels", levels) || levels < 0) levels = 0;
         Json frames = Json::array();
+        std::int64_t total = 0;
         for (const FrameInfo& f : debug.StackTrace(slot)) {
             if (f.index >= kFramesPerSlot) break;
+            const std::int64_t at = total++;
+            if (at < start || (levels > 0 && at >= start + levels)) continue;
             Json frame = {{"id", FrameId(slot, f.index)}, {"name", f.routine}, {"line", f.place.line}, {"column", 1}};
             const Json source = SourceOf(f.place.file);
             if (!source.is_null()) frame["source"] = source;
             frames.push_back(std::move(frame));
         }
-        const std::size_t total = frames.size();
         Respond(seq, command, {{"stackFrames", frames}, {"totalFrames", total}});
     } else if (command == "scopes") {
         std::int64_t id = 0;

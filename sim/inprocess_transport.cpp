@@ -1,5 +1,9 @@
 #include "sim/inprocess_transport.h"
 
+#include <chrono>
+
+#include "sim/request_log.h"
+
 #include <cerrno>
 
 #include "fsuipc/ipc_link.h"
@@ -109,7 +113,13 @@ bool InProcessTransport::Send(ServerHandle server, std::uint32_t message, std::u
         answer = 0;
         return true;
     }
+    RequestLog* log = server_.ActiveLog();
+    const auto started = log != nullptr ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point();
     answer = server_.ProcessBlock(target->bytes.data(), target->bytes.size());
+    // The log stops at the records' terminator.
+    if (log != nullptr)
+        log->Write(kProcessId, className_, target->bytes.data(), target->bytes.size(), answer,
+                   std::chrono::steady_clock::now() - started);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "workbench/controller.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <optional>
@@ -126,6 +127,10 @@ bool WorkbenchController::Reload() {
     }
     const std::vector<std::uint8_t> oldData(machine_.DataSegment().begin(), machine_.DataSegment().end());
     HotKeyReload keys;
+    // The old program's waiting writes go first, and nothing of the new one
+    // is served from the old program's snapshot.
+    IpcResult flushed = kIpcOk;
+    link_.EndTick(flushed);
     if (!machine_.Reload(image.Bytes(), trace_, output_, keys)) {
         view_.ShowLinkMessage("Reload failed: the code image was refused; the running program is unchanged");
         return false;
@@ -133,6 +138,7 @@ bool WorkbenchController::Reload() {
     const GlobalCarry carry = CarryGlobals(program_, oldData, next);
     for (const GlobalWrite& w : carry.writes) machine_.WriteData(w.address, w.bytes);
     program_ = std::move(next);
+    PlanTickRanges();
     image_.Adopt(std::vector<std::uint8_t>(image.Bytes().begin(), image.Bytes().end()));
     watch_.SetGlobals(program_.globals);
     view_.SetCompilePicture(kPicCompiled);
@@ -228,6 +234,10 @@ void WorkbenchController::StartProgram() {
     // Shown once by the caller: after Connect has cleared Program Output, or
     // at once after a reconnect.
     machine_.Start([this](const std::string& line) { startMessages_.push_back(line); }, trace_);
+    PlanTickRanges();
+    link_.SetBatching(settings_ != nullptr && settings_->Switch(SettingId::kOneExchangePerTick));
+    tickExchanges_ = 0;
+    exchangeTicks_ = 0;
     view_.EnableTimer();
 }
 
@@ -289,8 +299,9 @@ void WorkbenchController::SetConnected(bool on) {
     view_.SetRunHint("Connect");
     view_.SetRunPicture(kPicConnect);
     connected_ = false;
-    // The link is still open here, so the hot-key withdrawals reach FSUIPC;
-    // over a dead link they fail at once instead of waiting.
+    // The link is still open here, so the waiting writes and the hot-key
+    // withdrawals reach FSUIPC; over a dead link they fail at once.
+    link_.SetBatching(false);
     machine_.Stop();
     link_.Close();
     connected_ = false;
@@ -305,8 +316,9 @@ void WorkbenchController::TimerTick() {
     }
     ++ticks_;
     const auto sent = std::chrono::steady_clock::now();
-    if (link_.ReadByte(kOffsetHeartbeat) == -1) {
-        const IpcResult why = link_.LastResult();
+    const std::uint64_t exchangesBefore = link_.Exchanges();
+    IpcResult why = kIpcOk;
+    if (!Heartbeat(why)) {
         const bool userEnded = link_.Abandoned();
         SetConnected(false);
         if (userEnded) return;  // Disconnect or closing ended the wait: nothing was lost
@@ -320,17 +332,45 @@ void WorkbenchController::TimerTick() {
         }
         return;
     }
-    // Once a second is enough for a figure a person reads.
-    if (ticks_ % 10 == 1) {
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sent).count();
-        ShowStatus(LinkStatusText(LinkState::kConnected, connectedText_, ms, 0));
-    }
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sent).count();
     try {
         machine_.Tick(output_, trace_);
     } catch (const std::exception& e) {
         // Memory ran out in the middle of a run: the program stops, the window goes on.
         SetConnected(false);
         view_.ShowError(std::string("The program was stopped: ") + e.what());
+        return;
+    }
+    tickExchanges_ += link_.Exchanges() - exchangesBefore;
+    ++exchangeTicks_;
+    // Once a second is enough for a figure a person reads.
+    if (ticks_ % 10 == 1) {
+        const double perTick = double(tickExchanges_) / double(exchangeTicks_);
+        ShowStatus(LinkStatusText(LinkState::kConnected, connectedText_, ms, 0, perTick));
+        tickExchanges_ = 0;
+        exchangeTicks_ = 0;
+    }
+}
+
+bool WorkbenchController::Heartbeat(int& why) {
+    if (link_.Batching()) {
+        tickRanges_ = programRanges_;
+        tickRanges_.push_back({kOffsetHeartbeat, 1});
+        for (int i = 0; i < kHotKeyEntries; ++i)
+            if (machine_.HotKeyRegistered(i)) tickRanges_.push_back({kOffsetHotKeyTable + 4 * std::uint32_t(i), 4});
+        if (!link_.BeginTick(tickRanges_, why)) return false;
+    }
+    if (link_.ReadByte(kOffsetHeartbeat) != -1) return true;
+    why = link_.LastResult();
+    return false;
+}
+
+void WorkbenchController::PlanTickRanges() {
+    programRanges_.clear();
+    for (const GlobalSymbol& g : program_.globals) {
+        if (!g.AtFsuipc() || g.address < 0) continue;
+        const std::int64_t bytes = std::int64_t{std::max(g.ElementSize(), 1)} * std::max(g.count, 1);
+        programRanges_.push_back({static_cast<std::uint32_t>(g.address), static_cast<std::uint32_t>(bytes)});
     }
 }
 

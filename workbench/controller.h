@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compiler/program_map.h"
+#include "fsuipc/tick_snapshot.h"
 #include "machine/debug_mode.h"
 #include "preprocessor/memory_stream.h"
 #include "workbench/toolbar_pictures.h"
@@ -124,6 +125,11 @@ private:
     void ReportLink(const std::string& line, int result);
     void Announce();
     void ShowStatus(const std::string& text);
+    // The heartbeat; batched, after the tick's one exchange. False with why.
+    bool Heartbeat(int& why);
+    // The offsets a batched tick reads: the program's `at` globals, the
+    // heartbeat and the registered hot-key entries.
+    void PlanTickRanges();
 
     WorkbenchView& view_;
     IpcLink& link_;
@@ -156,6 +162,10 @@ private:
     bool waiting_ = false;        // no simulator yet: trying every 2 s
     std::string connectedText_;
     std::string status_;
+    std::vector<OffsetRange> programRanges_;  // of the running program's `at` globals
+    std::vector<OffsetRange> tickRanges_;
+    std::uint64_t tickExchanges_ = 0;  // since the status line last showed them
+    std::int64_t exchangeTicks_ = 0;
 };
 
 }  // namespace vorn

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/utf8_path.h"
+
 namespace vorn {
 namespace {
 
@@ -27,9 +29,10 @@ void SplitKey(const std::string& key, std::string& group, std::string& name) {
     }
 }
 
-const char* Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && value[0] != '\0' ? value : nullptr;
+// A set, non-empty variable; nothing otherwise.
+bool Environment(const char* name, std::string& value) {
+    value = EnvironmentUtf8(name);
+    return !value.empty();
 }
 
 }  // namespace
@@ -65,7 +68,7 @@ std::string IniUnescape(const std::string& text) {
 }
 
 IniStore::IniStore(std::string path) : path_(std::move(path)) {
-    std::ifstream in(path_, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path_), std::ios::binary);
     std::string line;
     std::string group = "General";
     while (std::getline(in, line)) {
@@ -115,11 +118,11 @@ bool IniStore::Commit(std::string& error) {
         text << '[' << group << "]\n";
         for (const auto& [name, value] : keys) text << name << '=' << IniEscape(value) << '\n';
     }
-    const std::filesystem::path path(path_);
+    const std::filesystem::path path = PathFromUtf8(path_);
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     // Beside the file, then over it: a full disk leaves the old settings.
-    const std::string temporary = path_ + ".new";
+    const std::filesystem::path temporary = PathFromUtf8(path_ + ".new");
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << text.str();
@@ -140,20 +143,20 @@ bool IniStore::Commit(std::string& error) {
 }
 
 std::string SettingsPath() {
-    if (const char* file = Environment("VORN_SETTINGS_FILE")) return file;
+    std::string value;
+    if (Environment("VORN_SETTINGS_FILE", value)) return value;
 #ifdef _WIN32
-    if (const char* appData = Environment("APPDATA")) return std::string(appData) + "\\Vorn\\vorn.ini";
-    return {};
+    if (Environment("APPDATA", value)) return value + "\\Vorn\\vorn.ini";
 #else
-    if (const char* config = Environment("XDG_CONFIG_HOME")) return std::string(config) + "/Vorn/vorn.conf";
-    if (const char* home = Environment("HOME")) return std::string(home) + "/.config/Vorn/vorn.conf";
-    return {};
+    if (Environment("XDG_CONFIG_HOME", value)) return value + "/Vorn/vorn.conf";
+    if (Environment("HOME", value)) return value + "/.config/Vorn/vorn.conf";
 #endif
+    return {};
 }
 
 bool SettingsDisabled() {
-    const char* off = Environment("VORN_NO_SETTINGS");
-    return off != nullptr && std::string(off) != "0";
+    std::string off;
+    return Environment("VORN_NO_SETTINGS", off) && off != "0";
 }
 
 std::unique_ptr<SettingsStore> OpenUserSettings() {

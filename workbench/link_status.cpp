@@ -1,6 +1,7 @@
 #include "workbench/link_status.h"
 
 #include <cstdio>
+#include <string>
 
 #include "fsuipc/ipc_link.h"
 
@@ -51,14 +52,23 @@ std::string ConnectedText(std::uint32_t fsuipcVersion, std::uint32_t simulatorVe
     return text;
 }
 
-std::string LinkStatusText(LinkState state, const std::string& connected, double roundTripMs, int lostResult) {
+std::string LinkStatusText(LinkState state, const std::string& connected, double roundTripMs, int lostResult,
+                           double exchangesPerTick) {
     switch (state) {
         case LinkState::kDisconnected: return "Disconnected";
         case LinkState::kWaiting: return "Waiting for the simulator";
         case LinkState::kConnected: {
-            char text[48];
-            std::snprintf(text, sizeof text, ", round trip %.1f ms", roundTripMs);
-            return connected + text;
+            char text[96];
+            int n = std::snprintf(text, sizeof text, ", round trip %.1f ms", roundTripMs);
+            std::string line = connected + text;
+            if (exchangesPerTick >= 0 && exchangesPerTick < 1e9) {
+                // "1 exchange per tick", "4.5 exchanges per tick"
+                n = std::snprintf(text, sizeof text, "%.1f", exchangesPerTick);
+                std::string count(text, std::size_t(n));
+                if (count.size() > 2 && count.compare(count.size() - 2, 2, ".0") == 0) count.resize(count.size() - 2);
+                line += ", " + count + (count == "1" ? " exchange" : " exchanges") + " per tick";
+            }
+            return line;
         }
         case LinkState::kLost: return "Link lost (" + std::to_string(lostResult) + ": " + IpcResultText(lostResult) + ")";
         case LinkState::kReconnecting: return "Reconnecting";

@@ -19,7 +19,9 @@ std::string ConnectedText(std::uint32_t fsuipcVersion, std::uint32_t simulatorVe
 enum class LinkState { kDisconnected, kWaiting, kConnected, kLost, kReconnecting };
 
 // The status line: "Disconnected", "Waiting for the simulator",
-// "<connected text>, round trip 0.4 ms", "Link lost (11: ...)", "Reconnecting".
-std::string LinkStatusText(LinkState state, const std::string& connected, double roundTripMs, int lostResult);
+// "<connected text>, round trip 0.4 ms, 4.5 exchanges per tick" (the
+// exchanges left out when negative), "Link lost (11: ...)", "Reconnecting".
+std::string LinkStatusText(LinkState state, const std::string& connected, double roundTripMs, int lostResult,
+                           double exchangesPerTick = -1);
 
 }  // namespace vorn

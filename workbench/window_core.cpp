@@ -225,20 +225,22 @@ void WindowCore::OpenUserGuide() {
 
 void WindowCore::EditLinkSettings() {
     LinkDialogValues values{settings_.Text(SettingId::kIpcName), int(settings_.Number(SettingId::kIpcTimeoutMs)),
-                            int(settings_.Number(SettingId::kIpcAttempts)), controller_->ReconnectEnabled(),
-                            settings_.Switch(SettingId::kConnectAtStart)};
+                            int(settings_.Number(SettingId::kIpcAttempts))};
     const auto fallback = [](SettingId id) { return std::string(InfoOf(id).defaultValue); };
-    const LinkDialogValues defaults{fallback(SettingId::kIpcName), std::stoi(fallback(SettingId::kIpcTimeoutMs)),
-                                    std::stoi(fallback(SettingId::kIpcAttempts)), fallback(SettingId::kReconnect) == "true",
-                                    fallback(SettingId::kConnectAtStart) == "true"};
+    LinkDialogValues defaults{fallback(SettingId::kIpcName), std::stoi(fallback(SettingId::kIpcTimeoutMs)),
+                              std::stoi(fallback(SettingId::kIpcAttempts))};
+    for (const LinkDialogSwitch& s : kLinkDialogSwitches) {
+        values.*s.value = settings_.Switch(s.id);
+        defaults.*s.value = fallback(s.id) == "true";
+    }
+    values.reconnect = controller_->ReconnectEnabled();
     if (!host_.EditLinkSettings(values, defaults)) return;
     // Each value passes the table's check, or the dialog says which one failed.
-    const std::pair<SettingId, std::string> chosen[] = {
+    std::vector<std::pair<SettingId, std::string>> chosen = {
         {SettingId::kIpcName, values.name},
         {SettingId::kIpcTimeoutMs, std::to_string(values.timeoutMs)},
-        {SettingId::kIpcAttempts, std::to_string(values.attempts)},
-        {SettingId::kReconnect, values.reconnect ? "true" : "false"},
-        {SettingId::kConnectAtStart, values.connectAtStart ? "true" : "false"}};
+        {SettingId::kIpcAttempts, std::to_string(values.attempts)}};
+    for (const LinkDialogSwitch& s : kLinkDialogSwitches) chosen.emplace_back(s.id, values.*s.value ? "true" : "false");
     for (const auto& [id, value] : chosen) {
         std::string reason;
         if (!CheckSetting(InfoOf(id), value, reason)) {

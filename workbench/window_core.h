@@ -30,6 +30,21 @@ struct LinkDialogValues {
     int attempts = 0;
     bool reconnect = false;
     bool connectAtStart = false;
+    bool oneExchangePerTick = false;
+};
+
+// The dialog's check boxes, in order; both windows lay them out from here.
+struct LinkDialogSwitch {
+    SettingId id;
+    const char* label;       // with its & mnemonic
+    const char* objectName;  // the Qt widget's name, for tests
+    bool LinkDialogValues::*value;
+};
+inline constexpr LinkDialogSwitch kLinkDialogSwitches[] = {
+    {SettingId::kReconnect, "&Reconnect automatically", "Reconnect", &LinkDialogValues::reconnect},
+    {SettingId::kConnectAtStart, "&Connect when Vorn starts", "ConnectAtStart", &LinkDialogValues::connectAtStart},
+    {SettingId::kOneExchangePerTick, "&One exchange per tick", "OneExchangePerTick",
+     &LinkDialogValues::oneExchangePerTick},
 };
 
 // What only the window can do: its dialogs, message boxes, caption and editor.

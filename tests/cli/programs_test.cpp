@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/cli/program_script.h"
 #include "tests/cli/vornc_process.h"
 
 namespace vorn::test {
@@ -29,26 +30,12 @@ std::vector<std::string> ProgramFiles() {
 class Programs : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Programs, PrintWhatTheySayTheyPrint) {
-    std::ifstream in(kFolder + "/" + GetParam());
-    ASSERT_TRUE(in) << GetParam();
+    const ProgramScript script = ReadProgramScript(kFolder + "/" + GetParam());
+    ASSERT_TRUE(script.readable) << GetParam();
     std::vector<std::string> args = {"run", kFolder + "/" + GetParam(), "--fast"};
-    std::vector<std::string> expected;
-    std::string line;
-    bool sawRun = false;
-    while (std::getline(in, line)) {
-        const auto mark = line.find("// ");
-        if (mark == std::string::npos) continue;
-        const std::string comment = line.substr(mark + 3);
-        if (comment.rfind("run:", 0) == 0) {
-            std::istringstream words(comment.substr(4));
-            std::string word;
-            while (words >> word) args.push_back(word);
-            sawRun = true;
-        } else if (comment.rfind("expect:", 0) == 0) {
-            expected.push_back(comment.size() > 8 ? comment.substr(8) : "");
-        }
-    }
-    ASSERT_TRUE(sawRun) << "no // run: line";
+    args.insert(args.end(), script.args.begin(), script.args.end());
+    const std::vector<std::string>& expected = script.expected;
+    ASSERT_TRUE(script.sawRun) << "no // run: line";
     ASSERT_FALSE(expected.empty()) << "no // expect: lines";
     const auto r = RunVornc(args);
     EXPECT_EQ(r.status, 0) << r.err;

@@ -20,14 +20,15 @@ namespace {
 struct Fields {
     QString name;
     int timeout = 0, attempts = 0;
-    bool reconnect = false, connectAtStart = false;
+    bool reconnect = false, connectAtStart = false, oneExchangePerTick = false;
     bool operator==(const Fields&) const = default;
 };
 
 Fields Read(QWidget* d) {
     return {d->findChild<QLineEdit*>("MessageName")->text(), d->findChild<QSpinBox*>("TimeoutMs")->value(),
             d->findChild<QSpinBox*>("Attempts")->value(), d->findChild<QCheckBox*>("Reconnect")->isChecked(),
-            d->findChild<QCheckBox*>("ConnectAtStart")->isChecked()};
+            d->findChild<QCheckBox*>("ConnectAtStart")->isChecked(),
+            d->findChild<QCheckBox*>("OneExchangePerTick")->isChecked()};
 }
 
 void Write(QWidget* d, const Fields& f) {
@@ -36,10 +37,11 @@ void Write(QWidget* d, const Fields& f) {
     d->findChild<QSpinBox*>("Attempts")->setValue(f.attempts);
     d->findChild<QCheckBox*>("Reconnect")->setChecked(f.reconnect);
     d->findChild<QCheckBox*>("ConnectAtStart")->setChecked(f.connectAtStart);
+    d->findChild<QCheckBox*>("OneExchangePerTick")->setChecked(f.oneExchangePerTick);
 }
 
-const Fields kDefaults{"FsasmLib:IPC", 2000, 10, false, false};
-const Fields kChosen{"WideServer:IPC", 500, 3, true, true};
+const Fields kDefaults{"FsasmLib:IPC", 2000, 10, false, false, false};
+const Fields kChosen{"WideServer:IPC", 500, 3, true, true, true};
 
 }  // namespace
 
@@ -63,7 +65,7 @@ private slots:
         QTest::addColumn<Fields>("shownBefore");
         // In order: each row opens what the one before it left.
         QTest::newRow("OK keeps") << kChosen << false << true << kDefaults;
-        QTest::newRow("Cancel drops") << Fields{"Other:IPC", 9, 9, false, false} << false << false << kChosen;
+        QTest::newRow("Cancel drops") << Fields{"Other:IPC", 9, 9, false, false, false} << false << false << kChosen;
         QTest::newRow("Defaults fills in the defaults") << Fields{} << true << true << kChosen;
         QTest::newRow("after Defaults") << Fields{} << false << false << kDefaults;
     }

@@ -62,7 +62,7 @@ private slots:
         sim->Command("press Ctrl+G");
         const QRegularExpression count(R"(count\s+int\s+data \$1000000\s+2\n)");
         const QRegularExpression level(R"(level\s+float\s+data \$1000004\s+1\n)");
-        const QRegularExpression name(R"(name\s+byte\[8\]\s+data \$[0-9A-F]+\s+"n2")");
+        const QRegularExpression name(R"(name\s+char\[8\]\s+data \$[0-9A-F]+\s+"n2")");
         QTRY_VERIFY2_WITH_TIMEOUT(count.match(Watch()).hasMatch(), qPrintable(Watch()), 5000);
         QVERIFY2(level.match(Watch()).hasMatch(), qPrintable(Watch()));
         QVERIFY2(name.match(Watch()).hasMatch(), qPrintable(Watch()));

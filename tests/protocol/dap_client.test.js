@@ -58,6 +58,11 @@ async function session() {
     const frames = (await dc.stackTraceRequest({ threadId: stop.threadId })).body.stackFrames;
     assert.deepEqual(frames.map((f) => [f.name, f.line, path.resolve(f.source.path)]),
                      [['Status', first, demo], ['key Ctrl+S', lineOf('Status();', lineOf("key(Control, 'S')")), demo]]);
+    // In pages, as a client asks for a deep stack: each page's frames, the whole count.
+    for (const [startFrame, levels, names] of [[0, 1, ['Status']], [1, 1, ['key Ctrl+S']], [1, 0, ['key Ctrl+S']], [2, 5, []]]) {
+      const page = (await dc.stackTraceRequest({ threadId: stop.threadId, startFrame, levels })).body;
+      assert.deepEqual([page.stackFrames.map((f) => f.name), page.totalFrames], [names, 2], `startFrame ${startFrame}, levels ${levels}`);
+    }
 
     const scopes = (await dc.scopesRequest({ frameId: frames[0].id })).body.scopes;
     assert.deepEqual(scopes.map((s) => s.name), ['Locals', 'Parameters', 'Globals', 'FSUIPC']);

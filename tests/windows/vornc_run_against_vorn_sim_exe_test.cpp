@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "sim/sim_process.h"
 #include "tests/windows/child_program.h"
@@ -131,6 +133,38 @@ TEST(VorncRunPlay, MissingSoundIsNotFoundAndAnExistingOneStarts) {
     EXPECT_EQ(vornc.Output(), "vorn_no_such_sound.wav not found\nafter play\n");
     DeleteFileA(program.c_str());
     DeleteFileA(wave.c_str());
+}
+
+// The settings file in a folder whose name the ANSI code page cannot spell
+// (as %APPDATA% is for a user named so): kept there and read back.
+TEST(VorncSettings, KeptInAFolderNamedOutsideTheAnsiCodePage) {
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"vorn-\u03A9\u5DE1";  // Greek capital omega, a CJK sign
+    const std::wstring file = folder + L"\\vorn.ini";
+    ASSERT_EQ(_wputenv_s(L"VORN_SETTINGS_FILE", file.c_str()), 0);
+    _putenv_s("VORN_NO_SETTINGS", "");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> runs = {
+        {{"settings", "--set", "Link/TimeoutMs=500"}, ""},
+        {{"settings"}, "Link/TimeoutMs"},
+    };
+    for (const auto& [arguments, shown] : runs) {
+        test::ChildProgram vornc;
+        std::string error;
+        ASSERT_TRUE(vornc.Start(kVornc, arguments, error)) << error;
+        EXPECT_EQ(vornc.Finish(20000), 0) << vornc.Output();
+        if (shown.empty()) continue;
+        const std::string& out = vornc.Output();
+        const std::size_t line = out.find(shown);
+        ASSERT_NE(line, std::string::npos) << out;
+        const std::string row = out.substr(line, out.find('\n', line) - line);
+        EXPECT_NE(row.find("500"), std::string::npos) << row;
+        EXPECT_NE(row.find("stored"), std::string::npos) << row;
+    }
+    EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "written under the wide name";
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
+    _putenv_s("VORN_SETTINGS_FILE", "");
 }
 
 }  // namespace

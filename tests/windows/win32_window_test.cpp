@@ -682,18 +682,20 @@ void Click(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id
 
 struct LinkFields {
     std::string name, timeout, attempts;
-    bool reconnect, connectAtStart;
+    bool reconnect, connectAtStart, oneExchangePerTick;
     bool operator==(const LinkFields&) const = default;
 };
 LinkFields ReadFields(HWND d) {
     return {ItemText(d, win32::kIdLinkName), ItemText(d, win32::kIdLinkTimeout), ItemText(d, win32::kIdLinkAttempts),
-            ItemChecked(d, win32::kIdLinkReconnect), ItemChecked(d, win32::kIdLinkConnectAtStart)};
+            ItemChecked(d, win32::kIdLinkReconnect), ItemChecked(d, win32::kIdLinkConnectAtStart),
+            ItemChecked(d, win32::kIdLinkOneExchangePerTick)};
 }
 void WriteFields(HWND d, const LinkFields& f) {
     SetItemText(d, win32::kIdLinkName, f.name);
     SetItemText(d, win32::kIdLinkTimeout, f.timeout);
     SetItemText(d, win32::kIdLinkAttempts, f.attempts);
-    for (auto [id, on] : {std::pair{win32::kIdLinkReconnect, f.reconnect}, {win32::kIdLinkConnectAtStart, f.connectAtStart}})
+    for (auto [id, on] : {std::pair{win32::kIdLinkReconnect, f.reconnect}, {win32::kIdLinkConnectAtStart, f.connectAtStart},
+                          {win32::kIdLinkOneExchangePerTick, f.oneExchangePerTick}})
         SendMessageTimeoutW(GetDlgItem(d, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_BLOCK, 2000,
                             nullptr);
 }
@@ -705,8 +707,8 @@ TEST(Win32LinkDialog, KeepsWhatOkChoseAcrossARestart) {
     DeleteFileA(file.path.c_str());
     _putenv_s("VORN_NO_SETTINGS", "");
     _putenv_s("VORN_SETTINGS_FILE", file.path.c_str());
-    const LinkFields defaults{"FsasmLib:IPC", "2000", "10", false, false};
-    const LinkFields chosen{"WideServer:IPC", "500", "3", true, true};
+    const LinkFields defaults{"FsasmLib:IPC", "2000", "10", false, false, false};
+    const LinkFields chosen{"WideServer:IPC", "500", "3", true, true, true};
     struct Case {
         const char* what;
         LinkFields typed;
@@ -717,8 +719,8 @@ TEST(Win32LinkDialog, KeepsWhatOkChoseAcrossARestart) {
     };
     const Case cases[] = {
         {"OK keeps", chosen, IDOK, false, "", defaults},
-        {"Cancel drops", {"Other:IPC", "9", "9", false, false}, IDCANCEL, false, "", chosen},
-        {"out of range is refused", {"WideServer:IPC", "500", "101", true, true}, IDOK, false,
+        {"Cancel drops", {"Other:IPC", "9", "9", false, false, false}, IDCANCEL, false, "", chosen},
+        {"out of range is refused", {"WideServer:IPC", "500", "101", true, true, true}, IDOK, false,
          "Link/Attempts: expected a whole number from 1 to 100", chosen},
         {"Defaults fills in the defaults", {}, IDOK, true, "", chosen},
         {"after Defaults", {}, IDCANCEL, false, "", defaults},

@@ -28,14 +28,14 @@ TEST_F(Watch, ShowsEveryGlobalWithTypePlaceAndValue) {
     sim.Poke(0x0570, &alt, 4);
     sim.Poke(0x3D00, "Cub", 4);
     Run({"int count;", "float level;", "char name[12];", "shortint s[10];", "int* p;", "int alt at $0570;",
-         "char title[16] at $3D00;", "key(Control, 'G') {", "  int local;", "  count = count + 1;",
+         "byte title[16] at $3D00;", "key(Control, 'G') {", "  int local;", "  count = count + 1;",
          "  level = level + 0.5;", "  sprintf(name, \"a'b%d\", count)", "  s[1] = -2;", "}"});
     Press(71, 2);
     controller.TimerTick();
     const std::vector<std::vector<std::string>> expected = {
         {"count", "int", "data $1000000", "1"},
         {"level", "float", "data $1000004", "0.5"},
-        {"name", "byte[12]", "data $100000C", "\"a'b1\" [97, 39, 98, 49, 0, 0, 0, 0, ...]"},
+        {"name", "char[12]", "data $100000C", "\"a'b1\" [97, 39, 98, 49, 0, 0, 0, 0, ...]"},
         {"s", "shortint[10]", "data $1000018", "[0, -2, 0, 0, 0, 0, 0, 0, ...]"},
         {"p", "int*", "data $100002C", "$0000"},
         {"alt", "int", "FSUIPC $0570", "1234"},

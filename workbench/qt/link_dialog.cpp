@@ -35,10 +35,11 @@ LinkDialog::LinkDialog(const LinkDialogValues& values, const LinkDialogValues& d
     form->addRow(QStringLiteral("&Message name:"), name_);
     form->addRow(QStringLiteral("Answer &time-out (ms):"), timeout_);
     form->addRow(QStringLiteral("&Attempts:"), attempts_);
-    reconnect_ = new QCheckBox(QStringLiteral("&Reconnect automatically"), this);
-    reconnect_->setObjectName(QStringLiteral("Reconnect"));
-    connectAtStart_ = new QCheckBox(QStringLiteral("&Connect when Vorn starts"), this);
-    connectAtStart_->setObjectName(QStringLiteral("ConnectAtStart"));
+    for (const LinkDialogSwitch& s : kLinkDialogSwitches) {
+        auto* box = new QCheckBox(QString::fromUtf8(s.label), this);
+        box->setObjectName(QLatin1String(s.objectName));
+        switches_.push_back(box);
+    }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton* reset = buttons->addButton(QStringLiteral("&Defaults"), QDialogButtonBox::ResetRole);
@@ -49,8 +50,7 @@ LinkDialog::LinkDialog(const LinkDialogValues& values, const LinkDialogValues& d
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(reconnect_);
-    layout->addWidget(connectAtStart_);
+    for (QCheckBox* box : switches_) layout->addWidget(box);
     layout->addWidget(buttons);
     Show(values);
 }
@@ -59,8 +59,7 @@ void LinkDialog::Show(const LinkDialogValues& values) {
     name_->setText(QString::fromStdString(values.name));
     timeout_->setValue(values.timeoutMs);
     attempts_->setValue(values.attempts);
-    reconnect_->setChecked(values.reconnect);
-    connectAtStart_->setChecked(values.connectAtStart);
+    for (std::size_t i = 0; i < switches_.size(); ++i) switches_[i]->setChecked(values.*kLinkDialogSwitches[i].value);
 }
 
 LinkDialogValues LinkDialog::Values() const {
@@ -68,8 +67,7 @@ LinkDialogValues LinkDialog::Values() const {
     values.name = name_->text().toStdString();
     values.timeoutMs = timeout_->value();
     values.attempts = attempts_->value();
-    values.reconnect = reconnect_->isChecked();
-    values.connectAtStart = connectAtStart_->isChecked();
+    for (std::size_t i = 0; i < switches_.size(); ++i) values.*kLinkDialogSwitches[i].value = switches_[i]->isChecked();
     return values;
 }
 

@@ -3,6 +3,8 @@
 // core fills it and takes the values back (window_core.h, LinkDialogValues).
 #include <QDialog>
 
+#include <vector>
+
 #include "workbench/window_core.h"
 
 class QCheckBox;
@@ -23,8 +25,7 @@ private:
     QLineEdit* name_ = nullptr;
     QSpinBox* timeout_ = nullptr;
     QSpinBox* attempts_ = nullptr;
-    QCheckBox* reconnect_ = nullptr;
-    QCheckBox* connectAtStart_ = nullptr;
+    std::vector<QCheckBox*> switches_;  // one for each of kLinkDialogSwitches
 };
 
 }  // namespace vorn

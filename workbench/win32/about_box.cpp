@@ -1,6 +1,7 @@
 #include "workbench/win32/about_box.h"
 
 #include "workbench/version_reader.h"
+#include "workbench/win32/dpi.h"
 #include "workbench/win32/text.h"
 
 namespace vorn::win32 {
@@ -41,28 +42,30 @@ TAbout::TAbout(HWND owner) {
     wc.lpszClassName = kAboutClass;
     RegisterClassExW(&wc);
 
-    // 2. The window, client area kAboutWidth x kAboutHeight, centred.
+    // 2. The window, client area kAboutWidth x kAboutHeight at 96 DPI, centred.
+    const int dpi = owner != nullptr ? WindowDpi(owner) : SystemDpi();
+    auto px = [dpi](int pixelsAt96) { return Scaled(pixelsAt96, dpi); };
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    RECT frame{0, 0, kAboutWidth, kAboutHeight};
+    RECT frame{0, 0, px(kAboutWidth), px(kAboutHeight)};
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     const Origin at = CentredOrigin(logicalWidth, logicalHeight, w, h);
     window_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kAboutClass, L"About ....", style, at.x, at.y, w, h, owner,
                               nullptr, wc.hInstance, nullptr);
-    HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, DEFAULT_PITCH | FF_SWISS,
+    HFONT font = CreateFontW(-px(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, DEFAULT_PITCH | FF_SWISS,
                              L"MS Sans Serif");
 
     // 3. The OK button, centred above the bottom edge.
     BN_OK = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                            (kAboutWidth - kAboutButtonWidth) / 2, kAboutHeight - kAboutButtonHeight - 50,
-                            kAboutButtonWidth, kAboutButtonHeight, window_,
+                            px((kAboutWidth - kAboutButtonWidth) / 2), px(kAboutHeight - kAboutButtonHeight - 50),
+                            px(kAboutButtonWidth), px(kAboutButtonHeight), window_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), wc.hInstance, nullptr);
 
     // 4. The two labels.
-    LAbout = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 30, 20, kAboutWidth - 40, 16, window_,
-                             nullptr, wc.hInstance, nullptr);
-    LDescription = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 30, 40, kAboutWidth - 40, 16, window_,
-                                   nullptr, wc.hInstance, nullptr);
+    LAbout = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, px(30), px(20), px(kAboutWidth - 40), px(16),
+                             window_, nullptr, wc.hInstance, nullptr);
+    LDescription = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, px(30), px(40), px(kAboutWidth - 40),
+                                   px(16), window_, nullptr, wc.hInstance, nullptr);
     for (HWND child : {BN_OK, LAbout, LDescription}) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
 
     // 5. and 6. The version values and the caption.

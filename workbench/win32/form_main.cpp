@@ -10,6 +10,7 @@
 #include "workbench/window_core.h"
 #include "workbench/text_codec.h"
 #include "workbench/toolbar_pictures.h"
+#include "workbench/win32/dpi.h"
 #include "workbench/win32/offsets_dialog.h"
 #include "workbench/win32/rich_editor.h"
 #include "workbench/win32/text.h"
@@ -26,6 +27,7 @@ constexpr int kPanelHeight = 25;
 constexpr int kLabelLeft = 56, kLabelTop = 8;
 constexpr COLORREF kWindowColour = 0xBD816B;  // red 107, green 129, blue 189
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kWmDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 on
 
 // Menu items and toolbar buttons carry the component's row as command id.
 constexpr int kFirstCommandId = 100;
@@ -60,8 +62,7 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
     InitCommonControlsEx(&icc);
 
     background_ = CreateSolidBrush(kWindowColour);
-    windowFont_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, DEFAULT_PITCH | FF_SWISS,
-                              L"MS Sans Serif");
+    dpi_ = SystemDpi();  // until the window is on a monitor
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -76,16 +77,15 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
     RegisterClassExW(&wc);  // a second window of the class finds it registered
 
     findMessage_ = RegisterWindowMessageW(FINDMSGSTRINGW);
-    hwnd_ = CreateWindowExW(0, L"TForm1", L"Vorn", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kLeft, kTop, kWidth,
-                            kHeight, nullptr, nullptr, wc.hInstance, this);
+    hwnd_ = CreateWindowExW(0, L"TForm1", L"Vorn", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, Px(kLeft), Px(kTop),
+                            Px(kWidth), Px(kHeight), nullptr, nullptr, wc.hInstance, this);
     BuildMenus();
     BuildToolBar();
     statusLine_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdStatusLine)),
                                   GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(statusLine_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
     BuildPages();
-    Layout();
+    ApplyDpi(WindowDpi(hwnd_));
 
     // FormCreate: the window's colours are set above; ResetComponents blanks
     // the caret label and the memos; then the core's and the controller's share.
@@ -96,12 +96,16 @@ TForm1::TForm1(IpcLink& link, Machine& machine) : link_(link), machine_(machine)
     core_ = std::make_unique<WindowCore>(*this, *this, files_, link_, machine_, DebugMode);
     core_->Start(WindowText(hwnd_));
     const Settings& s = core_->UserSettings();
-    RECT wanted{LONG(s.Number(SettingId::kWindowLeft)), LONG(s.Number(SettingId::kWindowTop)), 0, 0};
-    wanted.right = wanted.left + LONG(s.Number(SettingId::kWindowWidth));
-    wanted.bottom = wanted.top + LONG(s.Number(SettingId::kWindowHeight));
+    // The place is kept at 96 DPI, as Qt keeps it in its device-independent pixels.
+    auto stored = [&](SettingId id) { return LONG(Px(int(s.Number(id)))); };
+    RECT wanted{stored(SettingId::kWindowLeft), stored(SettingId::kWindowTop), 0, 0};
+    wanted.right = wanted.left + stored(SettingId::kWindowWidth);
+    wanted.bottom = wanted.top + stored(SettingId::kWindowHeight);
     // A place on a monitor that is no longer there falls back to the first start's.
-    if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) != nullptr)
-        MoveWindow(hwnd_, wanted.left, wanted.top, wanted.right - wanted.left, wanted.bottom - wanted.top, FALSE);
+    if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) == nullptr)
+        wanted = {Px(kLeft), Px(kTop), Px(kLeft) + Px(kWidth), Px(kTop) + Px(kHeight)};
+    wanted = FitOnMonitor(wanted);
+    MoveWindow(hwnd_, wanted.left, wanted.top, wanted.right - wanted.left, wanted.bottom - wanted.top, FALSE);
     // Runs from start to end; ticks do nothing while disconnected.
     SetTimer(hwnd_, kTimerId, kTickMilliseconds, nullptr);
 }
@@ -119,6 +123,7 @@ TForm1::~TForm1() {
 }
 
 HWND TForm1::Editor() const { return editor_->Handle(); }
+int TForm1::EditorMarginX() const { return editor_->MarginX(); }
 
 HWND TForm1::PageControlOf(int page) const {
     if (page == kPageSource) return editor_->Handle();
@@ -168,8 +173,6 @@ void TForm1::BuildToolBar() {
                                0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdToolBar)),
                                GetModuleHandleW(nullptr), nullptr);
     SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    images_ = ToolbarImageList(16);
-    SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
     std::vector<TBBUTTON> buttons;
     for (const Component& c : Table()) {
         if (c.kind != ComponentKind::kToolButton) continue;
@@ -181,16 +184,12 @@ void TForm1::BuildToolBar() {
         buttons.push_back(b);
     }
     SendMessageW(toolBar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, kButtonHeight));
-    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
 }
 
 void TForm1::BuildPages() {
     tabs_ = CreateWindowExW(0, WC_TABCONTROLW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                             hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdPageControl)),
                             GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
-
     editor_ = std::make_unique<RichEditor>(hwnd_, kIdEditor, kWindowColour);
     // The label shows where the caret was before a key, and where a click put it.
     editor_->keyPressing = [this] { core_->CaretMoved(); };
@@ -201,7 +200,6 @@ void TForm1::BuildPages() {
     caretLabel_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, hwnd_,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCaretLabel)),
                                   GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(caretLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
 
     int page = 0;
     for (const Component& c : Table()) {
@@ -220,13 +218,6 @@ void TForm1::BuildPages() {
                                        ES_NOHIDESEL | table,
                                    0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdFirstMemo + page)),
                                    GetModuleHandleW(nullptr), nullptr);
-            if (page == kPageWatch) {
-                // The Watch page is a table in columns of spaces.
-                watchFont_ = CreateFontW(-kEditorFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
-                                         FIXED_PITCH | FF_MODERN, EditorFace(hwnd_));
-            }
-            SendMessageW(memo, WM_SETFONT,
-                         reinterpret_cast<WPARAM>(page == kPageWatch ? watchFont_ : windowFont_), FALSE);
             SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // no 32 KB cap
             SetWindowLongPtrW(memo, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         }
@@ -244,24 +235,59 @@ void TForm1::BuildPages() {
 void TForm1::Layout() {
     RECT client{};
     GetClientRect(hwnd_, &client);
+    const int toolBarHeight = Px(kToolBarHeight), panelHeight = Px(kPanelHeight);
+    const int labelLeft = Px(kLabelLeft), labelTop = Px(kLabelTop);
     SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
-    MoveWindow(toolBar_, 0, 0, client.right, kToolBarHeight, TRUE);
+    MoveWindow(toolBar_, 0, 0, client.right, toolBarHeight, TRUE);
     SendMessageW(statusLine_, WM_SIZE, 0, 0);  // the status bar places itself along the bottom
     RECT status{};
     GetWindowRect(statusLine_, &status);
-    const LONG bottom = std::max<LONG>(kToolBarHeight, client.bottom - (status.bottom - status.top));
-    RECT area{0, kToolBarHeight, client.right, bottom};
+    const LONG bottom = std::max<LONG>(toolBarHeight, client.bottom - (status.bottom - status.top));
+    RECT area{0, toolBarHeight, client.right, bottom};
     MoveWindow(tabs_, area.left, area.top, area.right - area.left, std::max(0L, area.bottom - area.top), TRUE);
     RECT inner = area;
     SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&inner));
     const int w = std::max(0L, inner.right - inner.left);
     const int h = std::max(0L, inner.bottom - inner.top);
-    MoveWindow(editor_->Handle(), inner.left, inner.top, w, std::max(0, h - kPanelHeight), TRUE);
-    MoveWindow(panel_, inner.left, inner.top + std::max(0, h - kPanelHeight), w, kPanelHeight, TRUE);
-    MoveWindow(caretLabel_, inner.left + kLabelLeft, inner.top + std::max(0, h - kPanelHeight) + kLabelTop,
-               std::max(0, w - kLabelLeft - 4), kPanelHeight - kLabelTop - 2, TRUE);
+    MoveWindow(editor_->Handle(), inner.left, inner.top, w, std::max(0, h - panelHeight), TRUE);
+    MoveWindow(panel_, inner.left, inner.top + std::max(0, h - panelHeight), w, panelHeight, TRUE);
+    MoveWindow(caretLabel_, inner.left + labelLeft, inner.top + std::max(0, h - panelHeight) + labelTop,
+               std::max(0, w - labelLeft - Px(4)), panelHeight - labelTop - Px(2), TRUE);
     for (HWND memo : memos_)
         if (memo != nullptr) MoveWindow(memo, inner.left, inner.top, w, h, TRUE);
+}
+
+int TForm1::Px(int pixelsAt96) const { return Scaled(pixelsAt96, dpi_); }
+
+void TForm1::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    HFONT oldWindowFont = windowFont_, oldWatchFont = watchFont_;
+    windowFont_ = CreateFontW(-Px(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, DEFAULT_PITCH | FF_SWISS,
+                              L"MS Sans Serif");
+    // The Watch page is a table in columns of spaces.
+    watchFont_ = CreateFontW(-Px(kEditorFontHeight), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                             FIXED_PITCH | FF_MODERN, EditorFace(hwnd_));
+    auto setFont = [](HWND control, HFONT font) {
+        if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    };
+    setFont(statusLine_, windowFont_);
+    setFont(tabs_, windowFont_);
+    setFont(caretLabel_, windowFont_);
+    for (std::size_t page = 0; page < memos_.size(); ++page)
+        setFont(memos_[page], static_cast<int>(page) == kPageWatch ? watchFont_ : windowFont_);
+    if (oldWindowFont != nullptr) DeleteObject(oldWindowFont);
+    if (oldWatchFont != nullptr) DeleteObject(oldWatchFont);
+
+    // The pictures drawn again at the new size, not stretched.
+    HIMAGELIST oldImages = images_;
+    images_ = ToolbarImageList(Px(16));
+    SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+    SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(Px(kButtonWidth), Px(kButtonHeight)));
+    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
+    if (oldImages != nullptr) ImageList_Destroy(oldImages);
+    editor_->SetDpi(dpi);
+    Layout();
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TForm1::RebuildTabs() {
@@ -543,6 +569,14 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             if (toolBar_ != nullptr && editor_ != nullptr) Layout();
             return 0;
+        case kWmDpiChanged: {
+            // Moved to a monitor of another DPI: Windows suggests the new place.
+            ApplyDpi(HIWORD(wp));
+            const RECT* r = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
         case WM_COMMAND: {
             const int id = LOWORD(wp);
             const int code = HIWORD(wp);
@@ -588,7 +622,8 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             place.length = sizeof place;
             GetWindowPlacement(hwnd_, &place);
             const RECT& r = place.rcNormalPosition;
-            core_->RememberGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+            core_->RememberGeometry(Unscaled(r.left, dpi_), Unscaled(r.top, dpi_), Unscaled(r.right - r.left, dpi_),
+                                    Unscaled(r.bottom - r.top, dpi_));
             // Withdraw the program's hot keys and close the link: left
             // registered, they would stay in the simulator after Vorn has gone.
             core_->Closing();

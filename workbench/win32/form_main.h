@@ -62,6 +62,7 @@ public:
 
     HWND Handle() const { return hwnd_; }
     HWND Editor() const;
+    int EditorMarginX() const;
     // The text control of a page (the editor for "Source").
     HWND PageControlOf(int page) const;
     HWND Tabs() const { return tabs_; }
@@ -142,6 +143,10 @@ private:
     void BuildToolBar();
     void BuildPages();
     void Layout();
+    // Fonts, toolbar pictures and sizes for the monitor's DPI (at start, and
+    // when the window moves to a monitor of another DPI).
+    void ApplyDpi(int dpi);
+    int Px(int pixelsAt96) const;
     void RebuildTabs();
     int TabPage(int position) const;
     void ShowSelectedPage();
@@ -173,6 +178,7 @@ private:
     HMENU menu_ = nullptr;
     HACCEL accelerators_ = nullptr;
     HIMAGELIST images_ = nullptr;
+    int dpi_ = 96;
     HFONT windowFont_ = nullptr;
     HFONT watchFont_ = nullptr;
     HBRUSH background_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "workbench/settings.h"
@@ -55,6 +57,9 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
+constexpr int kSwitches = static_cast<int>(std::size(kLinkDialogSwitches));
+static_assert(kIdLinkReconnect + kSwitches == kIdLinkDefaults, "one id for each switch");
+
 struct DialogState {
     LinkDialogValues* values;
     const LinkDialogValues* defaults;
@@ -64,8 +69,8 @@ void Fill(HWND dialog, const LinkDialogValues& v) {
     SetDlgItemTextW(dialog, kIdLinkName, Wide(v.name).c_str());
     SetDlgItemInt(dialog, kIdLinkTimeout, static_cast<UINT>(v.timeoutMs), FALSE);
     SetDlgItemInt(dialog, kIdLinkAttempts, static_cast<UINT>(v.attempts), FALSE);
-    CheckDlgButton(dialog, kIdLinkReconnect, v.reconnect ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(dialog, kIdLinkConnectAtStart, v.connectAtStart ? BST_CHECKED : BST_UNCHECKED);
+    for (int i = 0; i < kSwitches; ++i)
+        CheckDlgButton(dialog, kIdLinkReconnect + i, v.*kLinkDialogSwitches[i].value ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // The number in a field when it is in the key's range; the reason otherwise.
@@ -106,8 +111,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
                     if (!ReadNumber(dialog, kIdLinkTimeout, SettingId::kIpcTimeoutMs, v.timeoutMs) ||
                         !ReadNumber(dialog, kIdLinkAttempts, SettingId::kIpcAttempts, v.attempts))
                         return TRUE;
-                    v.reconnect = IsDlgButtonChecked(dialog, kIdLinkReconnect) == BST_CHECKED;
-                    v.connectAtStart = IsDlgButtonChecked(dialog, kIdLinkConnectAtStart) == BST_CHECKED;
+                    for (int i = 0; i < kSwitches; ++i)
+                        v.*kLinkDialogSwitches[i].value = IsDlgButtonChecked(dialog, kIdLinkReconnect + i) == BST_CHECKED;
                     *state->values = v;
                     EndDialog(dialog, IDOK);
                     return TRUE;
@@ -127,18 +132,22 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 bool ShowLinkDialog(HWND owner, LinkDialogValues& values, const LinkDialogValues& defaults) {
     constexpr DWORD kEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
     constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
-    DialogTemplate t(L"Simulator Link", 220, 132, 11);
+    constexpr short kSwitchTop = 63, kSwitchStep = 16;
+    constexpr short kButtonsTop = kSwitchTop + kSwitches * kSwitchStep + 13;
+    DialogTemplate t(L"Simulator Link", 220, kButtonsTop + 24, 9 + kSwitches);
     t.Item(0x82, L"&Message name:", -1, SS_LEFT, 7, 9, 90, 8);
     t.Item(0x81, L"", kIdLinkName, kEdit, 100, 7, 113, 12);
     t.Item(0x82, L"Answer &time-out (ms):", -1, SS_LEFT, 7, 27, 90, 8);
     t.Item(0x81, L"", kIdLinkTimeout, kEdit | ES_NUMBER, 100, 25, 60, 12);
     t.Item(0x82, L"&Attempts:", -1, SS_LEFT, 7, 45, 90, 8);
     t.Item(0x81, L"", kIdLinkAttempts, kEdit | ES_NUMBER, 100, 43, 60, 12);
-    t.Item(0x80, L"&Reconnect automatically", kIdLinkReconnect, kCheck, 7, 63, 200, 10);
-    t.Item(0x80, L"&Connect when Vorn starts", kIdLinkConnectAtStart, kCheck, 7, 79, 200, 10);
-    t.Item(0x80, L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 7, 108, 60, 16);
-    t.Item(0x80, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 79, 108, 60, 16);
-    t.Item(0x80, L"&Defaults", kIdLinkDefaults, BS_PUSHBUTTON | WS_TABSTOP, 153, 108, 60, 16);
+    for (int i = 0; i < kSwitches; ++i) {
+        const std::wstring label = Wide(kLinkDialogSwitches[i].label);
+        t.Item(0x80, label.c_str(), kIdLinkReconnect + i, kCheck, 7, short(kSwitchTop + i * kSwitchStep), 200, 10);
+    }
+    t.Item(0x80, L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 7, kButtonsTop, 60, 16);
+    t.Item(0x80, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 79, kButtonsTop, 60, 16);
+    t.Item(0x80, L"&Defaults", kIdLinkDefaults, BS_PUSHBUTTON | WS_TABSTOP, 153, kButtonsTop, 60, 16);
     LinkDialogValues chosen = values;
     DialogState state{&chosen, &defaults};
     const INT_PTR answer = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.Get(), owner, &DialogProc,

@@ -11,8 +11,10 @@ enum LinkDialogId : int {
     kIdLinkName = 1001,
     kIdLinkTimeout,
     kIdLinkAttempts,
+    // One for each of kLinkDialogSwitches, in its order.
     kIdLinkReconnect,
     kIdLinkConnectAtStart,
+    kIdLinkOneExchangePerTick,
     kIdLinkDefaults,
 };
 

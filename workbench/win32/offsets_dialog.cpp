@@ -5,13 +5,14 @@
 #include <utility>
 #include <vector>
 
+#include "workbench/win32/dpi.h"
 #include "workbench/win32/text.h"
 
 namespace vorn::win32 {
 
 namespace {
 
-// Logical pixels: Windows scales them on a scaled display.
+// At 96 DPI, scaled with the monitor's.
 constexpr int kWidth = 900;
 constexpr int kHeight = 480;
 constexpr int kMargin = 8;
@@ -34,7 +35,8 @@ OffsetsDialog::OffsetsDialog(HWND owner, std::function<void(const std::string&)>
     RegisterClassExW(&wc);
 
     const DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT frame{0, 0, kWidth, kHeight};
+    dpi_ = WindowDpi(owner);
+    RECT frame{0, 0, Scaled(kWidth, dpi_), Scaled(kHeight, dpi_)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     window_ = CreateWindowExW(0, kOffsetsClass, L"FSUIPC Offsets", style, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, wc.hInstance,
@@ -52,8 +54,7 @@ OffsetsDialog::OffsetsDialog(HWND owner, std::function<void(const std::string&)>
                             0, 0, 0, window_, ChildId(kIdOffsetList), wc.hInstance, nullptr);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
                  LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
-    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-    for (HWND child : {label_, filter_, list_}) SendMessageW(child, WM_SETFONT, font, 0);
+    SetFont();
 
     int column = 0;
     for (std::string_view heading : OffsetsBrowser::Headings()) {
@@ -69,12 +70,24 @@ OffsetsDialog::OffsetsDialog(HWND owner, std::function<void(const std::string&)>
     Fill();
 }
 
+// The dialog font at the window's DPI (the stock one is at the system's).
+void OffsetsDialog::SetFont() {
+    LOGFONTW face{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
+    face.lfHeight = MulDiv(face.lfHeight, dpi_, SystemDpi());
+    HFONT old = font_;
+    font_ = CreateFontIndirectW(&face);
+    for (HWND child : {label_, filter_, list_}) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    if (old != nullptr) DeleteObject(old);
+}
+
 OffsetsDialog::~OffsetsDialog() {
     // The owner's end takes this window with it; otherwise it goes here.
     if (window_ != nullptr && IsWindow(window_)) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
+    if (font_ != nullptr) DeleteObject(font_);
 }
 
 void OffsetsDialog::Show() {
@@ -98,6 +111,14 @@ LRESULT OffsetsDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             Layout();
             return 0;
+        case 0x02E0: {  // WM_DPICHANGED: on a monitor of another DPI, at the place Windows suggests
+            dpi_ = HIWORD(wp);
+            SetFont();
+            const RECT* r = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(window_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
         case WM_COMMAND:
             if (LOWORD(wp) == kIdOffsetFilter && HIWORD(wp) == EN_CHANGE) {
                 browser_.SetFilter(WindowText(filter_));
@@ -129,10 +150,12 @@ void OffsetsDialog::Layout() {
     RECT client{};
     GetClientRect(window_, &client);
     const int w = client.right, h = client.bottom;
-    MoveWindow(label_, kMargin, kMargin + 4, kLabelWidth, kRowHeight - 4, TRUE);
-    MoveWindow(filter_, kMargin + kLabelWidth, kMargin, w - 2 * kMargin - kLabelWidth, kRowHeight, TRUE);
-    const int top = 2 * kMargin + kRowHeight;
-    MoveWindow(list_, kMargin, top, w - 2 * kMargin, h > top + kMargin ? h - top - kMargin : 0, TRUE);
+    const int margin = Scaled(kMargin, dpi_), labelWidth = Scaled(kLabelWidth, dpi_);
+    const int rowHeight = Scaled(kRowHeight, dpi_), four = Scaled(4, dpi_);
+    MoveWindow(label_, margin, margin + four, labelWidth, rowHeight - four, TRUE);
+    MoveWindow(filter_, margin + labelWidth, margin, w - 2 * margin - labelWidth, rowHeight, TRUE);
+    const int top = 2 * margin + rowHeight;
+    MoveWindow(list_, margin, top, w - 2 * margin, h > top + margin ? h - top - margin : 0, TRUE);
 }
 
 void OffsetsDialog::Fill() {

@@ -39,6 +39,7 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void Fill();
     void Layout();
+    void SetFont();
 
     std::function<void(const std::string&)> chosen_;
     OffsetsBrowser browser_;
@@ -46,6 +47,8 @@ private:
     HWND label_ = nullptr;
     HWND filter_ = nullptr;
     HWND list_ = nullptr;
+    HFONT font_ = nullptr;
+    int dpi_ = 96;
 };
 
 }  // namespace vorn::win32

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "workbench/source_text.h"
+#include "workbench/win32/dpi.h"
 #include "workbench/win32/highlight_paint.h"
 #include "workbench/win32/text.h"
 
@@ -94,7 +95,7 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_CHARSET;
     const wchar_t* face = EditorFace(hwnd_);
     wcsncpy(cf.szFaceName, face, LF_FACESIZE - 1);
-    cf.yHeight = kEditorFontHeight * 15;  // twips: 1440 per inch, 96 pixels per inch
+    cf.yHeight = kEditorFontHeight * 15;  // twips at 96 DPI: 1440 per inch; SetDpi sizes it for the display
     cf.dwEffects = CFE_AUTOCOLOR;
     cf.bCharSet = DEFAULT_CHARSET;
     // The default format is what new text (a loaded file, typing) takes.
@@ -102,13 +103,29 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     cf.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET;  // what a loaded file's text is given
 
+    tabs_.cbSize = sizeof tabs_;
+    tabs_.dwMask = PFM_TABSTOPS;
+    tabs_.cTabCount = MAX_TAB_STOPS;
+    SetDpi(WindowDpi(parent));
+    SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
+    document_ = TextDocument(hwnd_);
+}
+
+RichEditor::~RichEditor() {
+    if (document_ != nullptr) static_cast<ITextDocument*>(document_)->Release();
+}
+
+void RichEditor::SetDpi(int dpi) {
     HDC dc = GetDC(hwnd_);
-    // RichEdit draws its twips at the display's dots per inch: the column
-    // width (the margin line, the tab stops) is measured at the same size.
-    const int dpi = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
-    const int pixels = MulDiv(kEditorFontHeight, dpi, 96);
-    HFONT font = CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
-                             FIXED_PITCH | FF_MODERN, face);
+    // RichEdit turns twips into pixels at the display's DPI and rounds; a
+    // size of whole pixels at the window's DPI leaves nothing to round, so
+    // the column width measured here (the margin line, the tab stops) is
+    // the one drawn.
+    const int drawn = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
+    const int pixels = Scaled(kEditorFontHeight, dpi);
+    face_.yHeight = MulDiv(pixels, 1440, drawn);
+    HFONT font = CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FIXED_PITCH | FF_MODERN,
+                             face_.szFaceName);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     if (GetTextExtentPoint32W(dc, L"0", 1, &size) && size.cx > 0) charWidth_ = size.cx;
@@ -116,20 +133,22 @@ RichEditor::RichEditor(HWND parent, int id, COLORREF background) : background_(b
     DeleteObject(font);
     ReleaseDC(hwnd_, dc);
 
-    PARAFORMAT2& pf = tabs_;
-    pf.cbSize = sizeof pf;
-    pf.dwMask = PFM_TABSTOPS;
-    pf.cTabCount = MAX_TAB_STOPS;
-    for (int i = 0; i < MAX_TAB_STOPS; ++i) pf.rgxTabs[i] = MulDiv((i + 1) * kTabColumns * charWidth_, 1440, dpi);
+    for (int i = 0; i < MAX_TAB_STOPS; ++i) tabs_.rgxTabs[i] = MulDiv((i + 1) * kTabColumns * charWidth_, 1440, dpi);
+    CHARRANGE selection{};
+    SendMessageW(hwnd_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    auto* document = static_cast<ITextDocument*>(document_);
+    if (document != nullptr) document->Undo(tomSuspend, nullptr);  // a new size is no edit
+    CHARFORMAT2W sized{};
+    sized.cbSize = sizeof sized;
+    sized.dwMask = CFM_SIZE;
+    sized.yHeight = face_.yHeight;
+    SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&sized));
+    SendMessageW(hwnd_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&sized));
     SendMessageW(hwnd_, EM_SETSEL, 0, -1);
-    SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
-    SendMessageW(hwnd_, EM_SETSEL, 0, 0);
-    SendMessageW(hwnd_, EM_EMPTYUNDOBUFFER, 0, 0);
-    document_ = TextDocument(hwnd_);
-}
-
-RichEditor::~RichEditor() {
-    if (document_ != nullptr) static_cast<ITextDocument*>(document_)->Release();
+    SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&tabs_));
+    SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    if (document != nullptr) document->Undo(tomResume, nullptr);
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK RichEditor::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -142,12 +161,18 @@ LRESULT CALLBACK RichEditor::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     return result;
 }
 
-void RichEditor::PaintMargin() {
+int RichEditor::MarginX() const {
     RECT format{};
     SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     POINT scroll{};
     SendMessageW(hwnd_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-    const int x = format.left + kRightMarginColumn * charWidth_ - scroll.x;
+    return format.left + kRightMarginColumn * charWidth_ - scroll.x;
+}
+
+void RichEditor::PaintMargin() {
+    RECT format{};
+    SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const int x = MarginX();
     if (x < format.left || x >= format.right) return;
     HDC dc = GetDC(hwnd_);
     HPEN pen = CreatePen(PS_SOLID, 1, kSilver);

@@ -27,6 +27,10 @@ public:
     RichEditor& operator=(const RichEditor&) = delete;
 
     HWND Handle() const { return hwnd_; }
+    // The text drawn, and its columns measured, at the window's DPI.
+    void SetDpi(int dpi);
+    // Where the silver line after column 80 is drawn, in client pixels.
+    int MarginX() const;
 
     std::vector<std::string> Lines() const;
     // Replaces the text; the change notification is not raised for it.
