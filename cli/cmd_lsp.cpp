@@ -19,6 +19,7 @@ int RunLsp(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     std::ios::sync_with_stdio(false);
+    protocol::UseBinaryStandardStreams();
     protocol::LspServer server([](const protocol::Json& m) { protocol::WriteFrame(std::cout, m); }, {});
     protocol::Serve(std::cin, {[&](const protocol::Frame& f) { server.Handle(f); },
                                [&] {

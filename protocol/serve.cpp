@@ -5,7 +5,20 @@
 #include <mutex>
 #include <thread>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <cstdio>
+#endif
+
 namespace vorn::protocol {
+
+void UseBinaryStandardStreams() {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
 
 void Serve(std::istream& in, const ServeHooks& hooks) {
     std::mutex mutex;

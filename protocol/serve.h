@@ -11,6 +11,10 @@
 
 namespace vorn::protocol {
 
+// Standard input and output as bytes: on Windows their text mode would turn
+// a frame's "\r\n" into "\r\r\n" and take a Ctrl+Z for the end.
+void UseBinaryStandardStreams();
+
 struct ServeHooks {
     std::function<void(const Frame&)> handle;
     // Timed work due by now; returns when it next wants to run, or nullopt.

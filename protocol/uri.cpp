@@ -1,5 +1,8 @@
 #include "protocol/uri.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace vorn::protocol {
 
 namespace {
@@ -9,6 +12,7 @@ int HexValue(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+[[maybe_unused]] bool IsDriveLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 }  // namespace
 
 std::string UriToPath(const std::string& uri) {
@@ -38,11 +42,25 @@ std::string UriToPath(const std::string& uri) {
             path.push_back(c);
         }
     }
+#ifdef _WIN32
+    // "file:///c%3A/dir/x.vrn" names c:\dir\x.vrn.
+    if (path.size() >= 3 && path[0] == '/' && IsDriveLetter(path[1]) && path[2] == ':') path.erase(0, 1);
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
     return path;
 }
 
-std::string PathToUri(const std::string& path) {
+std::string PathToUri(const std::string& native) {
     static const char kHex[] = "0123456789ABCDEF";
+    std::string path = native;
+#ifdef _WIN32
+    // As editors write them: "file:///c%3A/dir/x.vrn", the drive in lower case.
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':') {
+        path[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
+        path = "/" + path;
+    }
+#endif
     std::string uri = "file://";
     for (const char ch : path) {
         const auto c = static_cast<unsigned char>(ch);

@@ -76,11 +76,24 @@ bool ChildProgram::Start(const std::string& program, const std::vector<std::stri
         DWORD n = 0;
         while (ReadFile(outputPipe_, chunk, sizeof chunk, &n, nullptr) && n > 0) {
             std::lock_guard<std::mutex> lock(mutex_);
+            raw_.append(chunk, n);
             for (DWORD i = 0; i < n; ++i)
                 if (chunk[i] != '\r') output_ += chunk[i];
         }
     });
     return true;
+}
+
+bool ChildProgram::Write(const std::string& bytes) {
+    DWORD written = 0;
+    return inputPipe_ != nullptr &&
+           WriteFile(inputPipe_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+std::string ChildProgram::RawOutput() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return raw_;
 }
 
 void ChildProgram::CloseInput() {

@@ -20,6 +20,9 @@ public:
     // Standard input is a pipe that stays open until CloseInput or Finish.
     bool Start(const std::string& program, const std::vector<std::string>& arguments, std::string& error);
 
+    // Bytes for the child's standard input; false once it is closed.
+    bool Write(const std::string& bytes);
+
     // The child meets the end of its input.
     void CloseInput();
 
@@ -33,6 +36,8 @@ public:
     // Everything the child wrote to its standard output (CR LF as LF); only
     // complete once Finish has returned.
     const std::string& Output() const { return output_; }
+    // Every byte as written, CR included; safe to call while the child runs.
+    std::string RawOutput() const;
 
 private:
     void* process_ = nullptr;
@@ -41,6 +46,7 @@ private:
     std::thread reader_;
     mutable std::mutex mutex_;  // output_ grows on the reader thread
     std::string output_;
+    std::string raw_;
 };
 
 }  // namespace vorn::test
