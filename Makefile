@@ -63,7 +63,7 @@ test-fuzz:
 	cp fuzz/seeds/dap/* build-fuzz/corpus-dap/
 	build-fuzz/fuzz/fuzz_machine $(FUZZ_FLAGS) build-fuzz/corpus-machine
 	build-fuzz/fuzz/fuzz_compiler $(FUZZ_FLAGS) -dict=build-fuzz/compiler.dict build-fuzz/corpus-compiler fuzz/regressions/compiler
-	build-fuzz/fuzz/fuzz_server $(FUZZ_FLAGS) build-fuzz/corpus-server fuzz/regressions/server
+	build-fuzz/fuzz/fuzz_server $(FUZZ_FLAGS) -dict=fuzz/server.dict build-fuzz/corpus-server fuzz/regressions/server
 	build-fuzz/fuzz/fuzz_editor $(FUZZ_FLAGS) build-fuzz/corpus-editor
 	build-fuzz/fuzz/fuzz_dap $(FUZZ_FLAGS) build-fuzz/corpus-dap
 
