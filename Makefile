@@ -52,17 +52,18 @@ FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -pri
 test-fuzz:
 	@scripts/bootstrap test
 	cmake --preset fuzz
-	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds fuzz_compiler fuzz_server fuzz_editor fuzz_dap
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_machine fuzz_machine_seeds fuzz_compiler fuzz_compiler_dictionary fuzz_server fuzz_editor fuzz_dap
 	mkdir -p build-fuzz/corpus-machine build-fuzz/corpus-compiler build-fuzz/corpus-server build-fuzz/corpus-editor \
 	  build-fuzz/corpus-dap
 	build-fuzz/fuzz/fuzz_machine_seeds build-fuzz/corpus-machine
+	build-fuzz/fuzz/fuzz_compiler_dictionary build-fuzz/compiler.dict
 	cp examples/*.vrn tests/cli/programs/*.vrn fuzz/seeds/compiler/* build-fuzz/corpus-compiler/
 	cp fuzz/seeds/server/* build-fuzz/corpus-server/
 	cp fuzz/seeds/editor/* build-fuzz/corpus-editor/
 	cp fuzz/seeds/dap/* build-fuzz/corpus-dap/
 	build-fuzz/fuzz/fuzz_machine $(FUZZ_FLAGS) build-fuzz/corpus-machine
-	build-fuzz/fuzz/fuzz_compiler $(FUZZ_FLAGS) build-fuzz/corpus-compiler fuzz/regressions/compiler
-	build-fuzz/fuzz/fuzz_server $(FUZZ_FLAGS) build-fuzz/corpus-server fuzz/regressions/server
+	build-fuzz/fuzz/fuzz_compiler $(FUZZ_FLAGS) -dict=build-fuzz/compiler.dict build-fuzz/corpus-compiler fuzz/regressions/compiler
+	build-fuzz/fuzz/fuzz_server $(FUZZ_FLAGS) -dict=fuzz/server.dict build-fuzz/corpus-server fuzz/regressions/server
 	build-fuzz/fuzz/fuzz_editor $(FUZZ_FLAGS) build-fuzz/corpus-editor
 	build-fuzz/fuzz/fuzz_dap $(FUZZ_FLAGS) build-fuzz/corpus-dap
 

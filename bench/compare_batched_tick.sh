@@ -8,9 +8,9 @@ build=${1:-build-bench}
 bench="$build/bench/bench_tick"
 [ -x "$bench" ] || { echo "missing $bench (make bench)"; exit 1; }
 "$bench" --benchmark_filter=BM_BatchedTick --benchmark_min_time=2 --benchmark_format=csv 2>/dev/null |
-awk -F, 'NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next }
+awk -F, '{ gsub(/"/, "") }
+         NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next }
          /BM_BatchedTick/ {
-           gsub(/"/, "", $1)
            split($1, part, /[\/:]/)
            prog = part[3] == 0 ? "demo" : "30 offsets"
            mode = part[5] == 0 ? "per access" : "batched"

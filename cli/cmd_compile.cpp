@@ -65,7 +65,7 @@ int RunCompile(const std::vector<std::string>& args) {
         Expand(source, expanded, &lines, options);
         ok = CompileSource(expanded, listing, image, showListing);
     } catch (const Error& error) {
-        std::fprintf(stderr, "vornc compile: %s\n", error.what());
+        std::fprintf(stderr, "vornc compile: %s\n", PlacedErrorText(lines, error).c_str());
         return kExitCommandError;
     }
     // The listing's lines end in CR LF; stdout gets plain text lines.

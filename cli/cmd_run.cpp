@@ -88,12 +88,13 @@ public:
     // file: FILE as an absolute path, for looking at it again; origin: the
     // folder the user started in, where the places' names hold.
     Run(const RunOptions& options, const Settings& settings, std::vector<ScheduledPress> presses,
-        std::vector<std::string> lines, std::filesystem::path file, std::filesystem::path origin)
+        std::string lines, std::filesystem::path file, std::filesystem::path origin)
         : options_(options),
           file_(std::move(file)),
           origin_(std::move(origin)),
           presses_(std::move(presses)),
-          view_(std::move(lines), stdout, stderr) {
+          view_({}, stdout, stderr) {
+        view_.SetEditorText(std::move(lines));
         if (options_.server) {
             transport_ = MakePlatformTransport();
         } else {
@@ -247,7 +248,7 @@ private:
             Complain("reload: " + error + "; the running program is unchanged");
             return;
         }
-        view_.SetEditorLines(DecodeSourceText(text).lines);
+        view_.SetEditorText(DecodedSourceLines(text));
         controller_->Reload();
         ReportErrors(view_);
         WriteDiagnostics(controller_->ListingLines(), view_.CompilerText(), stderr);
@@ -345,7 +346,7 @@ int RunCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     // Read as the window reads a file: LF, CR LF and a lone CR end a line.
-    std::vector<std::string> lines = DecodeSourceText(text).lines;
+    std::string lines = DecodedSourceLines(text);
     text = std::string();  // only the lines are needed from here on
     Settings settings;
     std::unique_ptr<SettingsStore> store;

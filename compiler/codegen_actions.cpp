@@ -261,7 +261,7 @@ void CodeGenerator::Reduce(int rule, TScriptParser& parser) {
     try {
         kActions[static_cast<std::size_t>(rule)](*this, parser);
     } catch (const Error& error) {
-        Failure = error;
+        Failure = error.ExpandedLine() > 0 ? error : Error(error.what(), parser.Lexer().LineNumber());
     }
     parser_ = nullptr;
     MarkStatementBoundary(rule);

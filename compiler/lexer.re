@@ -98,7 +98,7 @@ int TScriptLexer::NextToken() {
 
             // NUL: the end of the input, or a NUL byte in the text, which
             // ends the input the same way.
-            "\x00"       { return EndOfInput(); }
+            "\x00"       { return EndAtNul(); }
 
             // Anything no rule matches is dropped, one character at a time.
             *            { continue; }

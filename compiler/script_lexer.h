@@ -51,6 +51,9 @@ public:
     void UnreadChar(char ch);
 
     void SetDiagnosticSink(DiagnosticSink sink) { sink_ = std::move(sink); }
+    // Receives what the scanner warns of (a NUL byte in the text); the parser
+    // installs one that reports through ReportWarning.
+    void SetWarningSink(DiagnosticSink sink) { warningSink_ = std::move(sink); }
 
 protected:
     // The re2c custom input interface. Every line is held with its LF, so a
@@ -83,6 +86,15 @@ protected:
     void Diagnose(const std::string& message) {
         if (sink_) sink_(message);
     }
+    // A NUL byte ends the text as its end does; one inside the text is
+    // warned of, once, and nothing after it is read.
+    int EndAtNul() {
+        if (!inputDone_) {
+            inputDone_ = true;
+            if (warningSink_) warningSink_("a NUL byte ends the program text; nothing after it is read");
+        }
+        return EndOfInput();
+    }
 
 private:
     unsigned char PeekNextLine();
@@ -100,6 +112,7 @@ private:
     std::string tokenText_;
     std::string scratch_;
     DiagnosticSink sink_;
+    DiagnosticSink warningSink_;
 };
 
 class TScriptLexer : public TCustomLexer {

@@ -8,6 +8,7 @@ int RunScriptGrammar(TScriptParser& parser);   // script_grammar.y
 
 TScriptParser::TScriptParser(MemoryStream& source) : lexer_(source) {
     lexer_.SetDiagnosticSink([this](const std::string& message) { ReportError(message); });
+    lexer_.SetWarningSink([this](const std::string& message) { ReportWarning(message); });
 }
 
 void TScriptParser::SetActions(SemanticActions* actions) { actions_ = actions; }

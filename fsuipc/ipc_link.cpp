@@ -210,14 +210,14 @@ bool IpcLink::Fits(std::uint32_t header, std::uint32_t size, IpcResult& result) 
 }
 
 bool IpcLink::QueueRead(std::uint32_t offset, std::uint32_t size, void* destination, IpcResult& result) {
-    StageWaiting(std::uint64_t{kReadHeaderSize} + size);
+    if (!waiting_.empty()) StageWaiting(std::uint64_t{kReadHeaderSize} + size);
     return PutRead(offset, size, destination, result);
 }
 
 bool IpcLink::QueueWrite(std::uint32_t offset, std::uint32_t size, const void* source, IpcResult& result) {
-    StageWaiting(std::uint64_t{kWriteHeaderSize} + size);
+    if (!waiting_.empty()) StageWaiting(std::uint64_t{kWriteHeaderSize} + size);
     if (!PutWrite(offset, size, source, result)) return false;
-    snapshot_.Patch(offset, size, source);
+    if (snapshot_.Active()) snapshot_.Patch(offset, size, source);
     return true;
 }
 
@@ -406,7 +406,7 @@ bool IpcLink::ExchangeBlock(IpcResult& result) {
 
 std::int16_t IpcLink::ReadByte(std::uint16_t offset) {
     std::uint8_t value = 0;
-    if (FromSnapshot(&value, offset, 1)) return std::int16_t(value);
+    if (snapshot_.Active() && FromSnapshot(&value, offset, 1)) return std::int16_t(value);
     IpcResult result;
     if (!QueueRead(offset, 1, &value, result)) return -1;
     if (!Exchange(result)) return -1;
@@ -415,7 +415,7 @@ std::int16_t IpcLink::ReadByte(std::uint16_t offset) {
 
 std::int32_t IpcLink::ReadLong(std::uint16_t offset) {
     std::uint8_t bytes[4] = {};
-    if (FromSnapshot(bytes, offset, 4)) return std::int32_t(LoadU32(bytes));
+    if (snapshot_.Active() && FromSnapshot(bytes, offset, 4)) return std::int32_t(LoadU32(bytes));
     IpcResult result;
     if (!QueueRead(offset, 4, bytes, result)) return -1;
     if (!Exchange(result)) return -1;
@@ -426,7 +426,7 @@ std::int32_t IpcLink::ReadLong(std::uint16_t offset) {
 // caller queued before is sent and the queue ends empty. A queuing failure
 // is still reported, never hidden behind the exchange of other records.
 bool IpcLink::WriteByte(std::uint8_t value, std::uint16_t offset) {
-    if (ToSnapshot(&value, offset, 1)) return true;
+    if (snapshot_.Active() && ToSnapshot(&value, offset, 1)) return true;
     IpcResult queued;
     const bool ok = QueueWrite(offset, 1, &value, queued);
     IpcResult result;
@@ -436,7 +436,7 @@ bool IpcLink::WriteByte(std::uint8_t value, std::uint16_t offset) {
 bool IpcLink::WriteLong(std::int32_t value, std::uint16_t offset) {
     std::uint8_t bytes[4];
     StoreU32(bytes, std::uint32_t(value));
-    if (ToSnapshot(bytes, offset, 4)) return true;
+    if (snapshot_.Active() && ToSnapshot(bytes, offset, 4)) return true;
     IpcResult queued;
     const bool ok = QueueWrite(offset, 4, bytes, queued);
     IpcResult result;
@@ -444,7 +444,7 @@ bool IpcLink::WriteLong(std::int32_t value, std::uint16_t offset) {
 }
 
 IpcResult IpcLink::WriteBlock(const void* source, std::uint16_t offset, std::uint16_t size) {
-    if (ToSnapshot(source, offset, size)) return kIpcOk;
+    if (snapshot_.Active() && ToSnapshot(source, offset, size)) return kIpcOk;
     IpcResult queued;
     const bool ok = QueueWrite(offset, size, source, queued);
     IpcResult result;
@@ -453,7 +453,7 @@ IpcResult IpcLink::WriteBlock(const void* source, std::uint16_t offset, std::uin
 }
 
 IpcResult IpcLink::ReadBlock(void* destination, std::uint16_t offset, std::uint16_t size) {
-    if (FromSnapshot(destination, offset, size)) return kIpcOk;
+    if (snapshot_.Active() && FromSnapshot(destination, offset, size)) return kIpcOk;
     IpcResult queued;
     const bool ok = QueueRead(offset, size, destination, queued);
     IpcResult result;

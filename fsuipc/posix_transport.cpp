@@ -27,6 +27,24 @@ namespace vorn {
 
 namespace {
 
+// When this process began (static initialisation runs before main).
+const std::chrono::system_clock::time_point kProcessStart = std::chrono::system_clock::now();
+
+// Block names carry the process id: a block of this process's name that was
+// last changed before this process began was left by a process killed before
+// it could remove it, whose id this one now has. One made since is live.
+bool LeftByAnEarlierProcess(const std::string& shmName) {
+    const int fd = ::shm_open(shmName.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) return false;
+    struct stat st;
+    const bool stale = ::fstat(fd, &st) == 0 &&
+                       std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                           std::chrono::seconds(st.st_ctim.tv_sec) + std::chrono::nanoseconds(st.st_ctim.tv_nsec))) <
+                           kProcessStart;
+    ::close(fd);
+    return stale;
+}
+
 class PosixTransport : public IpcTransport {
 public:
     PosixTransport() {
@@ -106,7 +124,11 @@ public:
             lastError_ = EINVAL;
             return 0;
         }
-        const int fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        int fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST && LeftByAnEarlierProcess(shmName)) {
+            ::shm_unlink(shmName.c_str());
+            fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        }
         if (fd < 0) {
             lastError_ = errno == EEXIST ? kErrorAlreadyExists : std::uint32_t(errno);
             return 0;

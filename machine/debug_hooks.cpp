@@ -47,17 +47,15 @@ void Machine::SetDebugHooks(BreakHook atBreak, FaultHook atFault) {
     atFault_ = std::move(atFault);
 }
 
-bool Machine::BreakHit(int slot, std::int32_t pc, std::int32_t sp, std::int32_t fb, std::int32_t fm) {
+bool Machine::BreakHit(int slot, std::int32_t pc) {
     if (slot == passSlot_ && pc == passPc_) {
         passSlot_ = -1;
         return false;
     }
     if (!atBreak_) return false;
-    // The hook looks at this process through the ordinary views.
+    // The hook looks at this process through the ordinary views (the
+    // executor has written its registers back).
     pc_[slot] = pc;
-    sp_[slot] = sp;
-    frameBase_[slot] = fb;
-    frameMark_[slot] = fm;
     if (!atBreak_(slot, pc)) return false;
     held_ = true;
     FlushLink();

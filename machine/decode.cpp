@@ -115,11 +115,11 @@ void DecodeProgram(std::span<const std::int32_t> code, std::span<const std::int3
     constexpr std::size_t kAfterPushCOp = Words({kOpPushC, kOpADD});
     static_assert(Words(kOpADD) == Words(kOpGT), "compare and arithmetic instructions have one length");
 
-    out.fast.assign(n + 1, DecodedIns{});
-    for (std::size_t pc = 0; pc <= n; ++pc) out.fast[pc] = Specialise(out.single[pc], dataSize);
-    const std::vector<DecodedIns> specialised = out.fast;
+    out.alone.assign(n + 1, DecodedIns{});
+    for (std::size_t pc = 0; pc <= n; ++pc) out.alone[pc] = Specialise(out.single[pc], dataSize);
+    out.fast = out.alone;
     const auto specialisedAt = [&](std::size_t i) -> const DecodedIns& {
-        return specialised[flagged(i) ? n : std::min(i, n)];
+        return out.alone[flagged(i) ? n : std::min(i, n)];
     };
 
     for (std::size_t pc = 0; pc < n; ++pc) {

@@ -34,6 +34,23 @@ bool Compare(std::int32_t op, T a, T b) {
     }
 }
 
+// A fused entry's shape as plain constants: GCC folds a member of a
+// constexpr object too late to fold it into an address.
+template <XOp kOp>
+struct Shape {
+    static constexpr FusionShape s = kFusionShapes[kOp];
+    static constexpr int count = s.count;
+    static constexpr int words = s.words;
+    static constexpr int second = s.at[1];  // word offset of the second instruction
+    static constexpr int low = s.low;
+    static constexpr int high = s.high;
+    static constexpr int net = s.net;
+    static constexpr int left = s.left;
+    static constexpr int right = s.right;
+    // The constant the sequence pushed stays above the new stack pointer.
+    static constexpr bool shadow = s.rightIsConstant && s.right >= s.net;
+};
+
 // 32-bit wrap-around arithmetic without signed overflow.
 std::int32_t Wrap(std::uint32_t v) { return static_cast<std::int32_t>(v); }
 
@@ -80,9 +97,9 @@ Executor::Executor(Machine& machine, int slot, const LineSink& output, const Lin
 void Executor::Fault(std::int32_t pc, const char* what) { m_.ReportRuntimeError(slot_, pc, what, output_); }
 
 // The registers (stack pointer, frame base, frame mark) live in locals while
-// the loop runs: stores into the tag bytes may alias anything, so members
-// would be reloaded after every push. They go back into the members around
-// every call of a helper that works on them (VORN_SAVE / VORN_LOAD).
+// the loop runs: stores into the tag bytes may alias anything, so the
+// machine's table would be reloaded after every push. VORN_PROTECT writes
+// them back around every call that may look at them or change them.
 //
 // With GCC and clang every handler ends in its own indirect jump through a
 // table of label addresses (one branch-predictor entry per handler); other
@@ -97,7 +114,6 @@ template <bool Debug>
 std::int32_t Executor::Run(std::int32_t pc, int budget) {
     const DecodedProgram& program = *m_.decoded_;
     const DecodedIns* const code = Debug ? program.single.data() : program.fast.data();
-    const DecodedIns* const single = program.single.data();
     const auto codeSize = static_cast<std::int32_t>(m_.code_.size());
     const std::size_t dataSize = m_.data_.size();
     std::uint8_t* const data = m_.data_.data();
@@ -110,16 +126,16 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
     std::int32_t at = pc;
     const DecodedIns* d = code;
 
-    const auto pushInt = [&](std::int32_t v) {
-        ints[sp] = v;
-        tags[sp] = 1;
-        ++sp;
+    const auto putInt = [&](std::int32_t slot, std::int32_t v) {
+        ints[slot] = v;
+        tags[slot] = 1;
     };
-    const auto pushFloat = [&](double v) {
-        floats[sp] = v;
-        tags[sp] = 0;
-        ++sp;
+    const auto putFloat = [&](std::int32_t slot, double v) {
+        floats[slot] = v;
+        tags[slot] = 0;
     };
+    const auto pushInt = [&](std::int32_t v) { putInt(sp++, v); };
+    const auto pushFloat = [&](double v) { putFloat(sp++, v); };
     // The operand as a double, whatever its kind.
     const auto asDouble = [&](std::int32_t slot) {
         return tags[slot] ? static_cast<double>(ints[slot]) : floats[slot];
@@ -133,6 +149,9 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
 
 #define VORN_SAVE() (sp_ = sp, frameBase_ = fb, frameMark_ = fm)
 #define VORN_LOAD() (sp = sp_, fb = frameBase_, fm = frameMark_)
+    // The value of `call`, made with the registers written back and read again.
+#define VORN_PROTECT(call) (VORN_SAVE(), protected_ = (call), VORN_LOAD(), protected_)
+    bool protected_ = false;
 #define VORN_FAULT(what)   \
     do {                   \
         fault_ = (what);   \
@@ -144,15 +163,17 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
     if (sp + (n) > kStackSlots) VORN_FAULT(kOverflow)
 #define VORN_LINK_CHECK() \
     if (m_.linkError_ != 0) goto end_run
+#define VORN_NEED_TARGET() \
+    if (d->b < 0) VORN_FAULT(kJumpOutside)
 
 #ifdef VORN_THREADED
     // One handler per operation in numeric order: the instructions as
     // opcodes.def lists them, then the executor's own.
-#define VORN_OPCODE(name, code, mnemonic, words) &&L_kOp##name,
-#define VORN_EXTRA_ADDRESS(name) &&L_kX##name,
+#define VORN_OPCODE(name, code, mnemonic, words, pops, pushes) &&L_kOp##name,
+#define VORN_EXTRA_ADDRESS(name, ...) &&L_kX##name,
     static const void* const handlers[] = {&&L_kXIllegal,
 #include "machine/opcodes.def"
-                                           VORN_EXTRA_OPS(VORN_EXTRA_ADDRESS)};
+                                           VORN_EXTRA_OPS(VORN_EXTRA_ADDRESS) VORN_FUSED_OPS(VORN_EXTRA_ADDRESS)};
 #undef VORN_EXTRA_ADDRESS
 #undef VORN_OPCODE
     static_assert(std::size(handlers) == kXOpCount, "one handler per operation");
@@ -178,6 +199,14 @@ std::int32_t Executor::Run(std::int32_t pc, int budget) {
         }                                               \
     } while (0)
 
+    // The instruction at the PC on its own (once a run, at its budget's
+    // end): the table is found again rather than held in a register.
+#define VORN_ALONE()                                              \
+    do {                                                          \
+        d = &m_.decoded_->alone[static_cast<std::size_t>(pc)];    \
+        VORN_DISPATCH();                                          \
+    } while (0)
+
     goto fetch;
 
     // Without tracing the threaded handlers never come back here.
@@ -193,7 +222,7 @@ fetch:
     at = pc;
     d = &code[pc];
     if constexpr (Debug) {
-        if (!m_.breaks_.empty() && m_.breaks_[static_cast<std::size_t>(pc)] && m_.BreakHit(slot_, pc, sp, fb, fm)) goto done;
+        if (!m_.breaks_.empty() && m_.breaks_[static_cast<std::size_t>(pc)] && VORN_PROTECT(m_.BreakHit(slot_, pc))) goto done;
         line_.clear();
         AppendFormat(line_, "Process:%.3d, PC %.4d: %s", slot_, pc, MnemonicOf(pc < codeSize ? m_.code_[pc] : 0));
     }
@@ -221,9 +250,7 @@ dispatch:
     }
     VORN_OP(kOpPushV) {
         if constexpr (Debug) AppendFormat(line_, " loc=%.4X,size=%d", static_cast<unsigned>(d->a), d->b);
-        VORN_SAVE();
-        if (!LoadValue(d->a, d->b)) goto fault;
-        VORN_LOAD();
+        if (!VORN_PROTECT(LoadValue(d->a, d->b))) goto fault;
         pc += Words(kOpPushV);
         VORN_LINK_CHECK();
         VORN_NEXT();
@@ -266,7 +293,7 @@ dispatch:
         const std::int32_t c = ints[--sp];
         if constexpr (Debug) AppendFormat(line_, " goto L%d, location %d, result=%d", d->a, d->b, c);
         if (c == 0) {
-            if (d->b < 0) VORN_FAULT(kJumpOutside);
+            VORN_NEED_TARGET();
             pc = d->b;
         } else {
             pc += Words(kOpIFF);
@@ -275,7 +302,7 @@ dispatch:
     }
     VORN_OP(kOpGOTO) {
         if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d->a, d->b);
-        if (d->b < 0) VORN_FAULT(kJumpOutside);
+        VORN_NEED_TARGET();
         pc = d->b;
         VORN_NEXT();
     }
@@ -318,8 +345,7 @@ dispatch:
         VORN_NEED_POP(1);
         --sp;
         const Value v{ints[sp], floats[sp], tags[sp]};
-        VORN_SAVE();
-        if (!StoreValue(v, d->a, d->b)) goto fault;
+        if (!VORN_PROTECT(StoreValue(v, d->a, d->b))) goto fault;
         pc += Words(kOpWriteV);
         VORN_LINK_CHECK();
         VORN_NEXT();
@@ -423,10 +449,8 @@ dispatch:
             std::int32_t v;
             std::memcpy(&v, data + off, 4);
             pushInt(v);
-        } else {
-            VORN_SAVE();
-            if (!LoadValue(address, d->a)) goto fault;
-            VORN_LOAD();
+        } else if (!VORN_PROTECT(LoadValue(address, d->a))) {
+            goto fault;
         }
         pc += Words(kOpLDI);
         VORN_LINK_CHECK();
@@ -437,8 +461,7 @@ dispatch:
         --sp;
         const Value v{ints[sp], floats[sp], tags[sp]};
         const std::int32_t address = ints[--sp];
-        VORN_SAVE();
-        if (!StoreValue(v, address, d->a)) goto fault;
+        if (!VORN_PROTECT(StoreValue(v, address, d->a))) goto fault;
         pc += Words(kOpSTI);
         VORN_LINK_CHECK();
         VORN_NEXT();
@@ -450,7 +473,6 @@ dispatch:
         const std::int32_t dataAddress = ints[--sp];
         const std::int32_t offset = ints[--sp];
         std::size_t off = 0;
-        VORN_SAVE();
         if (!BlockRange(dataAddress, size, off)) goto fault;
         std::uint16_t at = 0;
         if (!FsuipcRange(offset, size, at)) goto fault;
@@ -471,7 +493,7 @@ dispatch:
     VORN_OP(kOpCALL) {
         if constexpr (Debug) AppendFormat(line_, " L%d, location %d", d->a, d->b);
         VORN_NEED_PUSH(1);
-        if (d->b < 0) VORN_FAULT(kJumpOutside);
+        VORN_NEED_TARGET();
         pushInt(pc + Words(kOpCALL));
         fb = fm;
         ++m_.callDepth_[slot_];
@@ -557,7 +579,6 @@ dispatch:
         const std::int32_t address = ints[--sp];
         {
             std::string text;
-            VORN_SAVE();
             if (!Text(address, text)) goto fault;
             if (output_) output_(text);
             if constexpr (Debug) {
@@ -571,8 +592,7 @@ dispatch:
     VORN_OP(kOpPRF) {
         fb = fm;
         VORN_NEED_PUSH(1);
-        VORN_SAVE();
-        if (!Prf()) goto fault;
+        if (!VORN_PROTECT(Prf())) goto fault;
         pushInt(0);
         pc += Words(kOpPRF);
         VORN_NEXT();
@@ -589,7 +609,6 @@ dispatch:
         const std::int32_t address = ints[--sp];
         {
             std::string file;
-            VORN_SAVE();
             if (!Text(address, file)) goto fault;
             if ((IsSpecialFile(file) || !m_.player_->Play(file)) && output_) output_(file + " not found");
         }
@@ -598,10 +617,9 @@ dispatch:
     }
     VORN_OP(kOpSSQ) {
         VORN_NEED_PUSH(1);
-        if (d->b < 0) VORN_FAULT(kJumpOutside);
-        // Write the registers back first: the new process copies this stack.
+        VORN_NEED_TARGET();
+        // The registers go back first: the new process copies this stack.
         VORN_SAVE();
-        m_.sp_[slot_] = sp;
         const int child = m_.FindFreeProcessSlot();
         if (child < 0) {
             if (output_) output_("SSQ - Create process failed");
@@ -621,130 +639,98 @@ dispatch:
         VORN_NEXT();
     }
 
-    // Fused sequences. Each first checks that the budget holds all its
-    // instructions and that none of them can fault; otherwise the first
-    // instruction runs alone. The slots above the new stack pointer get the
-    // values the single instructions would have left there.
-    VORN_OP(kXFusedCompareJump) {
-        if (budget < 4 || sp + 2 > kStackSlots) goto L_kXPushVData4;
-        std::int32_t x;
-        std::memcpy(&x, data + d->c, 4);
-        const std::int32_t r = CompareMasked<std::int32_t>(d->sub, x, d->a) ? 1 : 0;
-        ints[sp] = r;
-        tags[sp] = 1;
-        ints[sp + 1] = d->a;
-        tags[sp + 1] = 1;
-        pc = r == 0 ? d->b : pc + Words({kOpPushV, kOpPushC, kOpGT, kOpIFF});
-        budget -= 3;
-        VORN_NEXT();
+    // Fused entries (decoded.h lists them). VORN_FUSED opens one: its first
+    // instruction runs alone unless the budget holds all its instructions
+    // and the stack has room for them; `shape` is what its list implies.
+    // The body checks whatever else could fault (falling back the same way),
+    // writes its results at stack offsets from the entry's stack pointer and
+    // ends with VORN_FUSED_END(jump): the constant the sequence pushed is
+    // left where its PushC put it, as the single steps leave it, then the
+    // stack pointer, PC (d->b when `jump`) and budget move on.
+#define VORN_FUSED(name)                                                                            \
+    VORN_OP(kX##name)                                                                               \
+    if (constexpr Shape<kX##name> shape{};                                                          \
+        budget < shape.count || (shape.low > 0 && sp < shape.low) ||                                \
+        (shape.high > 0 && sp + shape.high > kStackSlots)) [[unlikely]] {                           \
+        VORN_ALONE();                                                                               \
+    } else
+#define VORN_FUSED_END(jump)                                                                        \
+    do {                                                                                            \
+        if constexpr (shape.shadow) {                                                               \
+            ints[sp + shape.right] = d->a;                                                          \
+            tags[sp + shape.right] = 1;                                                             \
+        }                                                                                           \
+        sp += shape.net;                                                                            \
+        pc = (jump) ? d->b : pc + shape.words;                                                      \
+        budget -= shape.count - 1;                                                                  \
+        VORN_NEXT();                                                                                \
+    } while (0)
+    // x := the 4-byte int a fused PushV reads: from the data segment, or
+    // from a frame slot that must lie inside the stack.
+#define VORN_DATA4(x)                                                                               \
+    std::int32_t x;                                                                                 \
+    std::memcpy(&x, data + d->c, 4)
+#define VORN_FRAME4(x)                                                                              \
+    std::uint32_t x##Slot;                                                                          \
+    if (!frameSlot(d->c, x##Slot)) [[unlikely]] VORN_ALONE();                                       \
+    const std::int32_t x = ints[x##Slot]
+    // An int PushV, a constant and a comparison with its jump, or an
+    // arithmetic (and with FusedArithStore its store).
+#define VORN_FUSED_COMPARE_JUMP(name, load)                                                         \
+    VORN_FUSED(name) {                                                                              \
+        load(x);                                                                                    \
+        const std::int32_t r = CompareMasked<std::int32_t>(d->sub, x, d->a) ? 1 : 0;                \
+        putInt(sp + shape.left, r);                                                                 \
+        VORN_FUSED_END(r == 0);                                                                     \
     }
-    VORN_OP(kXFusedArithStore) {
-        if (budget < 4 || sp + 2 > kStackSlots) goto L_kXPushVData4;
-        std::int32_t x;
-        std::memcpy(&x, data + d->c, 4);
-        const std::int32_t r = ArithInt(d->sub, x, d->a);
-        ints[sp] = r;
-        tags[sp] = 1;
-        ints[sp + 1] = d->a;
-        tags[sp + 1] = 1;
-        std::memcpy(data + d->b, &r, 4);
-        pc += Words({kOpPushV, kOpPushC, kOpADD, kOpWriteV});
-        budget -= 3;
-        VORN_NEXT();
+#define VORN_FUSED_ARITH(name, load)                                                                \
+    VORN_FUSED(name) {                                                                              \
+        load(x);                                                                                    \
+        const std::int32_t r = ArithInt(d->sub, x, d->a);                                           \
+        putInt(sp + shape.left, r);                                                                 \
+        if constexpr (kX##name == kXFusedArithStore) std::memcpy(data + d->b, &r, 4);               \
+        VORN_FUSED_END(false);                                                                      \
     }
-    VORN_OP(kXFusedDataArith) {
-        if (budget < 3 || sp + 2 > kStackSlots) goto L_kXPushVData4;
-        std::int32_t x;
-        std::memcpy(&x, data + d->c, 4);
-        ints[sp] = ArithInt(d->sub, x, d->a);
-        tags[sp] = 1;
-        ints[sp + 1] = d->a;
-        tags[sp + 1] = 1;
-        ++sp;
-        pc += Words({kOpPushV, kOpPushC, kOpADD});
-        budget -= 2;
-        VORN_NEXT();
+    VORN_FUSED_COMPARE_JUMP(FusedCompareJump, VORN_DATA4)
+    VORN_FUSED_COMPARE_JUMP(FusedFrameCompareJump, VORN_FRAME4)
+    VORN_FUSED_ARITH(FusedArithStore, VORN_DATA4)
+    VORN_FUSED_ARITH(FusedDataArith, VORN_DATA4)
+    VORN_FUSED_ARITH(FusedFrameArith, VORN_FRAME4)
+#undef VORN_FUSED_COMPARE_JUMP
+#undef VORN_FUSED_ARITH
+
+    VORN_FUSED(FusedConstCompareJump) {
+        const std::int32_t top = sp + shape.left;
+        const bool r = tags[top] ? CompareMasked<std::int32_t>(d->sub, ints[top], d->a)
+                                 : CompareMasked<double>(d->sub, floats[top], static_cast<double>(d->a));
+        putInt(top, r ? 1 : 0);
+        VORN_FUSED_END(!r);
     }
-    VORN_OP(kXFusedFrameCompareJump) {
-        std::uint32_t s;
-        if (budget < 4 || sp + 2 > kStackSlots || !frameSlot(d->c, s)) goto L_kXPushVFrame4;
-        const std::int32_t r = CompareMasked<std::int32_t>(d->sub, ints[s], d->a) ? 1 : 0;
-        ints[sp] = r;
-        tags[sp] = 1;
-        ints[sp + 1] = d->a;
-        tags[sp + 1] = 1;
-        pc = r == 0 ? d->b : pc + Words({kOpPushV, kOpPushC, kOpGT, kOpIFF});
-        budget -= 3;
-        VORN_NEXT();
-    }
-    VORN_OP(kXFusedFrameArith) {
-        std::uint32_t s;
-        if (budget < 3 || sp + 2 > kStackSlots || !frameSlot(d->c, s)) goto L_kXPushVFrame4;
-        ints[sp] = ArithInt(d->sub, ints[s], d->a);
-        tags[sp] = 1;
-        ints[sp + 1] = d->a;
-        tags[sp + 1] = 1;
-        ++sp;
-        pc += Words({kOpPushV, kOpPushC, kOpADD});
-        budget -= 2;
-        VORN_NEXT();
-    }
-    VORN_OP(kXFusedConstCompareJump) {
-        if (budget < 3 || sp < 1 || sp + 1 > kStackSlots) goto L_kOpPushC;
-        const std::int32_t ia = sp - 1;
-        const bool r = tags[ia] ? CompareMasked<std::int32_t>(d->sub, ints[ia], d->a)
-                                : CompareMasked<double>(d->sub, floats[ia], static_cast<double>(d->a));
-        ints[sp] = d->a;
-        tags[sp] = 1;
-        ints[ia] = r ? 1 : 0;
-        tags[ia] = 1;
-        sp = ia;
-        pc = r ? pc + Words({kOpPushC, kOpGT, kOpIFF}) : d->b;
-        budget -= 2;
-        VORN_NEXT();
-    }
-    VORN_OP(kXFusedConstArith) {
-        if (budget < 2 || sp < 1 || sp + 1 > kStackSlots) goto L_kOpPushC;
-        const std::int32_t ia = sp - 1;
-        ints[sp] = d->a;
-        tags[sp] = 1;
-        if (tags[ia]) {
-            ints[ia] = ArithInt(d->sub, ints[ia], d->a);
+    VORN_FUSED(FusedConstArith) {
+        // The top value keeps its kind.
+        const std::int32_t top = sp + shape.left;
+        if (tags[top]) {
+            ints[top] = ArithInt(d->sub, ints[top], d->a);
         } else {
-            floats[ia] = ArithFloat(d->sub, floats[ia], static_cast<double>(d->a));
+            floats[top] = ArithFloat(d->sub, floats[top], static_cast<double>(d->a));
         }
-        pc += Words({kOpPushC, kOpADD});
-        --budget;
-        VORN_NEXT();
+        VORN_FUSED_END(false);
     }
-    VORN_OP(kXFusedData8Arith) {
-        if (budget < 2 || sp < 1 || sp + 1 > kStackSlots) goto L_kXPushVData8;
-        const std::int32_t ia = sp - 1;
+    VORN_FUSED(FusedData8Arith) {
         double y;
         std::memcpy(&y, data + d->c, 8);
-        floats[sp] = y;
-        tags[sp] = 0;
-        floats[ia] = ArithFloat(d->sub, asDouble(ia), y);
-        tags[ia] = 0;
-        pc += Words({kOpPushV, kOpADD});
-        --budget;
-        VORN_NEXT();
+        putFloat(sp + shape.left, ArithFloat(d->sub, asDouble(sp + shape.left), y));
+        putFloat(sp + shape.right, y);
+        VORN_FUSED_END(false);
     }
-
-    VORN_OP(kXFusedData8Pair) {
-        if (budget < 3 || sp + 2 > kStackSlots) goto L_kXPushVData8;
+    VORN_FUSED(FusedData8Pair) {
         double x;
         double y;
         std::memcpy(&x, data + d->c, 8);
         std::memcpy(&y, data + d->a, 8);
-        floats[sp + 1] = y;
-        tags[sp + 1] = 0;
-        floats[sp] = ArithFloat(d->sub, x, y);
-        tags[sp] = 0;
-        ++sp;
-        pc += Words({kOpPushV, kOpPushV, kOpADD});
-        budget -= 2;
-        VORN_NEXT();
+        putFloat(sp + shape.left, ArithFloat(d->sub, x, y));
+        putFloat(sp + shape.right, y);
+        VORN_FUSED_END(false);
     }
     VORN_OP(kXFusedGotoCompareJump) {
         // The GOTO, then the compare and jump at its target as that entry
@@ -755,71 +741,54 @@ dispatch:
         at = pc;
         goto L_kXFusedCompareJump;
     }
-    VORN_OP(kXFusedCallFrameArith) {
-        if (budget < 5 || sp + 4 > kStackSlots) goto L_kOpSTP;
+    VORN_FUSED(FusedCallFrameArith) {
         // STP first: the frame slot may be one of the two it writes.
-        ints[sp] = fb;
-        tags[sp] = 1;
-        ints[sp + 1] = fm;
-        tags[sp + 1] = 1;
-        std::uint32_t s;
-        if (!frameSlot(d->c, s)) goto L_kOpSTP;
-        const std::int32_t x = ints[s];
-        ints[sp + 2] = ArithInt(d->sub, x, d->a);
-        tags[sp + 2] = 1;
-        ints[sp + 3] = pc + Words({kOpSTP, kOpPushV, kOpPushC, kOpADD, kOpCALL});
-        tags[sp + 3] = 1;
-        sp += 4;
-        fm = sp - 2;
+        putInt(sp, fb);
+        putInt(sp + 1, fm);
+        VORN_FRAME4(x);
+        putInt(sp + shape.left, ArithInt(d->sub, x, d->a));
+        putInt(sp + shape.net - 1, pc + shape.words);  // the CALL's return point
+        fm = sp + kStackEffects[kOpSTP].pushes;  // the STP's frame mark, then the CALL's frame base
         fb = fm;
         ++m_.callDepth_[slot_];  // the CALL's part
-        pc = d->b;
-        budget -= 4;
-        VORN_NEXT();
+        VORN_FUSED_END(true);
     }
-    VORN_OP(kXFusedReturnFrame) {
-        std::uint32_t s;
-        if (budget < 2 || sp + 1 > kStackSlots || !frameSlot(d->c, s)) goto L_kXPushVFrame4;
-        pushInt(ints[s]);
-        pc += Words(kOpPushV);
+    VORN_FUSED(FusedReturnFrame) {
+        // The PushV, then the RET as its own entry runs it.
+        VORN_FRAME4(x);
+        pushInt(x);
+        pc += shape.second;
         --budget;
         at = pc;
         goto L_kOpRET;
     }
-
-    VORN_OP(kXFusedIndexLoad) {
-        // PushC a; ADD; LDI 4 on an int address that lands inside the data segment.
-        if (budget < 3 || sp < 1 || sp + 1 > kStackSlots || !tags[sp - 1]) goto L_kOpPushC;
-        const std::int32_t address = Wrap(static_cast<std::uint32_t>(ints[sp - 1]) + static_cast<std::uint32_t>(d->a));
+    VORN_FUSED(FusedIndexLoad) {
+        // An int address that lands inside the data segment.
+        const std::int32_t top = sp + shape.left;
+        if (!tags[top]) VORN_ALONE();
+        const std::int32_t address = Wrap(static_cast<std::uint32_t>(ints[top]) + static_cast<std::uint32_t>(d->a));
         const std::int64_t off = std::int64_t{address} - kDataBase;
-        if (off < 0 || static_cast<std::uint64_t>(off) + 4 > dataSize) goto L_kOpPushC;
-        ints[sp] = d->a;
-        tags[sp] = 1;
-        std::memcpy(&ints[sp - 1], data + off, 4);
-        pc += Words({kOpPushC, kOpADD, kOpLDI});
-        budget -= 2;
-        VORN_NEXT();
+        if (off < 0 || static_cast<std::uint64_t>(off) + 4 > dataSize) VORN_ALONE();
+        std::memcpy(&ints[top], data + off, 4);
+        VORN_FUSED_END(false);
     }
-    VORN_OP(kXFusedArithWrite) {
-        if (budget < 2 || sp < 2 || !(tags[sp - 2] && tags[sp - 1])) {
-            if (d->sub == kOpADD) goto L_kOpADD;
-            if (d->sub == kOpSUB) goto L_kOpSUB;
-            goto L_kOpMUL;
-        }
-        const std::int32_t r = ArithInt(d->sub, ints[sp - 2], ints[sp - 1]);
-        ints[sp - 2] = r;
-        sp -= 2;
+    VORN_FUSED(FusedArithWrite) {
+        const std::int32_t left = sp + shape.left;
+        if (!(tags[left] && tags[left + 1])) VORN_ALONE();
+        const std::int32_t r = ArithInt(d->sub, ints[left], ints[left + 1]);
+        ints[left] = r;
         std::memcpy(data + d->c, &r, 4);
-        pc += Words({kOpADD, kOpWriteV});
-        --budget;
-        VORN_NEXT();
+        VORN_FUSED_END(false);
     }
+#undef VORN_FUSED
+#undef VORN_FUSED_END
+#undef VORN_DATA4
+#undef VORN_FRAME4
 
     VORN_OP(kXBreak) {
         // The hook decides before the instruction; held, the PC stays on it.
-        if (m_.BreakHit(slot_, pc, sp, fb, fm)) goto done;
-        d = &single[pc];
-        VORN_DISPATCH();
+        if (VORN_PROTECT(m_.BreakHit(slot_, pc))) goto done;
+        VORN_ALONE();
     }
 
     VORN_OP(kXTruncated) { VORN_FAULT("instruction runs past the end of the code"); }
@@ -839,7 +808,7 @@ dispatch:
 #endif
 
 fault:
-    if (m_.HoldAtFault(slot_, at, fault_)) {
+    if (VORN_PROTECT(m_.HoldAtFault(slot_, at, fault_))) {
         pc = at;
         goto done;
     }
@@ -859,15 +828,16 @@ done:
 #undef VORN_NEXT
 #undef VORN_DISPATCH
 #undef VORN_OP
-#undef VORN_SAVE
-#undef VORN_LOAD
 #undef VORN_FAULT
 #undef VORN_NEED_POP
 #undef VORN_NEED_PUSH
 #undef VORN_LINK_CHECK
-    m_.sp_[slot_] = sp;
-    m_.frameBase_[slot_] = fb;
-    m_.frameMark_[slot_] = fm;
+#undef VORN_NEED_TARGET
+#undef VORN_ALONE
+#undef VORN_PROTECT
+    VORN_SAVE();
+#undef VORN_SAVE
+#undef VORN_LOAD
     return pc;
 }
 

@@ -65,9 +65,11 @@ private:
     int slot_;
     const LineSink& output_;
     const LineSink& trace_;
-    std::int32_t sp_;
-    std::int32_t frameBase_;
-    std::int32_t frameMark_;
+    // The process's registers in the machine's table; the loop keeps them in
+    // locals and writes them back around every call that may look at them.
+    std::int32_t& sp_;
+    std::int32_t& frameBase_;
+    std::int32_t& frameMark_;
     std::int32_t* ints_;
     double* floats_;
     std::uint8_t* tags_;

@@ -9,7 +9,7 @@
 namespace vorn {
 
 enum Op : std::int32_t {
-#define VORN_OPCODE(name, code, mnemonic, words) kOp##name = code,
+#define VORN_OPCODE(name, code, mnemonic, words, pops, pushes) kOp##name = code,
 #include "machine/opcodes.def"
 #undef VORN_OPCODE
 };
@@ -20,14 +20,14 @@ struct TIns_set {
 };
 
 inline constexpr int kInstructionCount = 0
-#define VORN_OPCODE(name, code, mnemonic, words) +1
+#define VORN_OPCODE(name, code, mnemonic, words, pops, pushes) +1
 #include "machine/opcodes.def"
 #undef VORN_OPCODE
     ;
 
 inline constexpr std::int32_t kMaxOpcode = [] {
     std::int32_t highest = 0;
-#define VORN_OPCODE(name, code, mnemonic, words) highest = code > highest ? code : highest;
+#define VORN_OPCODE(name, code, mnemonic, words, pops, pushes) highest = code > highest ? code : highest;
 #include "machine/opcodes.def"
 #undef VORN_OPCODE
     return highest;
@@ -38,7 +38,7 @@ inline constexpr std::int32_t kMaxOpcode = [] {
 inline constexpr bool kOpcodesInNumericOrder = [] {
     std::int32_t next = 1;
     bool ordered = true;
-#define VORN_OPCODE(name, code, mnemonic, words) ordered = ordered && code == next++;
+#define VORN_OPCODE(name, code, mnemonic, words, pops, pushes) ordered = ordered && code == next++;
 #include "machine/opcodes.def"
 #undef VORN_OPCODE
     return ordered;
@@ -48,7 +48,7 @@ static_assert(kOpcodesInNumericOrder, "opcodes.def lists the opcodes 1, 2, 3, ..
 // Stored order: opcodes 1 to 35, then 37, then 36.
 inline constexpr std::array<TIns_set, kInstructionCount> ins_set = [] {
     std::array<TIns_set, kInstructionCount> table = {{
-#define VORN_OPCODE(name, code, mnemonic, words) {code, mnemonic},
+#define VORN_OPCODE(name, code, mnemonic, words, pops, pushes) {code, mnemonic},
 #include "machine/opcodes.def"
 #undef VORN_OPCODE
     }};
@@ -63,10 +63,23 @@ static_assert(ins_set[35].opcode == 37 && ins_set[36].opcode == 36, "the stored 
 // number is not an instruction).
 inline constexpr std::array<std::int8_t, kMaxOpcode + 1> kInstructionWords = [] {
     std::array<std::int8_t, kMaxOpcode + 1> words{};
-#define VORN_OPCODE(name, code, mnemonic, length) words[code] = length;
+#define VORN_OPCODE(name, code, mnemonic, length, pops, pushes) words[code] = length;
 #include "machine/opcodes.def"
 #undef VORN_OPCODE
     return words;
+}();
+
+// Stack slots each instruction pops and then pushes, indexed by opcode.
+struct StackEffect {
+    std::int8_t pops;
+    std::int8_t pushes;
+};
+inline constexpr std::array<StackEffect, kMaxOpcode + 1> kStackEffects = [] {
+    std::array<StackEffect, kMaxOpcode + 1> effects{};
+#define VORN_OPCODE(name, code, mnemonic, words, pops, pushes) effects[code] = {pops, pushes};
+#include "machine/opcodes.def"
+#undef VORN_OPCODE
+    return effects;
 }();
 
 // Code words an instruction, or a run of instructions one after the other,

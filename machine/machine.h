@@ -88,6 +88,10 @@ public:
     void Tick(const LineSink& output, const LineSink& trace);
     // Runs one process for one tick from `pc`; returns its new PC.
     std::int32_t Run(std::int32_t pc, int slot, const LineSink& output, const LineSink& trace);
+    // Instructions a process runs per tick outside debug mode: kRunBudget,
+    // or fewer for a tool that must bound its work (the fuzz target).
+    // Clamped to 1..kRunBudget.
+    void SetRunBudget(int budget) { runBudget_ = budget < 1 ? 1 : budget > kRunBudget ? kRunBudget : budget; }
 
     // Names the source place in runtime error lines; empty: PCs only.
     void SetPlaceOfPc(PlaceOfPc placeOf) { placeOf_ = std::move(placeOf); }
@@ -172,9 +176,9 @@ private:
     bool HoldsEntry(int i, std::uint32_t entry) const;
     // Counts the fault and reports it on `output` in the one runtime-error form.
     void ReportRuntimeError(int slot, std::int32_t pc, const char* what, const LineSink& output);
-    // Called by the executor with the process's registers at a flagged word;
+    // Called by the executor at a flagged word, its registers written back;
     // true: held there.
-    bool BreakHit(int slot, std::int32_t pc, std::int32_t sp, std::int32_t fb, std::int32_t fm);
+    bool BreakHit(int slot, std::int32_t pc);
     // True: held at the fault (a fault hook is set).
     bool HoldAtFault(int slot, std::int32_t pc, const char* what);
     void StepTick(const LineSink& output, const LineSink& trace);
@@ -186,6 +190,7 @@ private:
 
     IpcLink& link_;
     const bool& debugMode_;
+    int runBudget_ = kRunBudget;
     SoundPlayer* player_;
     std::unique_ptr<SoundPlayer> defaultPlayer_;
 

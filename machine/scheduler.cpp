@@ -69,7 +69,7 @@ void Machine::Tick(const LineSink& output, const LineSink& trace) {
 
 std::int32_t Machine::Run(std::int32_t pc, int slot, const LineSink& output, const LineSink& trace) {
     if (!loaded_ || slot < 0 || slot >= kProcessSlots || pc < 0) return pc;
-    const int budget = debugMode_ ? 1 : kRunBudget;
+    const int budget = debugMode_ ? 1 : runBudget_;
     linkError_ = 0;
     if (wait_[slot] > 0) {
         --wait_[slot];

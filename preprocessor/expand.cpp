@@ -30,7 +30,7 @@ bool ContainsNoCase(std::string_view text, std::string_view word) {
     return FindNoCase(text, word) != std::string_view::npos;
 }
 
-enum class FileKind { kMissing, kRegular, kOther };
+enum class FileKind { kMissing, kRegular, kFolder, kOther };
 
 FileKind Classify(const std::string& name) {
     // A name with a NUL byte would be cut short by the system and could name
@@ -38,7 +38,8 @@ FileKind Classify(const std::string& name) {
     if (name.empty() || name.find('\0') != std::string::npos) return FileKind::kMissing;
     std::error_code ec;
     const auto status = std::filesystem::status(name, ec);
-    if (ec || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return FileKind::kMissing;
+    if (ec || !std::filesystem::exists(status)) return FileKind::kMissing;
+    if (std::filesystem::is_directory(status)) return FileKind::kFolder;
     // Pipes and devices are refused: reading one could block or never end.
     return std::filesystem::is_regular_file(status) ? FileKind::kRegular : FileKind::kOther;
 }
@@ -175,6 +176,9 @@ void IncludeInto(const std::string& line, Output& writer, LineMap* map, int incl
             case FileKind::kMissing:
                 WriteMissing(line, options.includeFolders, writer, map, includeLine);
                 return;
+            case FileKind::kFolder:
+                WriteIncludeError("error - file is a folder:" + line, writer, map, includeLine);
+                return;
             case FileKind::kOther:
                 throw Error("Cannot read include file \"" + found.path + "\": not a regular file");
             case FileKind::kRegular:
@@ -226,8 +230,10 @@ void Expand(MemoryStream& input, MemoryStream& output, LineMap* map, const Expan
     std::vector<DefineEntry> defines;
     input.Rewind();
     output.Clear();
-    // Written lines end in CR LF, a little longer than most inputs' LF.
-    output.Reserve(input.Size() + input.Size() / 16 + 64);
+    // Written lines end in CR LF: up to twice an input of LF-ended empty
+    // lines. Room reserved but never written is never touched, so it costs
+    // nothing, while growing by copies would hold two buffers at once.
+    output.Reserve(std::min(options.maxBytes, input.Size() * 2 + 64));
     TextStreamAdapter reader;
     TextStreamAdapter writer;
     reader.AssignStream(&input);

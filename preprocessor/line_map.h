@@ -3,6 +3,7 @@
 // an include) and the line in it. Diagnostics and runtime errors count lines
 // of the expanded text; this turns them back into lines the user can find.
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,9 +27,9 @@ public:
     // The index of an include file's name as written, added on first use.
     int FileIndex(const std::string& name);
     // The next expanded line comes from line `line` of file `file`.
-    void Add(int file, int line) { origins_.push_back({file, line}); }
+    void Add(int file, int line);
     // The expanded line just added is one of the expander's error lines.
-    void MarkError(std::string text) { errors_.push_back({static_cast<int>(origins_.size()), std::move(text)}); }
+    void MarkError(std::string text) { errors_.push_back({static_cast<int>(lines_), std::move(text)}); }
     // One more line of the edited text was read (define and include lines count).
     int NextMainLine() { return ++mainLines_; }
 
@@ -38,7 +39,7 @@ public:
     SourcePlace Place(int expandedLine) const;
 
     const std::string& MainName() const { return files_.empty() ? kNoName : files_.front(); }
-    std::size_t ExpandedLines() const { return origins_.size(); }
+    std::size_t ExpandedLines() const { return lines_; }
     // The include files of the last expansion, named as in places.
     std::vector<std::string> IncludeNames() const { return {files_.begin() + (files_.empty() ? 0 : 1), files_.end()}; }
     // The expander's error lines, in order, with their expanded line numbers.
@@ -49,19 +50,28 @@ public:
     const std::vector<ErrorLine>& Errors() const { return errors_; }
 
 private:
-    struct Origin {
+    // Expanded lines from `first` (0-based) on come from consecutive lines
+    // of one file, from `line` on, up to the next run. Runs, not one record
+    // a line: a text of millions of lines has a handful of them.
+    struct Run {
+        std::int32_t first;
         std::int32_t file;
         std::int32_t line;
     };
     static const std::string kNoName;
     std::string includeFolder_;
     std::vector<std::string> files_ = std::vector<std::string>(1);
-    std::vector<Origin> origins_;
+    std::vector<Run> runs_;
+    std::size_t lines_ = 0;
     std::vector<ErrorLine> errors_;
     int mainLines_ = 0;
 };
 
 // "prog.vrn:6", the form editors jump to ("untitled:6" for an unnamed text).
 std::string PlaceText(const SourcePlace& place);
+
+// An error that ended a command, with "prog.vrn:6: " before it when it
+// names a line of the expanded text.
+std::string PlacedErrorText(const LineMap& map, const std::exception& error);
 
 }  // namespace vorn

@@ -152,7 +152,7 @@ CompileReport CompileDocument(const CompileInput& input) {
         SourcePlace first;
         first.line = 1;
         first.mainFile = true;
-        add(first, error.what());
+        add(error.ExpandedLine() > 0 ? map.lines.Place(error.ExpandedLine()) : first, error.what());
         return report;
     }
     const std::string listed = listing.Text();

@@ -9,6 +9,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -25,6 +26,10 @@ namespace vorn {
 namespace {
 
 constexpr std::size_t kMaxConnections = 64;
+// A connected client asks every 100 ms tick. With every place taken, one that
+// has asked nothing for this long gives its place to a new connection, so
+// idle connections cannot lock clients out.
+constexpr std::chrono::seconds kIdlePlaceTaken{2};
 
 PosixServer* signalTarget = nullptr;
 
@@ -75,6 +80,7 @@ struct PosixServer::Connection {
     std::uint64_t nonce = 0;
     int blockFd = -1;
     std::size_t classIndex = 0;  // which socket it came in on, for the log
+    std::chrono::steady_clock::time_point lastHeard = std::chrono::steady_clock::now();
 
     void CloseBlock() {
         if (blockFd >= 0) ::close(blockFd);
@@ -219,14 +225,19 @@ void PosixServer::Accept(std::size_t classIndex) {
     for (;;) {
         const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) return;
-        if (connections_.size() >= kMaxConnections) {
-            ::close(fd);  // refused: the client sees the connection drop
-            continue;
-        }
         auto c = std::make_unique<Connection>();
         c->fd = fd;
         c->classIndex = classIndex;
-        connections_.push_back(std::move(c));
+        if (connections_.size() < kMaxConnections) {
+            connections_.push_back(std::move(c));
+            continue;
+        }
+        const auto idlest = std::min_element(connections_.begin(), connections_.end(), [](const auto& a, const auto& b) {
+            return a->lastHeard < b->lastHeard;
+        });
+        if (std::chrono::steady_clock::now() - (*idlest)->lastHeard < kIdlePlaceTaken) continue;  // refused: dropped
+        // In the idle one's place, so that the positions polled stay in step.
+        *idlest = std::move(c);
     }
 }
 
@@ -384,6 +395,7 @@ void PosixServer::Serve(int inputFd, int outputFd, const CommandHandler& handler
                 std::uint8_t buffer[4096];
                 const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
                 if (n > 0) {
+                    c.lastHeard = std::chrono::steady_clock::now();
                     c.input.insert(c.input.end(), buffer, buffer + n);
                     if (!TakeRequests(c)) {
                         closed = true;

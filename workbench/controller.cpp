@@ -52,17 +52,12 @@ void WorkbenchController::StartUp() {
 
 bool WorkbenchController::CompileEditorText(ProgramMap& next, MemoryStream& image, int& errors) {
     source_.Clear();
-    for (const std::string& line : view_.EditorLines()) {
-        source_.Write(line);
-        source_.Write("\r\n");
-    }
+    view_.WriteEditorText(source_);
     next.lines = program_.lines;
     ExpandOptions options;
     options.includeFolders = includeFolders_;
     Expand(source_, expanded_, &next.lines, options);
-    expanded_.Rewind();
-    view_.SetExpandedText(expanded_.RemainingText());
-    expanded_.Seek(expanded_.Size());
+    view_.ShowExpandedBuffer(expanded_);
     return CompileSource(expanded_, listing_, image, showCompilerOutput_, &next, &errors);
 }
 
@@ -73,9 +68,9 @@ void WorkbenchController::ShowListing() {
 }
 
 void WorkbenchController::Compile() {
+    // Built aside: a compile that throws leaves the running program's map.
+    ProgramMap next;
     try {
-        // Built aside: a compile that throws leaves the running program's map.
-        ProgramMap next;
         int errors = 0;
         const bool ok = CompileEditorText(next, image_, errors);
         program_ = std::move(next);
@@ -85,7 +80,7 @@ void WorkbenchController::Compile() {
         ShowCompiled(ok);
     } catch (const std::exception& e) {
         // The command ends here: picture, connection and "Compiler" page stay.
-        view_.ShowError(e.what());
+        view_.ShowError(PlacedErrorText(next.lines, e));
         return;
     }
     SetConnected(false);
@@ -115,8 +110,9 @@ bool WorkbenchController::Reload() {
     try {
         ok = CompileEditorText(next, image, errors);
     } catch (const std::exception& e) {
-        view_.ShowError(e.what());
-        view_.ShowLinkMessage("Reload failed: " + std::string(e.what()) + "; the running program is unchanged");
+        const std::string why = PlacedErrorText(next.lines, e);
+        view_.ShowError(why);
+        view_.ShowLinkMessage("Reload failed: " + why + "; the running program is unchanged");
         return false;
     }
     listingLines_ = next.lines;

@@ -1,5 +1,6 @@
 #include "workbench/headless_view.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace vorn {
@@ -15,7 +16,37 @@ void PutLine(std::FILE* stream, const std::string& line) {
 }  // namespace
 
 HeadlessView::HeadlessView(std::vector<std::string> editorLines, std::FILE* output, std::FILE* trace)
-    : editorLines_(std::move(editorLines)), output_(output), trace_(trace) {}
+    : output_(output), trace_(trace) {
+    SetEditorLines(editorLines);
+}
+
+void HeadlessView::SetEditorLines(const std::vector<std::string>& lines) {
+    editorText_.clear();
+    for (const std::string& line : lines) {
+        editorText_ += line;
+        editorText_ += '\n';
+    }
+}
+
+std::vector<std::string> HeadlessView::EditorLines() const {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; start < editorText_.size(); start = end + 1) {
+        end = editorText_.find('\n', start);
+        lines.emplace_back(editorText_, start, end - start);
+    }
+    return lines;
+}
+
+void HeadlessView::WriteEditorText(MemoryStream& source) const {
+    // CR LF for each LF: one byte more a line.
+    source.Reserve(source.Size() + editorText_.size() +
+                   static_cast<std::size_t>(std::count(editorText_.begin(), editorText_.end(), '\n')));
+    for (std::size_t start = 0, end; start < editorText_.size(); start = end + 1) {
+        end = editorText_.find('\n', start);
+        source.Write(editorText_.data() + start, end - start);
+        source.Write("\r\n");
+    }
+}
 
 void HeadlessView::AppendOutputLine(const std::string& line) {
     ++outputLines_;

@@ -18,7 +18,9 @@ public:
     // output and trace may be null to keep the lines only in memory.
     HeadlessView(std::vector<std::string> editorLines, std::FILE* output, std::FILE* trace);
 
-    void SetExpandedText(const std::string& text) override { expandedText_ = text; }
+    // There is no "Expanded" page to show it on, and the text may be 256 MB.
+    void SetExpandedText(const std::string&) override {}
+    void ShowExpandedBuffer(const MemoryStream&) override {}
     void SetCompilerText(const std::string& text) override { compilerText_ = text; }
     void AppendOutputLine(const std::string& line) override;
     void AppendInterpreterLine(const std::string& line) override;
@@ -36,9 +38,12 @@ public:
     void SetDebugCaption(const std::string& caption) override { debugCaption_ = caption; }
     void SetCompilerOutputChecked(bool checked) override { compilerOutputChecked_ = checked; }
 
-    std::vector<std::string> EditorLines() const override { return editorLines_; }
+    std::vector<std::string> EditorLines() const override;
+    void WriteEditorText(MemoryStream& source) const override;
     // The text the next Compile or Reload reads.
-    void SetEditorLines(std::vector<std::string> lines) { editorLines_ = std::move(lines); }
+    void SetEditorLines(const std::vector<std::string>& lines);
+    // The same, as the lines of DecodedSourceLines: each ended by LF.
+    void SetEditorText(std::string lines) { editorText_ = std::move(lines); }
     void SetModified(bool modified) override { modified_ = modified; }
     void EnableTimer() override { timerEnabled_ = true; }
 
@@ -47,7 +52,6 @@ public:
     void ShowLinkMessage(const std::string& line) override { linkMessages_.push_back(line); }
 
     // What the commands left behind.
-    const std::string& ExpandedText() const { return expandedText_; }
     const std::string& CompilerText() const { return compilerText_; }
     // Lines on "Program Output" since it was last cleared.
     int OutputLineCount() const { return outputLines_; }
@@ -66,10 +70,9 @@ public:
     std::vector<std::string> TakeLinkMessages();
 
 private:
-    std::vector<std::string> editorLines_;
+    std::string editorText_;  // every line followed by LF
     std::FILE* output_;
     std::FILE* trace_;
-    std::string expandedText_;
     std::string compilerText_;
     int outputLines_ = 0;
     int page_ = kPageSource;

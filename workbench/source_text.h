@@ -18,6 +18,15 @@ namespace vorn {
 // Source files are small; anything bigger is not one, and would only choke the editor.
 inline constexpr std::size_t kMaxSourceFileBytes = 32 * 1024 * 1024;
 
+// A window's editor keeps a record and a layout for every line, and lays a
+// line out whole: past these a file takes minutes and gigabytes to show, so
+// it is refused before anything changes (vornc has no such limit).
+inline constexpr std::size_t kMaxEditorLines = 200000;
+inline constexpr std::size_t kMaxEditorLineBytes = 16384;
+
+// Empty when an editor can hold the file's bytes, else the sentence saying why not.
+std::string EditorLimitProblem(std::string_view bytes);
+
 enum class TextEncoding { Utf8, Latin1 };
 
 struct SourceText {
@@ -26,6 +35,9 @@ struct SourceText {
 };
 
 SourceText DecodeSourceText(std::string_view bytes);
+// The same lines in one string, each followed by LF: a file of millions of
+// short lines costs its own size, not a string per line.
+std::string DecodedSourceLines(std::string_view bytes);
 
 // Falls back to UTF-8 when a line holds characters Latin-1 cannot represent.
 std::string EncodeSourceText(const std::vector<std::string>& lines, TextEncoding encoding);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "preprocessor/memory_stream.h"
+
 namespace vorn {
 
 // Page indices of the page control, in tab order (the order of the pages in
@@ -25,6 +27,9 @@ public:
 
     // Replace the whole text of the "Expanded" page (MMExpanded).
     virtual void SetExpandedText(const std::string& text) = 0;
+    // The same from the expander's buffer; a view without the page skips
+    // the copy, which for a large text is the size of the text again.
+    virtual void ShowExpandedBuffer(const MemoryStream& expanded) { SetExpandedText(expanded.Text()); }
     // Replace the whole text of the "Compiler" page (MMCompilerDebug).
     virtual void SetCompilerText(const std::string& text) = 0;
     // Append one line to "Program Output" (MMOutput).
@@ -51,6 +56,15 @@ public:
 
     // The editor's lines, without line ends.
     virtual std::vector<std::string> EditorLines() const = 0;
+    // Appends the editor's lines to `source`, each followed by CR LF. A view
+    // that holds its text in one piece overrides it: a text of millions of
+    // lines is then never a vector of strings.
+    virtual void WriteEditorText(MemoryStream& source) const {
+        for (const std::string& line : EditorLines()) {
+            source.Write(line);
+            source.Write("\r\n");
+        }
+    }
     // The window's Modified flag, set by every edit.
     virtual void SetModified(bool modified) = 0;
     // The 100 ms timer; it runs from start to end, Connect enables it again.

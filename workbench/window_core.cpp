@@ -445,6 +445,10 @@ bool WindowCore::OpenFile(const std::string& path) {
         ShowError(shown + "The file is larger than " + std::to_string(kMaxSourceFileBytes / (1024 * 1024)) + " MB.");
         return false;
     }
+    if (const std::string problem = EditorLimitProblem(read.bytes); !problem.empty()) {
+        ShowError(shown + problem);
+        return false;
+    }
     SourceText text = DecodeSourceText(read.bytes);
     read.bytes.clear();
 

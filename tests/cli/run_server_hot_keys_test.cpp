@@ -89,7 +89,8 @@ TEST_P(HotKeyCrowd, EveryRegisteredKeyHasItsOwnEntry) {
 
 INSTANTIATE_TEST_SUITE_P(Clients, HotKeyCrowd,
                          ::testing::Values(CrowdCase{"two_filling_the_table", 2, 28},
-                                           CrowdCase{"eight_overfilling_it", 8, 8}),
+                                           CrowdCase{"eight_overfilling_it", 8, 8},
+                                           CrowdCase{"twenty_overfilling_it", 20, 3}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A server stalled long enough for the link to be lost keeps the entry the

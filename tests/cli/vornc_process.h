@@ -4,6 +4,7 @@
 // standard output and standard error out.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@ namespace vorn::test {
 
 struct ProcessResult {
     int status = -1;  // exit status; -1 when it had to be killed
+    long peakKib = 0;  // the most memory it held at once (resident, KiB)
     std::string out;
     std::string err;
 
@@ -154,8 +156,9 @@ public:
             heldOut.append(buffer, std::size_t(n));
         }
         int status = 0;
+        struct rusage usage {};
         while (true) {
-            const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            const pid_t done = ::wait4(pid_, &status, WNOHANG, &usage);
             if (done == pid_) break;
             if (std::chrono::steady_clock::now() > deadline) {
                 ::kill(pid_, SIGKILL);
@@ -168,6 +171,7 @@ public:
         finished_ = true;
         CloseInput();
         if (status != -1 && WIFEXITED(status)) result.status = WEXITSTATUS(status);
+        result.peakKib = usage.ru_maxrss;
         result.out = options_.heldStdout ? heldOut : ReadWholeFile(outPath_);
         result.err = ReadWholeFile(errPath_);
         return result;

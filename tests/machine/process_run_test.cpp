@@ -54,6 +54,28 @@ TEST_F(ProcessRun, NormalRunUsesTheWholeBudget) {
     EXPECT_EQ(DataInt(0), 100);
 }
 
+TEST_F(ProcessRun, RunBudgetBoundsATickAndIsClamped) {
+    // 5 instructions per round, as above; the budget is clamped to 1..500.
+    Asm a;
+    const int l = a.NewLabel();
+    a.Mark(l).Ins(kOpPushV, {kDataBase, 4}).Ins(kOpPushC, {1}).Ins(kOpADD).Ins(kOpWriteV, {kDataBase, 4});
+    a.Ins(kOpGOTO, {l});
+    const struct {
+        int budget;
+        std::int32_t rounds;
+    } cases[] = {{50, 10}, {1, 0}, {0, 0}, {-7, 0}, {500, 100}, {501, 100}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(LoadCode(a, IntBytes(0)));
+        machine.SetRunBudget(c.budget);
+        const std::int32_t pc = Run(0);
+        EXPECT_EQ(DataInt(0), c.rounds) << c.budget;
+        // One instruction: the PushV alone, 3 words on.
+        if (c.budget <= 1) {
+            EXPECT_EQ(pc, 3) << c.budget;
+        }
+    }
+}
+
 // Runs `a` once for 500 instructions and once in 500 debug steps per tick;
 // the machine state (every field of every stack slot, the registers, the data
 // segment) and the output lines must be the same after every tick. Leaves
@@ -237,6 +259,22 @@ TEST(ProcessRunFused, SpecialisedAndFusedEntriesMatchSingleSteps) {
             cases.push_back({"frame past the stack", a, {}, 0, "frame slot out of range"});
         } else {
             cases.push_back({"full stack", a, {}, 0, "stack overflow"});
+        }
+    }
+    {
+        // Sequences that pop below the slots they find: each fused entry
+        // must leave the underflow to its single steps.
+        Asm constArith;
+        constArith.Ins(kOpPushC, {1}).Ins(kOpADD).Ins(kOpHLT);
+        Asm constCompare;
+        const int l = constCompare.NewLabel();
+        constCompare.Mark(l).Ins(kOpPushC, {1}).Ins(kOpLT).Ins(kOpIFF, {l}).Ins(kOpHLT);
+        Asm indexLoad;
+        indexLoad.Ins(kOpPushC, {kDataBase}).Ins(kOpADD).Ins(kOpLDI, {4}).Ins(kOpHLT);
+        Asm arithWrite;
+        arithWrite.Ins(kOpPushV, {kDataBase, 4}).Ins(kOpADD).Ins(kOpWriteV, {kDataBase, 4}).Ins(kOpHLT);
+        for (const Asm* a : {&constArith, &constCompare, &indexLoad, &arithWrite}) {
+            cases.push_back({"underflow", *a, IntBytes(0), 0, "stack underflow"});
         }
     }
     for (const Case& c : cases) {

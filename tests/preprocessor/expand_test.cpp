@@ -234,9 +234,9 @@ TEST_F(ExpandIncludes, SubdirectoryNameResolvesAgainstCurrentDirectory) {
     EXPECT_EQ(ExpandText("#include \"lib/inc.vrn\"\n"), "sub\r\n");
 }
 
-TEST_F(ExpandIncludes, DirectoryCountsAsMissing) {
+TEST_F(ExpandIncludes, DirectoryIsNamedAFolder) {
     fs::create_directories("adir");
-    EXPECT_EQ(ExpandText("#include \"adir\"\n"), "error - file does not exist:#include \"adir\"\r\n");
+    EXPECT_EQ(ExpandText("#include \"adir\"\n"), "error - file is a folder:#include \"adir\"\r\n");
 }
 
 TEST_F(ExpandIncludes, NameWithNulByteCountsAsMissing) {

@@ -150,7 +150,10 @@ TEST_F(WindowCoreTest, TheUsualLimitIsAHundredThousandLines) {
 }
 
 TEST_F(WindowCoreTest, OpenTakesFilesUpTo32Mebibytes) {
-    files.content.assign(kMaxSourceFileBytes, 'a');
+    // Lines of 200 bytes: within the editor's limits of lines and line length.
+    files.content.clear();
+    while (files.content.size() < kMaxSourceFileBytes) files.content += std::string(199, 'a') + '\n';
+    files.content.resize(kMaxSourceFileBytes);
     EXPECT_TRUE(core.OpenFile("just.vrn"));
     EXPECT_EQ(core.FileName(), "just.vrn");
     files.content += 'a';
@@ -158,6 +161,36 @@ TEST_F(WindowCoreTest, OpenTakesFilesUpTo32Mebibytes) {
     EXPECT_EQ(core.FileName(), "just.vrn");
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_EQ(host.errors[0], "Cannot open file \"over.vrn\". The file is larger than 32 MB.");
+}
+
+// Beyond the editor's limits a file is refused whole, before anything changes.
+TEST_F(WindowCoreTest, OpenRefusesMoreLinesOrLongerLinesThanTheEditorHolds) {
+    const struct {
+        std::string content;
+        const char* problem;  // nullptr: opened
+    } cases[] = {
+        {std::string(kMaxEditorLines, '\n'), nullptr},
+        {std::string(kMaxEditorLines + 1, '\n'), "The file has more than 200000 lines."},
+        {std::string(kMaxEditorLines, '\n') + "x", "The file has more than 200000 lines."},
+        {std::string(kMaxEditorLineBytes, 'x') + "\r\n", nullptr},
+        {"a\r" + std::string(kMaxEditorLineBytes + 1, 'x'), "The file has a line longer than 16384 characters."},
+    };
+    files.content = "int kept;\n";
+    ASSERT_TRUE(core.OpenFile("kept.vrn"));
+    for (const auto& c : cases) {
+        view.errors.clear();
+        files.content = c.content;
+        EXPECT_EQ(core.OpenFile("next.vrn"), c.problem == nullptr);
+        if (c.problem == nullptr) {
+            EXPECT_TRUE(view.errors.empty());
+            files.content = "int kept;\n";
+            ASSERT_TRUE(core.OpenFile("kept.vrn"));
+            continue;
+        }
+        EXPECT_EQ(core.FileName(), "kept.vrn");
+        ASSERT_EQ(view.errors.size(), 1u);
+        EXPECT_EQ(view.errors[0], std::string("Cannot open file \"next.vrn\". ") + c.problem);
+    }
 }
 
 TEST_F(WindowCoreTest, WatchIsShownWhileConnectedAndReadWhileOnTop) {
