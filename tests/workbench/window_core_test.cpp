@@ -178,18 +178,18 @@ TEST_F(WindowCoreTest, OpenRefusesMoreLinesOrLongerLinesThanTheEditorHolds) {
     files.content = "int kept;\n";
     ASSERT_TRUE(core.OpenFile("kept.vrn"));
     for (const auto& c : cases) {
-        view.errors.clear();
+        host.errors.clear();
         files.content = c.content;
         EXPECT_EQ(core.OpenFile("next.vrn"), c.problem == nullptr);
         if (c.problem == nullptr) {
-            EXPECT_TRUE(view.errors.empty());
+            EXPECT_TRUE(host.errors.empty());
             files.content = "int kept;\n";
             ASSERT_TRUE(core.OpenFile("kept.vrn"));
             continue;
         }
         EXPECT_EQ(core.FileName(), "kept.vrn");
-        ASSERT_EQ(view.errors.size(), 1u);
-        EXPECT_EQ(view.errors[0], std::string("Cannot open file \"next.vrn\". ") + c.problem);
+        ASSERT_EQ(host.errors.size(), 1u);
+        EXPECT_EQ(host.errors[0], std::string("Cannot open file \"next.vrn\". ") + c.problem);
     }
 }
 
