@@ -90,7 +90,7 @@ bool WindowCore::Waiting(std::uint32_t waitedMs) {
         SetStatusText(kWaitingStatusText);
     }
     if (!giveUp_) host_.ProcessEvents();
-    return giveUp_;
+    return giveUp_ && waitedMs >= kGiveUpAfterMs;
 }
 
 void WindowCore::ExchangeEnded() {

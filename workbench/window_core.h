@@ -173,6 +173,10 @@ std::vector<std::string> WatchLines(const std::vector<WatchRow>& rows);
 
 // Shown in the status line once an exchange has waited this long.
 inline constexpr std::uint32_t kWaitingStatusMs = 1000;
+// Disconnect or closing asked during an exchange lets it go on this long
+// first: an ordinary exchange ends within it, and the hot keys can then
+// still be withdrawn; only a stalled one is given up.
+inline constexpr std::uint32_t kGiveUpAfterMs = 250;
 inline constexpr const char* kWaitingStatusText = "Waiting for the simulator...";
 
 // A rectangle on the screen, in the window's pixels.

@@ -68,6 +68,23 @@ private slots:
         QCOMPARE(f->form.statusBar()->currentMessage(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(!f->form.isVisible(), 2000);  // the close asked for during the wait
     }
+
+    // Closed while an ordinary exchange is under way (each answer 150 ms
+    // late, so one nearly always is): it ends, and the hot keys are withdrawn.
+    void closeDuringAShortWaitWithdrawsTheHotKeys() {
+        std::unique_ptr<SimProcess> sim;
+        std::unique_ptr<FormFixture> f;
+        const QString failed = StartSimAndWindow(VORN_SIM_PATH, sim, f, {"--delay-ms", "150"});
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        QVERIFY(f->form.OpenFile(QStringLiteral(VORN_SOURCE_DIR "/examples/hotkeys.vrn")));
+        f->form.Run(Command::kCompile);
+        f->form.Run(Command::kConnect);
+        QVERIFY(f->form.Controller().Connected());
+        QTRY_VERIFY_WITH_TIMEOUT(sim->Command("keys").rfind("3 hot keys:", 0) == 0, 10000);
+        QTimer::singleShot(350, [&] { f->form.close(); });
+        QTRY_VERIFY_WITH_TIMEOUT(!f->form.isVisible(), 5000);
+        QCOMPARE(QString::fromStdString(sim->Command("keys")), QString("no hot keys registered"));
+    }
 };
 
 QTEST_MAIN(StalledSimulatorTest)
