@@ -12,6 +12,8 @@
 // and its answer checked against the bounds: 0 leaves block and offsets
 // untouched; 1 touches nothing past the records, and the values a client may
 // not change stay as they were, whatever the commands did before.
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -150,9 +152,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 in.at += end == std::string_view::npos ? rest.size() : end + 1;
                 if (line.substr(0, 3) == "log") break;
                 bool quit = false;
-                if (vorn::ExecuteSimCommand(server, line, quit).empty() && !line.empty()) {
-                    // Every command line that is not blank gets an answer.
-                    if (line.find_first_not_of(" \t\r") != std::string_view::npos) __builtin_trap();
+                if (vorn::ExecuteSimCommand(server, line, quit).empty()) {
+                    // Every command line that is not blank gets an answer; blank
+                    // is white space as the command reader counts it (isspace).
+                    const bool blank = std::all_of(line.begin(), line.end(),
+                                                   [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+                    if (!blank) __builtin_trap();
                 }
                 CheckFixedValues(server);
                 break;
