@@ -28,9 +28,7 @@ private:
 
 private slots:
     void init() {
-        f = std::make_unique<FormFixture>();
-        f->form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
+        QVERIFY(ShowNewWindow(f));
         Editor()->setPlainText("int a;\nint bcd;\n");
         f->form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f->form));

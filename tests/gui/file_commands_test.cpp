@@ -64,9 +64,7 @@ private:
 private slots:
     void init() {
         dir = std::make_unique<QTemporaryDir>();
-        f = std::make_unique<FormFixture>();
-        f->form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
+        QVERIFY(ShowNewWindow(f));
     }
     void cleanup() {
         f.reset();

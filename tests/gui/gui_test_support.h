@@ -35,6 +35,13 @@ struct FormFixture {
     TForm1 form{link, machine};
 };
 
+// A new window, shown and exposed; false when it never appears.
+[[nodiscard]] inline bool ShowNewWindow(std::unique_ptr<FormFixture>& f) {
+    f = std::make_unique<FormFixture>();
+    f->form.show();
+    return QTest::qWaitForWindowExposed(&f->form);
+}
+
 // Starts a vorn-sim process and shows a window beside it; an empty text when
 // both are up, otherwise what failed.
 inline QString StartSimAndWindow(const char* simPath, std::unique_ptr<SimProcess>& sim,
@@ -42,9 +49,7 @@ inline QString StartSimAndWindow(const char* simPath, std::unique_ptr<SimProcess
     sim = std::make_unique<SimProcess>();
     std::string error;
     if (!sim->Start(simPath, simArguments, error)) return QString::fromStdString(error);
-    f = std::make_unique<FormFixture>();
-    f->form.show();
-    if (!QTest::qWaitForWindowExposed(&f->form)) return QStringLiteral("the window was never shown");
+    if (!ShowNewWindow(f)) return QStringLiteral("the window was never shown");
     return {};
 }
 

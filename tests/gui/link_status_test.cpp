@@ -45,9 +45,7 @@ private slots:
         file.write(kProgram);
     }
     void init() {
-        f = std::make_unique<FormFixture>();
-        f->form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
+        QVERIFY(ShowNewWindow(f));
     }
     void cleanup() { f.reset(); }
 

@@ -50,9 +50,7 @@ private slots:
         second = dir->filePath("second.vrn");
         WriteFile(first, "old text\r\n");
         WriteFile(second, "second file\r\n");
-        f = std::make_unique<FormFixture>();
-        f->form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
+        QVERIFY(ShowNewWindow(f));
         QVERIFY(f->form.OpenFile(first));
         Editor()->setPlainText("edited text");
         QVERIFY(f->form.Modified());

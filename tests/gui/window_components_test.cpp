@@ -30,9 +30,7 @@ private:
 
 private slots:
     void init() {
-        f = std::make_unique<FormFixture>();
-        f->form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
+        QVERIFY(ShowNewWindow(f));
     }
     void cleanup() { f.reset(); }
 
