@@ -18,12 +18,15 @@
 #include "fsuipc/request_block.h"
 #include "sim/request_log.h"
 #include "sim/sim_commands.h"
+#include "sim/win32_client_blocks.h"
 
 namespace vorn {
 
 namespace {
 
 constexpr char kWindowTitle[] = "vorn-sim";
+constexpr UINT_PTR kSweepTimer = 1;
+constexpr UINT kSweepMs = 1000;
 
 void WriteAll(int fd, const std::string& text) {
     std::size_t done = 0;
@@ -107,6 +110,8 @@ struct Win32Server::State {
     DWORD windowThreadId = 0;
     std::atomic<std::uint64_t> requests{0};
     std::array<std::uint8_t, kBlockSize> copy{};
+    std::unique_ptr<Win32ClientBlocks> blocks;  // the window thread's
+    std::atomic<std::size_t> cachedBlocks{0};
 };
 
 LRESULT Win32Server::State::Answer(WPARAM wParam, HWND window) {
@@ -142,33 +147,21 @@ std::uint32_t Win32Server::State::Process(WPARAM wParam, std::string& blockName,
     if (options.delayMs != 0) WaitForSingleObject(stopEvent, options.delayMs);
 
     if (wParam == 0 || wParam > 0xFFFF) return 0;
-    char name[256];
-    const UINT n = GlobalGetAtomNameA(static_cast<ATOM>(wParam), name, sizeof name);
-    if (n == 0 || n >= sizeof name) return 0;
-    // Only a client block of this IPC name: the atom could name any object.
-    blockName.assign(name, n);
-    if (blockName.size() <= blockPrefix.size() || blockName.compare(0, blockPrefix.size(), blockPrefix) != 0)
-        return 0;
-
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, blockName.c_str());
-    if (mapping == nullptr) return 0;
+    Win32ClientBlocks::Block* block = blocks->Find(static_cast<std::uint16_t>(wParam));
+    if (block == nullptr) return 0;
+    blockName = block->name;
     std::uint32_t answer = 0;
-    void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0);
-    if (view != nullptr) {
-        // Only a whole block: a smaller mapping would let records reach
-        // past its end.
-        MEMORY_BASIC_INFORMATION info{};
-        if (VirtualQuery(view, &info, sizeof info) == sizeof info && info.RegionSize >= kBlockSize) {
-            // Work on a private copy: anyone who can open the block by name
-            // may write to it while the records are checked and processed.
-            std::lock_guard<std::mutex> lock(serverMutex);
-            std::memcpy(copy.data(), view, kBlockSize);
-            answer = server.ProcessBlock(copy.data(), kBlockSize, &used);
-            if (answer == 1) std::memcpy(view, copy.data(), kBlockSize);
-        }
-        UnmapViewOfFile(view);
+    // Checked on every request, as a fresh map would be.
+    if (IsWholeBlock(block->view)) {
+        // Work on a private copy: anyone who can open the block by name
+        // may write to it while the records are checked and processed.
+        std::lock_guard<std::mutex> lock(serverMutex);
+        std::memcpy(copy.data(), block->view, kBlockSize);
+        answer = server.ProcessBlock(copy.data(), kBlockSize, &used);
+        if (answer == 1) std::memcpy(block->view, copy.data(), kBlockSize);
     }
-    CloseHandle(mapping);
+    blocks->Answered(*block);
+    cachedBlocks = blocks->Size();
     return answer;
 }
 
@@ -179,6 +172,11 @@ LRESULT CALLBACK Win32Server::State::WindowProc(HWND window, UINT message, WPARA
     }
     auto* state = reinterpret_cast<State*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (state != nullptr && state->message != 0 && message == state->message) return state->Answer(wParam, window);
+    if (state != nullptr && message == WM_TIMER && wParam == kSweepTimer) {
+        state->blocks->Sweep();
+        state->cachedBlocks = state->blocks->Size();
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -212,6 +210,9 @@ void Win32Server::State::RunWindows(const std::vector<std::string>& classes, std
         windows.push_back(window);
     }
     const bool ok = error.empty();
+    // Closed clients are noticed at their next request; the sweep lets go
+    // of those that send none.
+    if (ok && !windows.empty()) SetTimer(windows.front(), kSweepTimer, kSweepMs, nullptr);
     ready.set_value(error);
     if (ok) {
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
@@ -247,6 +248,7 @@ bool Win32Server::Listen(std::string& error) {
         return false;
     }
     state_->blockPrefix = name + ":";
+    state_->blocks = std::make_unique<Win32ClientBlocks>(state_->blockPrefix);
     for (const std::string& className : classes_) {
         if (FindWindowExA(nullptr, nullptr, className.c_str(), nullptr) != nullptr) {
             error = "a server of class " + className + " is already running";
@@ -316,5 +318,7 @@ void Win32Server::StopOnSignals() {
 }
 
 std::uint64_t Win32Server::Requests() const { return state_->requests.load(); }
+
+std::size_t Win32Server::CachedClients() const { return state_->cachedBlocks.load(); }
 
 }  // namespace vorn

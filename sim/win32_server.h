@@ -1,9 +1,11 @@
 #pragma once
 // The Windows serving loop of vorn-sim: a hidden top-level window per server
 // class ("FS98MAIN", "UIPCMAIN") that answers the registered message the way
-// FSUIPC does, by opening the named block from the atom it carries and
-// processing it; command lines come from an input descriptor. Same interface
+// FSUIPC does, by processing the named block the atom it carries names
+// (kept mapped between requests: sim/win32_client_blocks.h); command lines
+// come from an input descriptor. Same interface
 // as PosixServer, so vorn-sim's main serves either the same way.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,6 +46,10 @@ public:
 
     // Requests answered so far (well-formed or not), for tests.
     std::uint64_t Requests() const;
+
+    // Client blocks kept mapped between requests (after the last request or
+    // sweep), for tests.
+    std::size_t CachedClients() const;
 
 private:
     struct State;

@@ -17,64 +17,13 @@
 #include "fsuipc/request_block.h"
 #include "fsuipc/win32_transport.h"
 #include "sim/win32_server.h"
+#include "tests/windows/win32_server_fixture.h"
 
 namespace vorn {
 namespace {
 
 constexpr char kClass[] = "VORNTEST_SERVER";
-
-class Win32ServerRequests : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(serving_.Listen(error)) << error;
-        window_ = transport_->FindServer(kClass);
-        ASSERT_NE(window_, 0u);
-        message_ = transport_->RegisterMessage(IpcName().c_str());
-        ASSERT_NE(message_, 0u);
-    }
-
-    // A block of `size` bytes under `name` holding one 4-byte read of 0x3304.
-    struct Block {
-        std::uint16_t atom = 0;
-        HANDLE mapping = nullptr;
-        std::uint8_t* view = nullptr;
-        ~Block() {
-            if (view) UnmapViewOfFile(view);
-            if (mapping) CloseHandle(mapping);
-            if (atom) GlobalDeleteAtom(atom);
-        }
-    };
-    void MakeBlock(Block& b, const std::string& name, DWORD size) {
-        b.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
-        ASSERT_NE(b.mapping, nullptr);
-        b.view = static_cast<std::uint8_t*>(MapViewOfFile(b.mapping, FILE_MAP_WRITE, 0, 0, 0));
-        ASSERT_NE(b.view, nullptr);
-        StoreU32(b.view, kRecordRead);
-        StoreU32(b.view + 4, kOffsetFsuipcVersion);
-        StoreU32(b.view + 8, 4);
-        StoreU32(b.view + 12, 0);
-        StoreU32(b.view + 20, 0);  // terminator
-        b.atom = GlobalAddAtomA(name.c_str());
-        ASSERT_NE(b.atom, 0);
-    }
-
-    bool Send(WPARAM wParam, std::uint32_t message, std::uint32_t& answer, DWORD timeoutMs = 2000) {
-        DWORD_PTR result = 0;
-        const LRESULT ok = SendMessageTimeoutA(reinterpret_cast<HWND>(window_), message, wParam, 0, SMTO_BLOCK,
-                                               timeoutMs, &result);
-        answer = static_cast<std::uint32_t>(result);
-        return ok != 0;
-    }
-
-    std::string Name(const char* tail = "1234:1") const { return IpcName() + ":" + tail; }
-
-    SimServer server_;
-    Win32Server serving_{server_, {kClass}};
-    std::unique_ptr<IpcTransport> transport_ = MakeWin32Transport();
-    ServerHandle window_ = 0;
-    std::uint32_t message_ = 0;
-};
+using Win32ServerRequests = Win32ServerFixture<kClass>;
 
 TEST_F(Win32ServerRequests, WholeBlockOfThisNameIsProcessed) {
     Block b;
