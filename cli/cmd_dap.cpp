@@ -2,10 +2,12 @@
 // that VS Code (or any DAP client) debugs Vorn programs.
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/settings_options.h"
 #include "protocol/dap_server.h"
 #include "protocol/serve.h"
 
@@ -18,9 +20,13 @@ int RunDap(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vornc dap: takes no arguments\nusage: vornc %s\n", UsageOf("dap").c_str());
         return kExitUsage;
     }
+    // The link as the user set it up in the window or with vornc settings.
+    Settings settings;
+    std::unique_ptr<SettingsStore> store;
+    LoadSettingsTelling({}, settings, store, [](const std::string& line) { std::fprintf(stderr, "vornc dap: %s\n", line.c_str()); });
     std::ios::sync_with_stdio(false);
     protocol::UseBinaryStandardStreams();
-    protocol::DapServer server([](const protocol::Json& m) { protocol::WriteFrame(std::cout, m); });
+    protocol::DapServer server([](const protocol::Json& m) { protocol::WriteFrame(std::cout, m); }, true, &settings);
     protocol::Serve(std::cin, {[&](const protocol::Frame& f) { server.Handle(f); },
                                [&] {
                                    server.RunDue(protocol::DapServer::Clock::now());

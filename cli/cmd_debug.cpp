@@ -13,6 +13,7 @@
 #include "cli/diagnostics.h"
 #include "cli/input_lines.h"
 #include "cli/run_options.h"
+#include "cli/settings_options.h"
 #include "cli/text_io.h"
 #include "debugger/debug_run.h"
 #include "fsuipc/hot_key_name.h"
@@ -420,10 +421,20 @@ int DebugCommand(const std::vector<std::string>& args) {
         Complain("--watch and --ticks are not for debug: use print, and continue");
         return kExitUsage;
     }
+    if (options.wait || options.reloadOnChange || !options.log.empty()) {
+        Complain("--wait, --reload-on-change and --log are for run, not for debug");
+        return kExitUsage;
+    }
+    // The link as the user set it up, in the settings file and on the command line.
+    Settings settings;
+    std::unique_ptr<SettingsStore> store;
+    if (!LoadSettingsTelling(options.settings, settings, store, Complain)) return kExitUsage;
+    options.reconnect = options.reconnect || settings.Switch(SettingId::kReconnect);
     DebugRunOptions run;
     run.file = options.file;
     run.server = options.server;
     run.model = options.model;
+    run.settings = &settings;
     for (const RunPress& p : options.presses) {
         DebugPress press;
         press.text = "--press " + p.text;

@@ -350,13 +350,7 @@ int RunCommand(const std::vector<std::string>& args) {
     text = std::string();  // only the lines are needed from here on
     Settings settings;
     std::unique_ptr<SettingsStore> store;
-    std::vector<std::string> messages;
-    const bool settingsOk = LoadSettings(options.settings, settings, store, messages, error);
-    for (const std::string& line : messages) Complain(line);
-    if (!settingsOk) {
-        Complain(error);
-        return kExitUsage;
-    }
+    if (!LoadSettingsTelling(options.settings, settings, store, Complain)) return kExitUsage;
 
     std::error_code here;
     const std::filesystem::path origin = std::filesystem::current_path(here);

@@ -2,6 +2,7 @@
 // The settings options every vornc command that connects takes: the link's
 // values from the command line (--ipc-name ...) over the environment over
 // the settings file, and --no-settings.
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -30,5 +31,9 @@ bool TakeSettingOption(const std::vector<std::string>& args, std::size_t& i, Set
 // a bad option value is an error.
 bool LoadSettings(const SettingOptions& options, Settings& settings, std::unique_ptr<SettingsStore>& store,
                   std::vector<std::string>& messages, std::string& error);
+// LoadSettings for a command: the messages and the error go to `complain`
+// (the command's own voice on stderr); false on an error.
+bool LoadSettingsTelling(const SettingOptions& options, Settings& settings, std::unique_ptr<SettingsStore>& store,
+                         const std::function<void(const std::string&)>& complain);
 
 }  // namespace vorn::cli

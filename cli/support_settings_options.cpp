@@ -47,4 +47,14 @@ bool LoadSettings(const SettingOptions& options, Settings& settings, std::unique
     return true;
 }
 
+bool LoadSettingsTelling(const SettingOptions& options, Settings& settings, std::unique_ptr<SettingsStore>& store,
+                         const std::function<void(const std::string&)>& complain) {
+    std::vector<std::string> messages;
+    std::string error;
+    const bool ok = LoadSettings(options, settings, store, messages, error);
+    for (const std::string& line : messages) complain(line);
+    if (!ok) complain(error);
+    return ok;
+}
+
 }  // namespace vorn::cli

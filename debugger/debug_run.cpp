@@ -36,6 +36,7 @@ DebugRun::DebugRun(DebugRunOptions options, std::vector<std::string> sourceLines
     view_ = std::make_unique<OutputView>(std::move(sourceLines), std::move(output));
     controller_ = std::make_unique<WorkbenchController>(*view_, *ipc_, *machine_);
     controller_->SetSourceName(options_.file, options_.folder);
+    if (options_.settings != nullptr) controller_->UseSettings(options_.settings);
     debugger_ = std::make_unique<Debugger>(*machine_, *ipc_, controller_->Program(),
                                            [this](const std::string& line) { controller_->ProgramOutputLine(line); });
     controller_->StartUp();

@@ -21,6 +21,8 @@
 
 namespace vorn {
 
+class Settings;
+
 struct DebugPress {
     std::string text;           // how the user wrote it, for messages: "--press Ctrl+G@5"
     std::uint8_t key = 0;
@@ -33,6 +35,10 @@ struct DebugRunOptions {
     std::string folder;         // where its includes are looked for first
     bool server = false;        // a running vorn-sim or the simulator
     bool model = false;         // the built-in simulator flies its aircraft
+    // The link's settings (message name, time-out, attempts, one exchange per
+    // tick), as the window and vornc run take them; nullptr: the environment's.
+    // They must outlive the run.
+    const Settings* settings = nullptr;
     std::vector<DebugPress> presses;  // any order
 };
 

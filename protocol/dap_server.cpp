@@ -81,7 +81,8 @@ bool ReadProgram(const std::string& path, std::size_t limit, std::string& text, 
 
 }  // namespace
 
-DapServer::DapServer(Send send, bool allowServer) : send_(std::move(send)), allowServer_(allowServer) {}
+DapServer::DapServer(Send send, bool allowServer, const Settings* settings)
+    : send_(std::move(send)), allowServer_(allowServer), settings_(settings) {}
 
 Json DapServer::SourceOf(const std::string& file) const {
     if (file.empty()) return nullptr;
@@ -371,6 +372,7 @@ bool DapServer::Launch(const Json& arguments, std::string& error) {
         return false;
     }
     options.model = GetBool(arguments, "model");
+    options.settings = settings_;
     fast_ = GetBool(arguments, "fast");
     stopOnEntry_ = GetBool(arguments, "stopOnEntry");
     const auto presses = arguments.find("presses");

@@ -12,6 +12,7 @@
 
 namespace vorn {
 class DebugRun;
+class Settings;
 }
 
 namespace vorn::protocol {
@@ -21,8 +22,10 @@ public:
     using Clock = std::chrono::steady_clock;
     using Send = std::function<void(const Json&)>;
     // allowServer false refuses launches with "server" (the fuzz target,
-    // which must not reach a simulator that happens to run).
-    explicit DapServer(Send send, bool allowServer = true);
+    // which must not reach a simulator that happens to run). settings: the
+    // link's (message name, time-out, one exchange per tick) for every launch,
+    // outliving the server; nullptr: the environment's.
+    explicit DapServer(Send send, bool allowServer = true, const Settings* settings = nullptr);
     ~DapServer();
 
     void Handle(const Frame& frame);
@@ -48,6 +51,7 @@ private:
 
     Send send_;
     bool allowServer_;
+    const Settings* settings_;
     int seq_ = 1;
     bool done_ = false;
     bool ended_ = false;

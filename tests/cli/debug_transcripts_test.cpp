@@ -60,6 +60,8 @@ std::ostream& operator<<(std::ostream& os, const Session& s) { return os << s.na
 
 class DebugSession : public ::testing::TestWithParam<Session> {};
 
+// Each session also with one exchange per tick: a stop sends the waiting
+// writes first, so what the debugger shows and sets is the same.
 TEST_P(DebugSession, AnswersAsDocumented) {
     const Session& s = GetParam();
     TempProgram program(kProgram, "prog.vrn");
@@ -67,9 +69,44 @@ TEST_P(DebugSession, AnswersAsDocumented) {
     ProcessOptions options;
     options.folder = program.Folder();
     options.input = s.script;
-    const ProcessResult r = RunVornc({"debug", "prog.vrn", "--fast"}, options);
-    EXPECT_EQ(r.OutLines(), s.transcript) << r.err;
-    EXPECT_EQ(r.status, s.status);
+    for (const char* batch : {"", "--batch"}) {
+        std::vector<std::string> args = {"debug", "prog.vrn", "--fast"};
+        if (*batch != '\0') args.push_back(batch);
+        const ProcessResult r = RunVornc(args, options);
+        EXPECT_EQ(r.OutLines(), s.transcript) << batch << r.err;
+        EXPECT_EQ(r.status, s.status) << batch;
+    }
+}
+
+struct OptionCase {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+};
+
+// Options debug cannot honour are refused, never ignored; the link's settings are checked and used.
+TEST(DebugOptions, AreHonouredOrRefused) {
+    const OptionCase cases[] = {
+        {{"--wait"}, 2, "--wait, --reload-on-change and --log are for run, not for debug"},
+        {{"--reload-on-change"}, 2, "--wait, --reload-on-change and --log are for run, not for debug"},
+        {{"--log", "requests.log"}, 2, "--wait, --reload-on-change and --log are for run, not for debug"},
+        {{"--ipc-attempts", "0"}, 2, "--ipc-attempts 0: expected a whole number from 1 to 100"},
+        {{"--ipc-timeout-ms=600001"}, 2, "--ipc-timeout-ms 600001"},
+        // The built-in simulator answers FSUIPC's own message name only.
+        {{"--ipc-name", "Other:IPC"}, 4, "Cannot connect to the simulator (3: registering the message failed)"},
+    };
+    TempProgram program(kProgram, "prog.vrn");
+    program.Write("lib.vrn", kLib);
+    ProcessOptions options;
+    options.folder = program.Folder();
+    options.input = "run\nquit\n";
+    for (const OptionCase& c : cases) {
+        std::vector<std::string> args = {"debug", "prog.vrn", "--fast"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult r = RunVornc(args, options);
+        EXPECT_EQ(r.status, c.status) << c.args[0];
+        EXPECT_NE((r.out + r.err).find(c.message), std::string::npos) << c.args[0] << ": " << r.out << r.err;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

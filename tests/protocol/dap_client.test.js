@@ -132,7 +132,36 @@ async function badFrames() {
   }
 }
 
-session().then(badFrames).then(() => process.exit(0), (e) => {
+// The link's stored settings hold for a launch as in the window: a message
+// name the built-in simulator does not answer keeps the program from starting.
+async function storedSettings() {
+  const folder = fs.mkdtempSync(path.join(require('node:os').tmpdir(), 'vorn-dap-'));
+  const settings = path.join(folder, 'vorn.conf');
+  fs.writeFileSync(settings, '[Link]\nMessageName=Other:IPC\n');
+  const frame = (seq, command, args) => {
+    const body = JSON.stringify({ seq, type: 'request', command, arguments: args });
+    return `Content-Length: ${Buffer.byteLength(body)}\r\n\r\n${body}`;
+  };
+  const env = { ...process.env, VORN_NO_SETTINGS: '', VORN_SETTINGS_FILE: settings };
+  const adapter = cp.spawn(vornc, ['dap'], { stdio: ['pipe', 'pipe', 'inherit'], env });
+  let out = '';
+  // The input ends once the launch has had its answer, or after 20 s: an adapter whose input ends stops at once.
+  const ended = setTimeout(() => adapter.stdin.end(), 20000);
+  adapter.stdout.on('data', (d) => {
+    out += d.toString('latin1');
+    if (out.includes('registering the message failed') || out.includes('"event":"terminated"')) {
+      clearTimeout(ended);
+      adapter.stdin.end();
+    }
+  });
+  adapter.stdin.write(frame(1, 'initialize', { adapterID: 'vorn' }) + frame(2, 'launch', { program: demo, fast: true }) +
+    frame(3, 'configurationDone', {}));
+  await new Promise((resolve) => adapter.on('exit', resolve));
+  fs.rmSync(folder, { recursive: true, force: true });
+  assert.ok(out.includes('registering the message failed'), `the stored message name is not used: ${out}`);
+}
+
+session().then(badFrames).then(storedSettings).then(() => process.exit(0), (e) => {
   console.error(e);
   process.exit(1);
 });
