@@ -40,6 +40,12 @@ constexpr Component kComponents[] = {
     {K::kMenuItem,   "MNConnect",              "Connect",                 "F5",     -1, C::kConnect,        false, true, "Run1", P::kNone},
     {K::kMenuItem,   "MNReload",               "Reload",                  "Ctrl+R", -1, C::kReload,         false, true, "Run1", P::kNone},
     {K::kMenuItem,   "MNDebug",                "Debug",                   "Ctrl+D", -1, C::kDebug,          false, true, "Run1", P::kNone},
+    {K::kMenuItem,   "MNContinue",             "Continue",                "F6",     -1, C::kContinue,       false, true, "Run1", P::kNone},
+    {K::kMenuItem,   "MNPause",                "Pause",                   "Shift+F6", -1, C::kPause,        false, true, "Run1", P::kNone},
+    {K::kMenuItem,   "MNStepOver",             "Step Over",               "F10",    -1, C::kStepOver,       false, true, "Run1", P::kNone},
+    {K::kMenuItem,   "MNStepInto",             "Step Into",               "F11",    -1, C::kStepInto,       false, true, "Run1", P::kNone},
+    {K::kMenuItem,   "MNStepOut",              "Step Out",                "Shift+F11", -1, C::kStepOut,     false, true, "Run1", P::kNone},
+    {K::kMenuItem,   "MNToggleBreakpoint",     "Toggle Breakpoint",       "F8",     -1, C::kToggleBreakpoint, false, true, "Run1", P::kNone},
     {K::kMenu,       "Options1",               "&Options",                "",       -1, C::kNone,           false, true, "", P::kNone},
     {K::kMenuItem,   "DisplayCompilerOutput1", "Display Compiler Output", "",       -1, C::kCompilerOutput, true,  true, "Options1", P::kNone},
     {K::kMenuItem,   "ReconnectAutomatically1", "Reconnect Automatically", "",      -1, C::kReconnect,      true,  true, "Options1", P::kNone},
@@ -55,6 +61,12 @@ constexpr Component kComponents[] = {
     {K::kToolButton, "TBCompile",              "Compile",                 "", kPicNotCompiled, C::kCompile,  false, true, "", P::kNone},
     {K::kToolButton, "TBRun",                  "Connect",                 "", kPicConnect,     C::kConnect,  false, true, "", P::kNone},
     {K::kToolButton, "TBReload",               "Reload",                  "", kPicReload,      C::kReload,   false, true, "", P::kNone},
+    {K::kToolButton, "TBContinue",             "Continue",                "", kPicContinue,    C::kContinue, false, true, "", P::kNone},
+    {K::kToolButton, "TBPause",                "Pause",                   "", kPicPause,       C::kPause,    false, true, "", P::kNone},
+    {K::kToolButton, "TBStepOver",             "Step Over",               "", kPicStepOver,    C::kStepOver, false, true, "", P::kNone},
+    {K::kToolButton, "TBStepInto",             "Step Into",               "", kPicStepInto,    C::kStepInto, false, true, "", P::kNone},
+    {K::kToolButton, "TBStepOut",              "Step Out",                "", kPicStepOut,     C::kStepOut,  false, true, "", P::kNone},
+    {K::kToolButton, "TBToggleBreakpoint",     "Toggle Breakpoint",       "", kPicBreakpoint,  C::kToggleBreakpoint, false, true, "", P::kNone},
 
     {K::kPage,       "TSSource",               "Source",                  "",       -1, C::kNone,           false, true,  "JVHLEditor1", P::kEditor},
     {K::kPage,       "TSExpanded",             "Expanded",                "",       -1, C::kNone,           false, false, "MMExpanded", P::kText},
@@ -62,6 +74,7 @@ constexpr Component kComponents[] = {
     {K::kPage,       "TSInterpret",            "Interpreter",             "",       -1, C::kNone,           false, false, "MMInterpretDebug", P::kGrowing},
     {K::kPage,       "TSProgram",              "Program Output",          "",       -1, C::kNone,           false, true,  "MMOutput", P::kOutput},
     {K::kPage,       "TSWatch",                "Watch",                   "",       -1, C::kNone,           false, false, "MMWatch", P::kTable},
+    {K::kPage,       "TSDebugger",             "Debugger",                "",       -1, C::kNone,           false, false, "MMDebugger", P::kDebugger},
 };
 
 }  // namespace
@@ -87,6 +100,7 @@ PageRules PageRulesOf(PageKind kind) {
             rules.lineLimit = kPageLineLimit;
             break;
         case PageKind::kTable:
+        case PageKind::kDebugger:
             // Rewritten every tick: read-only, in columns, scrolled by the reader.
             rules.readOnly = true;
             rules.wrap = false;

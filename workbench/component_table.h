@@ -33,6 +33,12 @@ enum class Command {
     kConnect,
     kReload,
     kDebug,
+    kContinue,  // the debugger's run controls
+    kPause,
+    kStepOver,
+    kStepInto,
+    kStepOut,
+    kToggleBreakpoint,
     kCompilerOutput,
     kReconnect,
     kSimulatorLink,
@@ -55,6 +61,7 @@ enum class PageKind {
     kGrowing,  // lines appended for hours, kept to their last ones ("Interpreter")
     kOutput,   // as kGrowing; its runtime errors lead to their source lines ("Program Output")
     kTable,    // columns rewritten while on top ("Watch")
+    kDebugger, // as kTable: processes, a call stack, variables ("Debugger")
 };
 
 struct PageRules {

@@ -142,6 +142,7 @@ bool WorkbenchController::Reload() {
     image_.Adopt(std::vector<std::uint8_t>(image.Bytes().begin(), image.Bytes().end()));
     watch_.SetGlobals(program_.globals);
     ShowCompiled(true);
+    view_.ProgramLoaded();
 
     // The names go on the Compiler page, after the listing.
     std::string names = listing_.Size() > 0 ? "\r\n" : "";
@@ -234,6 +235,7 @@ void WorkbenchController::StartProgram() {
     // Shown once by the caller: after Connect has cleared Program Output, or
     // at once after a reconnect.
     machine_.Start([this](const std::string& line) { startMessages_.push_back(line); }, trace_);
+    view_.ProgramLoaded();
     PlanTickRanges();
     link_.SetBatching(settings_ != nullptr && settings_->Switch(SettingId::kOneExchangePerTick));
     tickExchanges_ = 0;

@@ -34,6 +34,20 @@ constexpr TourStep kSteps[] = {
     {A::kShowPage, kPageWatch, C::kNone, ""},
     {A::kPause, 1500, C::kNone, ""},
     {A::kPhotograph, 0, C::kNone, "watch"},
+    // A stop in a key routine, one step into what it calls and one over.
+    {A::kBreakInKey, 0, C::kNone, "the program has no key routine to stop in"},
+    {A::kWaitForStop, 0, C::kNone, "the key routine did not stop at its breakpoint"},
+    {A::kShowPage, kPageSource, C::kNone, ""},
+    {A::kPause, 300, C::kNone, ""},
+    {A::kPhotograph, 0, C::kNone, "debug-source"},
+    {A::kRun, 0, C::kStepInto, ""},
+    {A::kWaitForStop, 0, C::kNone, "Step Into did not stop"},
+    {A::kRun, 0, C::kStepOver, ""},
+    {A::kWaitForStop, 0, C::kNone, "Step Over did not stop"},
+    {A::kShowPage, kPageDebugger, C::kNone, ""},
+    {A::kPause, 500, C::kNone, ""},
+    {A::kPhotograph, 0, C::kNone, "debugger"},
+    {A::kRun, 0, C::kContinue, ""},
     {A::kPhotographDialog, 0, C::kAbout, "about"},
     {A::kPhotographDialog, 0, C::kSimulatorLink, "link"},
     {A::kRun, 0, C::kConnect, ""},  // disconnect
@@ -42,6 +56,7 @@ constexpr TourStep kSteps[] = {
 // The program's output has settled: lines came, then none for this long.
 constexpr auto kQuiet = std::chrono::milliseconds(1500);
 constexpr auto kOutputDeadline = std::chrono::seconds(20);
+constexpr auto kStopDeadline = std::chrono::seconds(10);
 
 void WaitForOutput(WindowCore& core, TourCamera& camera) {
     using Clock = std::chrono::steady_clock;
@@ -58,6 +73,23 @@ void WaitForOutput(WindowCore& core, TourCamera& camera) {
             return;
         }
     }
+}
+
+bool WaitForStop(WindowCore& core, TourCamera& camera) {
+    const auto deadline = std::chrono::steady_clock::now() + kStopDeadline;
+    // A step resumes first: the stop looked for is the next one.
+    camera.Pause(200);
+    while (!core.Debugging().Stopped()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        camera.Pause(100);
+    }
+    return true;
+}
+
+// The tour's exit status when a step cannot go on.
+int Fail(const TourStep& step) {
+    std::fprintf(stderr, "vorn: %s\n", step.text);
+    return 1;
 }
 
 }  // namespace
@@ -90,15 +122,23 @@ int RunTour(WindowCore& core, TourCamera& camera) {
             case A::kRequireConnected: {
                 const bool met = step.action == A::kRequireCompiled ? core.Controller().Compiled()
                                                                     : core.Controller().Connected();
-                if (!met) {
-                    std::fprintf(stderr, "vorn: %s\n", step.text);
-                    return 1;
-                }
+                if (!met) return Fail(step);
                 break;
             }
             case A::kSay:
                 std::printf("%s\n", step.text);
                 std::fflush(stdout);
+                break;
+            case A::kBreakInKey: {
+                const auto place = core.Debugging().FirstKeyStatement();
+                if (!place) return Fail(step);
+                core.GutterClicked(place->line);
+                std::printf("press %s\n", place->key.c_str());
+                std::fflush(stdout);
+                break;
+            }
+            case A::kWaitForStop:
+                if (!WaitForStop(core, camera)) return Fail(step);
                 break;
             case A::kWaitForOutput:
                 WaitForOutput(core, camera);

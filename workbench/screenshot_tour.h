@@ -4,7 +4,10 @@
 // photographs the Compiler page, connects (a simulator must be running),
 // prints "connected" on stdout so that whoever drives the simulator can
 // press hot keys, waits for the program's output to settle and photographs
-// it (printing its lines as "output: ..."), then the Watch page, the about box and the link dialog. The core
+// it (printing its lines as "output: ..."), then the Watch page; sets a
+// breakpoint in a key routine, prints "press KEY" for the script to press it,
+// steps and photographs the stop on the Source and Debugger pages; then the
+// about box and the link dialog. The core
 // carries the steps out; a window only waits and takes the pictures.
 #include <span>
 #include <string>
@@ -28,6 +31,8 @@ enum class TourAction {
     kSay,               // text on stdout, for the script driving the simulator
     kWaitForOutput,     // until "Program Output" has lines and none came for a while
     kPrintOutput,       // its lines on stdout as "output: LINE", for the script to see what ran
+    kBreakInKey,        // a breakpoint in the first key routine, and "press KEY" on stdout; else fails with text
+    kWaitForStop,       // until the debugger has stopped, else the tour fails with text
 };
 
 struct TourStep {

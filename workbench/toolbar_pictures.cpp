@@ -103,6 +103,33 @@ std::vector<std::vector<PictureShape>> BuildPictures() {
           {6, 3.3f}, {8.8f, 2.7f}, {11.4f, 3.6f}}},
         {ShapeKind::kPolygon, 0x005A00, 0.6f, 0x1EAA28, false, 0, {{14.5f, 1.5f}, {14.5f, 7.5f}, {8.5f, 5.5f}}},
     };
+
+    // The run controls: green "go" with a bar, two bars, and arrows over a line of text.
+    p[kPicContinue] = {
+        Rect(2, 2, 2.5f, 12, kNoColour, 0, 0x1E5AAA),
+        {ShapeKind::kPolygon, 0x005A00, 0.8f, 0x1EAA28, false, 0, {{6, 2}, {14.5f, 8}, {6, 14}}},
+    };
+    p[kPicPause] = {
+        Rect(3.5f, 2, 3.5f, 12, 0x14325A, 0.8f, 0x1E5AAA),
+        Rect(9, 2, 3.5f, 12, 0x14325A, 0.8f, 0x1E5AAA),
+    };
+    const auto textLine = [](std::vector<PictureShape>& s) { s.push_back(Rect(2, 12.5f, 12, 2, kNoColour, 0, 0x505050)); };
+    p[kPicStepOver] = {
+        {ShapeKind::kPolyline, 0x1E5AAA, 1.8f, kNoColour, true, 0, {{2.5f, 9}, {4, 4.5f}, {8, 2.5f}, {12, 4.5f}, {13, 8}}},
+        {ShapeKind::kPolygon, 0x14325A, 0.6f, 0x1E5AAA, false, 0, {{10.5f, 7.5f}, {15, 7}, {13, 11}}},
+    };
+    textLine(p[kPicStepOver]);
+    p[kPicStepInto] = {
+        Line(8, 1.5f, 8, 7.5f, 0x1E5AAA, 1.8f, true),
+        {ShapeKind::kPolygon, 0x14325A, 0.6f, 0x1E5AAA, false, 0, {{4.5f, 6.5f}, {11.5f, 6.5f}, {8, 10.5f}}},
+    };
+    textLine(p[kPicStepInto]);
+    p[kPicStepOut] = {
+        Line(8, 10.5f, 8, 4.5f, 0x1E5AAA, 1.8f, true),
+        {ShapeKind::kPolygon, 0x14325A, 0.6f, 0x1E5AAA, false, 0, {{4.5f, 5.5f}, {11.5f, 5.5f}, {8, 1.5f}}},
+    };
+    textLine(p[kPicStepOut]);
+    p[kPicBreakpoint] = {Ellipse(8, 8, 5.5f, 5.5f, 0x960000, 1, 0xDC1414)};
     return p;
 }
 

@@ -22,7 +22,13 @@ enum ToolbarPicture : int {
     kPicNotCompiled = 11,  // TBCompile: text not compiled
     kPicCompiled = 12,     // TBCompile: compiled
     kPicReload = 13,       // TBReload: swap the edited program in
-    kToolbarPictureCount = 14,
+    kPicContinue = 14,     // the debugger's run controls
+    kPicPause = 15,
+    kPicStepOver = 16,
+    kPicStepInto = 17,
+    kPicStepOut = 18,
+    kPicBreakpoint = 19,   // Toggle Breakpoint: the gutter's red dot
+    kToolbarPictureCount = 20,
 };
 
 enum class ShapeKind {

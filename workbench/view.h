@@ -18,7 +18,8 @@ enum PageIndex : int {
     kPageInterpreter = 3,
     kPageProgramOutput = 4,
     kPageWatch = 5,
-    kPageCount = 6,
+    kPageDebugger = 6,
+    kPageCount = 7,
 };
 
 class WorkbenchView {
@@ -78,6 +79,8 @@ public:
     virtual void ShowLinkMessage(const std::string& line) { AppendOutputLine(line); }
     // The status line: the link's state ("Connected to FSUIPC ...", "Link lost ...").
     virtual void SetLinkStatus(const std::string& text) { static_cast<void>(text); }
+    // The machine has loaded the program (Connect, a reconnect, a reload): a debugger places its breakpoints.
+    virtual void ProgramLoaded() {}
 };
 
 }  // namespace vorn

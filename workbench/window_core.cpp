@@ -12,6 +12,7 @@
 #include "workbench/toolbar_pictures.h"
 #include "workbench/user_guide.h"
 #include "workbench/view.h"
+#include "workbench/column_text.h"
 #include "workbench/watch_model.h"
 
 namespace vorn {
@@ -21,26 +22,10 @@ std::string CaretLabel(int line, int column) {
 }
 
 std::vector<std::string> WatchLines(const std::vector<WatchRow>& rows) {
-    std::size_t name = 4, type = 4, where = 5;  // the headings' widths
-    for (const WatchRow& r : rows) {
-        name = std::max(name, r.name.size());
-        type = std::max(type, r.type.size());
-        where = std::max(where, r.where.size());
-    }
-    auto line = [&](const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
-        std::string text = a;
-        text.resize(name + 2, ' ');
-        text += b;
-        text.resize(name + 2 + type + 2, ' ');
-        text += c;
-        text.resize(name + 2 + type + 2 + where + 2, ' ');
-        return text + d;
-    };
-    std::vector<std::string> lines;
-    lines.reserve(rows.size() + 1);
-    lines.push_back(line("Name", "Type", "Where", "Value"));
-    for (const WatchRow& r : rows) lines.push_back(line(r.name, r.type, r.where, r.value));
-    return lines;
+    std::vector<std::vector<std::string>> cells = {{"Name", "Type", "Where", "Value"}};
+    cells.reserve(rows.size() + 1);
+    for (const WatchRow& r : rows) cells.push_back({r.name, r.type, r.where, r.value});
+    return ColumnLines(cells);
 }
 
 ScreenRect FindDialogPlace(const ScreenRect& window, int dialogWidth, int dialogHeight) {
@@ -70,7 +55,8 @@ WindowCore::WindowCore(WindowHost& host, FileAccess& files, IpcLink& link, Machi
     : host_(host),
       files_(files),
       link_(link),
-      controller_(std::make_unique<WorkbenchController>(*this, link, machine, debugMode)) {
+      controller_(std::make_unique<WorkbenchController>(*this, link, machine, debugMode)),
+      debug_(std::make_unique<DebugPanel>(machine, link, *controller_)) {
     for (int page = 0; page < kPageCount; ++page) {
         bounded_.emplace_back(PageRulesOf(page).lineLimit);
         pageShown_[static_cast<std::size_t>(page)] = PageComponent(page)->visible;
@@ -80,7 +66,94 @@ WindowCore::WindowCore(WindowHost& host, FileAccess& files, IpcLink& link, Machi
 
 WindowCore::~WindowCore() { link_.SetWaiter({}); }
 
-void WindowCore::SetStatusText(const std::string& text) { host_.SetStatusText(text); }
+void WindowCore::SetStatusText(const std::string& text) {
+    statusText_ = text;
+    ShowStatus();
+}
+
+void WindowCore::ShowStatus() {
+    // A wait's text first, then the stop; "" gives the link's state back.
+    host_.SetStatusText(!statusText_.empty() ? statusText_ : debug_->StopText());
+}
+
+void WindowCore::ProgramLoaded() { debug_->Attach(); }
+
+void WindowCore::GutterClicked(int line) {
+    if (Exchanging()) return;
+    ExchangeScope scope(*this);
+    debug_->Toggle(line);
+    UpdateDebugger();
+}
+
+void WindowCore::EditorLinesReplaced(int first, int removed, int added) {
+    if (loading_) return;  // an opened file's text is new, not moved
+    debug_->LinesReplaced(first, removed, added);
+    if (!Exchanging()) UpdateMarks();
+}
+
+void WindowCore::RunDebugCommand(Command command) {
+    switch (command) {
+        case Command::kToggleBreakpoint:
+            debug_->Toggle(host_.CaretLine());
+            break;
+        case Command::kContinue:
+            debug_->Continue();
+            break;
+        case Command::kPause:
+            if (controller_->Connected()) debug_->Pause();
+            break;
+        default: {
+            std::string error;
+            // The reason shows until the stop changes; it is no wait's text to keep.
+            if (!debug_->Step(command, error)) host_.SetStatusText(error);
+            break;
+        }
+    }
+}
+
+void WindowCore::UpdateDebugger() {
+    const bool connected = controller_->Connected();
+    const bool stopped = connected && debug_->Stopped();
+    if (debug_->Update(connected) || !stopped) ShowStatus();
+    // Told to the window when they change, not every tick.
+    const RunControls controls{stopped, stopped && debug_->CanStep(), connected && !stopped};
+    if (controls != runControls_) {
+        runControls_ = controls;
+        host_.SetEnabled(Command::kContinue, controls.resume);
+        for (Command c : {Command::kStepOver, Command::kStepInto, Command::kStepOut}) host_.SetEnabled(c, controls.step);
+        host_.SetEnabled(Command::kPause, controls.pause);
+    }
+    // The page is there while a running program has breakpoints or is stopped.
+    const bool page = connected && (debug_->HasBreakpoints() || stopped);
+    if (page != pageShown_[kPageDebugger]) SetPageVisible(kPageDebugger, page);
+    UpdateMarks();
+    // Reading the variables may cost an FSUIPC exchange: only for a page on top.
+    if (page && currentPage_ == kPageDebugger) {
+        SetPageText(kPageDebugger, JoinPageLines(debug_->PageLines()));
+    }
+}
+
+void WindowCore::UpdateMarks() {
+    std::vector<SourceMark> marks = debug_->Marks(controller_->Connected());
+    const bool gutter = debug_->HasBreakpoints() || pageShown_[kPageDebugger];
+    if (marks != marks_ || gutter != gutter_) {
+        // A stop on another line brings it into view once; the user may scroll away from it.
+        const std::optional<int> stop = StoppedLine(marks);
+        if (stop && stop != StoppedLine(marks_)) host_.RevealLine(*stop);
+        marks_ = marks;
+        gutter_ = gutter;
+        host_.SetSourceMarks(marks_, gutter_);
+    }
+}
+
+void WindowCore::EditVariable(const std::string& line) {
+    const std::optional<DebugPanel::Target> target = debug_->VariableOfLine(line);
+    if (!target) return;
+    std::string value = target->value;
+    if (!host_.AskText(programTitle_, "New value of " + target->name + ":", value)) return;
+    std::string error;
+    if (!debug_->SetVariable(target->name, value, error)) host_.ShowMessage(programTitle_, error);
+}
 
 // While an exchange waits the window goes on: it paints, switches pages,
 // edits; what would talk to the simulator waits its turn (see RunWhileExchanging).
@@ -151,6 +224,7 @@ void WindowCore::Start(const std::string& title) {
     host_.SetChecked(Command::kReconnect, controller_->ReconnectEnabled());
     SetRecentFiles(RecentFiles());
     host_.SetEnabled(Command::kReload, false);  // only a running program can be reloaded
+    UpdateDebugger();
 }
 
 void WindowCore::StartWith(const std::string& file, bool connect) {
@@ -267,6 +341,7 @@ void WindowCore::Run(Command command) {
     ExchangeScope scope(*this);
     RunCommand(command);
     UpdateWatch();
+    UpdateDebugger();
 }
 
 void WindowCore::RunCommand(Command command) {
@@ -301,6 +376,14 @@ void WindowCore::RunCommand(Command command) {
         case Command::kExit:
             host_.CloseWindow();
             return;
+        case Command::kContinue:
+        case Command::kPause:
+        case Command::kStepOver:
+        case Command::kStepInto:
+        case Command::kStepOut:
+        case Command::kToggleBreakpoint:
+            RunDebugCommand(command);
+            return;
         case Command::kUndo:
         case Command::kRedo:
         case Command::kCut:
@@ -320,12 +403,14 @@ void WindowCore::RunCommand(Command command) {
             return;
         case Command::kCompile:
             controller_->Compile();
+            debug_->Compiled();
             return;
         case Command::kConnect:
             controller_->ToggleConnection();
             return;
         case Command::kReload:
             controller_->Reload();
+            debug_->Compiled();
             return;
         case Command::kDebug:
             controller_->ToggleDebug();
@@ -392,9 +477,10 @@ void WindowCore::SelectPage(int index) {
         host_.ShowPage(page);
     }
     // A page chosen outside a command is read now; inside one, when it ends.
-    if (page == kPageWatch && !Exchanging()) {
+    if ((page == kPageWatch || page == kPageDebugger) && !Exchanging()) {
         ExchangeScope scope(*this);
         UpdateWatch();
+        UpdateDebugger();
     }
 }
 
@@ -461,6 +547,8 @@ bool WindowCore::OpenFile(const std::string& path) {
     loading_ = true;
     host_.SetEditorLines(text.lines);
     loading_ = false;
+    debug_->ClearBreakpoints();
+    UpdateMarks();
     modified_ = false;  // the edits answered "No" to are gone with the old text
     std::vector<std::string> recent = RecentFiles();
     recent.erase(std::remove(recent.begin(), recent.end(), fileName_), recent.end());
@@ -539,7 +627,9 @@ void WindowCore::NameSource() {
     // alone is what the user knows it by; includes are also looked for beside
     // the file wherever the current folder is.
     const std::size_t slash = fileName_.find_last_of("/\\");
-    controller_->SetSourceName(slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1), fileName_);
+    const std::string name = slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1);
+    controller_->SetSourceName(name, fileName_);
+    debug_->SetFileName(name);
 }
 
 void WindowCore::Tick() {
@@ -547,15 +637,17 @@ void WindowCore::Tick() {
     ExchangeScope scope(*this);
     controller_->TimerTick();
     UpdateWatch();
+    UpdateDebugger();
 }
 
 void WindowCore::PageSelected(int page) {
     // Bringing a page to the top from here comes back from a window as this call.
     if (!IsPage(page) || page == currentPage_) return;
     currentPage_ = static_cast<PageIndex>(page);
-    if (page != kPageWatch || Exchanging()) return;
+    if ((page != kPageWatch && page != kPageDebugger) || Exchanging()) return;
     ExchangeScope scope(*this);
     UpdateWatch();
+    UpdateDebugger();
 }
 
 void WindowCore::UpdateWatch() {
@@ -567,15 +659,24 @@ void WindowCore::UpdateWatch() {
     }
     // Reading the values costs an FSUIPC exchange: only for a page on top.
     if (!connected || currentPage_ != kPageWatch) return;
-    std::string text;
-    for (const std::string& line : WatchLines(controller_->WatchRows())) {
-        if (!text.empty()) text += "\r\n";
-        text += line;
-    }
-    SetPageText(kPageWatch, text);
+    SetPageText(kPageWatch, JoinPageLines(WatchLines(controller_->WatchRows())));
 }
 
 void WindowCore::PageLineDoubleClicked(int page, const std::string& line) {
+    if (page == kPageDebugger) {
+        if (Exchanging()) return;
+        ExchangeScope scope(*this);
+        // A stack line leads to its line; a variable's line asks for its new value.
+        if (const std::optional<int> at = debug_->PageLineClicked(line)) {
+            SelectPage(kPageSource);
+            host_.SelectText(*at, 0, 0);
+            host_.FocusEditor();
+        } else {
+            EditVariable(line);
+        }
+        UpdateDebugger();
+        return;
+    }
     if (!IsPage(page) || !PageRulesOf(page).jumpsToSource) return;
     // A diagnostic belongs to the last compile, which a failed reload did not run.
     const bool listingPage = PageComponent(page)->page == PageKind::kListing;

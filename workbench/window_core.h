@@ -8,10 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "workbench/component_table.h"
+#include "workbench/debug_panel.h"
 #include "workbench/settings.h"
 #include "workbench/source_text.h"
 #include "workbench/toolbar_pictures.h"
@@ -123,6 +125,12 @@ public:
     virtual void FocusEditor() = 0;
     // An Edit menu command (kUndo .. kSelectAll) on a page's text control, as its own keys do it.
     virtual void EditPage(PageIndex page, Command command) = 0;
+    // The Source page's gutter (shown or not) and the debugger's marks in it.
+    virtual void SetSourceMarks(const std::vector<SourceMark>& marks, bool gutter) = 0;
+    // Scrolls the editor so that a line (from 0) shows, the caret left where it is.
+    virtual void RevealLine(int line) = 0;
+    // A modal box asking for one line of text, filled with `value`; false when cancelled.
+    virtual bool AskText(const std::string& title, const std::string& prompt, std::string& value) = 0;
 
     // The status line: the link's state, and a wait's text over it ("" gives
     // the link's state back).
@@ -303,6 +311,13 @@ public:
     void EnableTimer() override { host_.StartTimer(); }
     void ShowError(const std::string& message) override;
     void SetLinkStatus(const std::string& text) override { host_.SetLinkStatus(text); }
+    void ProgramLoaded() override;
+
+    // A click in the Source page's gutter beside a line (from 0).
+    void GutterClicked(int line);
+    // An edit replaced the editor's lines [first, first + removed) with [first, first + added).
+    void EditorLinesReplaced(int first, int removed, int added);
+    DebugPanel& Debugging() { return *debug_; }
 
     // What the toolbar shows: TBCompile's and TBRun's pictures, TBRun's hint, the menu's captions.
     int CompilePicture() const { return compilePicture_; }
@@ -332,6 +347,14 @@ private:
 
     void RunCommand(Command command);
     void EditOnTop(Command command);
+    void RunDebugCommand(Command command);
+    // The debugger's share of the window after a command or a tick: marks,
+    // status line, run controls, the "Debugger" page.
+    void UpdateDebugger();
+    // The gutter and its marks, painted when they changed.
+    void UpdateMarks();
+    void ShowStatus();
+    void EditVariable(const std::string& line);
     bool SavePrompt();
     SaveOutcome Save();
     SaveOutcome SaveAs();
@@ -356,6 +379,15 @@ private:
     FileAccess& files_;
     IpcLink& link_;
     std::unique_ptr<WorkbenchController> controller_;
+    std::unique_ptr<DebugPanel> debug_;
+    std::vector<SourceMark> marks_;
+    bool gutter_ = false;
+    struct RunControls {
+        bool resume = false, step = false, pause = false;
+        bool operator==(const RunControls&) const = default;
+    };
+    std::optional<RunControls> runControls_;  // as last told to the window
+    std::string statusText_;  // the wait's text, over the stop and the link's state
 
     std::string fileName_;
     bool modified_ = false;

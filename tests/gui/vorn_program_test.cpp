@@ -62,12 +62,20 @@ private slots:
         }
         QVERIFY2(out.contains("connected\n"), (out + vorn.readAllStandardError()).constData());
         QVERIFY(QString::fromStdString(sim.Command("press Ctrl+G")).contains("1 hot key flagged"));
+        // The tour then sets a breakpoint in the key routine and asks for the key that reaches it.
+        while (!out.contains("press Ctrl+G\n") && vorn.state() == QProcess::Running) {
+            vorn.waitForReadyRead(200);
+            out += vorn.readAllStandardOutput();
+        }
+        QVERIFY2(out.contains("press Ctrl+G\n"), (out + vorn.readAllStandardError()).constData());
+        QVERIFY(QString::fromStdString(sim.Command("press Ctrl+G")).contains("1 hot key flagged"));
         QVERIFY(vorn.waitForFinished(30000));
-        QCOMPARE(vorn.exitCode(), 0);
+        QVERIFY2(vorn.exitCode() == 0, vorn.readAllStandardError().constData());
         out += vorn.readAllStandardOutput();
         QVERIFY2(out.contains("output: count 1\n"), out.constData());
 
         for (const char* name : {"workbench-source.png", "workbench-compiler.png", "workbench-output.png",
+                                 "workbench-watch.png", "workbench-debug-source.png", "workbench-debugger.png",
                                  "workbench-about.png", "workbench-link.png"}) {
             const QImage image(QDir(shots).filePath(name));
             QVERIFY2(!image.isNull(), name);

@@ -213,13 +213,13 @@ private slots:
         QCOMPARE(script.Unexpected(), 0);
     }
 
-    void pagesAreInOrderWithThreeHidden() {
+    void pagesAreInOrderWithFourHidden() {
         QTabWidget* pages = Pages();
-        QCOMPARE(pages->count(), 6);
-        const QStringList names{"TSSource", "TSExpanded", "TSCompiler", "TSInterpret", "TSProgram", "TSWatch"};
-        const QStringList captions{"Source", "Expanded", "Compiler", "Interpreter", "Program Output", "Watch"};
-        const QList<bool> visible{true, false, true, false, true, false};
-        for (int i = 0; i < 6; ++i) {
+        QCOMPARE(pages->count(), 7);
+        const QStringList names{"TSSource", "TSExpanded", "TSCompiler", "TSInterpret", "TSProgram", "TSWatch", "TSDebugger"};
+        const QStringList captions{"Source", "Expanded", "Compiler", "Interpreter", "Program Output", "Watch", "Debugger"};
+        const QList<bool> visible{true, false, true, false, true, false, false};
+        for (int i = 0; i < 7; ++i) {
             QCOMPARE(pages->widget(i)->objectName(), names[i]);
             QCOMPARE(pages->tabText(i), captions[i]);
             QCOMPARE(pages->isTabVisible(i), visible[i]);

@@ -23,6 +23,7 @@
 #include "tests/windows/child_program.h"
 #include "tests/windows/sim_exe.h"
 #include "tests/windows/wine_path.h"
+#include "tests/windows/window_test_support.h"
 #include "tests/workbench/window_cases.h"
 #include "workbench/component_table.h"
 #include "workbench/controller.h"
@@ -77,21 +78,10 @@ struct Popup {
 // Answers every message box (and the about box) with the next of `answers`.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(std::vector<int> answers) : answers_(std::move(answers)) {
-        current_ = this;
-        hook_ = SetWindowsHookExW(WH_CBT, &BoxAnswerer::Hook, nullptr, GetCurrentThreadId());
-    }
-    ~BoxAnswerer() {
-        UnhookWindowsHookEx(hook_);
-        current_ = nullptr;
-    }
+    explicit BoxAnswerer(std::vector<int> answers) : answers_(std::move(answers)) {}
     const std::vector<Popup>& Seen() const { return seen_; }
 
 private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
-        if (code == HCBT_ACTIVATE && current_ != nullptr) current_->Activated(reinterpret_cast<HWND>(wp));
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }
     void Activated(HWND box) {
         wchar_t name[64] = L"";
         GetClassNameW(box, name, 64);
@@ -112,12 +102,11 @@ private:
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
     }
 
-    static inline BoxAnswerer* current_ = nullptr;
-    HHOOK hook_ = nullptr;
     std::vector<int> answers_;
     std::size_t next_ = 0;
     std::vector<Popup> seen_;
     HWND handled_ = nullptr;
+    test::ActivationHook hook_{[this](HWND box) { Activated(box); }};
 };
 
 class Win32Window : public ::testing::Test {
@@ -139,18 +128,7 @@ protected:
     // Runs the window's message loop for what is queued (and up to `ms`
     // while `until` is false).
     void Pump(int ms = 0, const std::function<bool()>& until = nullptr) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) continue;
-                if (form_ && IsWindow(form_->Handle()) && form_->PreTranslate(msg)) continue;
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-            if ((until && until()) || std::chrono::steady_clock::now() >= deadline) return;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
+        test::PumpWindowMessages(ms, until, [this](MSG& msg) { return form_ && IsWindow(form_->Handle()) && form_->PreTranslate(msg); });
     }
 
     void Command(const char* component) {

@@ -3,10 +3,13 @@
 // tests and the window tests of both toolkits (plain data, no test framework):
 // line ends and searches, and the window cases that each window's driver
 // plays through its real menus and controls (RunWindowCase).
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "workbench/component_table.h"
+#include "workbench/debug_panel.h"
 #include "workbench/toolbar_pictures.h"
 #include "workbench/view.h"
 
@@ -99,6 +102,22 @@ public:
     virtual std::string ItemCaption(Command command) = 0;  // without its shortcut
     virtual bool Checked(Command command) = 0;
     virtual bool Enabled(Command command) = 0;
+    // The debugger's share: the simulator's keys, the status line, the gutter.
+    virtual void Press(const std::string& key) = 0;  // "Ctrl+G" in vorn-sim
+    virtual void Pump(int ms) = 0;                   // runs the window's events
+    virtual std::string StatusText() = 0;
+    virtual std::vector<SourceMark> Marks() = 0;
+    virtual bool GutterShown() = 0;
+    // Double-clicks the "Debugger" page's line that starts with `start`
+    // and answers the box that asks for a value with `value`.
+    // Double-clicks the "Debugger" page's line that starts with `start`; a box that asks for text gets `value`.
+    virtual void DoubleClickPageLine(const std::string& start, const std::string& value) = 0;
+    virtual bool LineShown(int line) = 0;  // in the editor, from 0
+    virtual int CaretLine() = 0;
+    // Puts text ("\n" between lines) in place of the selection, as typing or pasting does.
+    virtual void Insert(const std::string& text) = 0;
+    virtual void ClickGutter(int line) = 0;  // beside the editor's line, from 0
+    virtual void DeleteLines(int first, int count) = 0;  // selected whole and deleted
 };
 
 enum class Act {
@@ -116,6 +135,18 @@ enum class Act {
     kCaptionIs,    // command, text
     kCheckedIs,    // command, flag
     kEnabledIs,    // command, flag
+    kPress,        // text: a key in the simulator
+    kAwaitStatus,  // text: a part of the status line, within 10 s
+    kAwaitPage,    // page, text: a part of the page's text, within 10 s
+    kMarkIs,       // number: line from 0, column: the SourceMark::Kind; flag: present
+    kGutterIs,     // flag
+    kDoubleClickLine,  // text: the "Debugger" page line's start, lines[0]: the answer to a text box
+    kLineShown,    // number: the editor's line from 0, flag
+    kCaretLineIs,  // number: from 0
+    kInsert,       // text
+    kClickGutter,  // number: the line from 0
+    kDeleteLines,  // number: the first line from 0, column: how many
+    kTypeFile,     // text: a file whose lines are typed
 };
 
 struct WindowStep {
@@ -163,6 +194,43 @@ inline WindowStep CaptionIs(Command c, std::string text) { return WithText(Step(
 inline WindowStep CheckedIs(Command c, bool on) { return WithFlag(Step(Act::kCheckedIs, c), on); }
 inline WindowStep EnabledIs(Command c, bool on) { return WithFlag(Step(Act::kEnabledIs, c), on); }
 
+inline WindowStep Press(std::string key) { return WithText(Step(Act::kPress), std::move(key)); }
+inline WindowStep AwaitStatus(std::string text) { return WithText(Step(Act::kAwaitStatus), std::move(text)); }
+inline WindowStep AwaitPage(PageIndex p, std::string text) {
+    return WithText(Step(Act::kAwaitPage, Command::kNone, p), std::move(text));
+}
+inline WindowStep MarkIs(int line, SourceMark::Kind kind, bool present = true) {
+    WindowStep s = WithFlag(Step(Act::kMarkIs), present);
+    s.number = line, s.column = static_cast<int>(kind);
+    return s;
+}
+inline WindowStep GutterIs(bool shown) { return WithFlag(Step(Act::kGutterIs), shown); }
+inline WindowStep LineShown(int line, bool shown) {
+    WindowStep s = WithFlag(Step(Act::kLineShown), shown);
+    s.number = line;
+    return s;
+}
+inline WindowStep Insert(std::string text) { return WithText(Step(Act::kInsert), std::move(text)); }
+inline WindowStep ClickGutter(int line) {
+    WindowStep s = Step(Act::kClickGutter);
+    s.number = line;
+    return s;
+}
+inline WindowStep TypeFile(std::string path) { return WithText(Step(Act::kTypeFile), std::move(path)); }
+inline WindowStep DeleteLines(int first, int count) {
+    WindowStep s = Step(Act::kDeleteLines);
+    s.number = first, s.column = count;
+    return s;
+}
+inline WindowStep CaretLineIs(int line) {
+    WindowStep s = Step(Act::kCaretLineIs);
+    s.number = line;
+    return s;
+}
+inline WindowStep DoubleClickLine(std::string start, std::string value) {
+    return WithLines(WithText(Step(Act::kDoubleClickLine), std::move(start)), {std::move(value)});
+}
+
 struct WindowCase {
     const char* name;
     std::vector<WindowStep> steps;
@@ -208,6 +276,95 @@ inline const std::vector<WindowCase> kWindowCases = {
     {"Connect without a compiled program stays disconnected",
      {Type({"int a"}), Run(Command::kConnect), CaptionIs(Command::kConnect, "Connect"),
       PictureIs(Command::kConnect, kPicConnect), EnabledIs(Command::kReload, false)}},
+};
+
+// The debugger in the window, against a real vorn-sim: a breakpoint, the
+// stop, a step, a variable changed on the "Debugger" page, Continue.
+inline const std::vector<std::string> kCountProgram = {
+    "int n;", "char msg[32];", "key(Control, 'G') {", "n = n + 1;", "sprintf(msg, \"count %d\", n)", "printstr(msg)", "}"};
+
+inline const std::vector<std::string> kCallProgram = {
+    "int n;", "char msg[32];", "Bump() {", "n = n + 2;", "}", "key(Control, 'G') {", "Bump();",
+    "sprintf(msg, \"n is %d\", n)", "printstr(msg)", "}"};
+
+// A key routine below more lines than the editor shows.
+inline std::vector<std::string> LongProgram() {
+    std::vector<std::string> lines(200, "");
+    lines[0] = "int n;";
+    lines[197] = "key(Control, 'G') {";
+    lines[198] = "n = 5;";
+    lines[199] = "}";
+    return lines;
+}
+
+inline const std::vector<WindowCase> kDebuggerCases = {
+#ifdef VORN_DEMO_FILE
+    {"the demo stops in Status(), an edited local changes the line it prints",
+     {TypeFile(VORN_DEMO_FILE), Select(22, 0, 0), Run(Command::kToggleBreakpoint), Run(Command::kCompile),
+      Run(Command::kConnect), Press("Ctrl+S"), AwaitStatus("Stopped at untitled:23 (breakpoint) in key Ctrl+S"),
+      ClickTab(kPageDebugger), AwaitPage(kPageDebugger, "  alt "), DoubleClickLine("  alt ", "12345"),
+      Run(Command::kStepOver), AwaitStatus("Stopped at untitled:24 (step)"), Run(Command::kContinue),
+      AwaitPage(kPageProgramOutput, "ALT 12345 ft"), Run(Command::kConnect)}},
+#endif
+    {"a breakpoint stops the key's routine, a step moves, an edited variable changes the output",
+     {Type(kCountProgram), GutterIs(false), EnabledIs(Command::kContinue, false), EnabledIs(Command::kPause, false),
+      Select(3, 0, 0), Run(Command::kToggleBreakpoint), GutterIs(true), MarkIs(3, SourceMark::Kind::kNoCode),
+      Run(Command::kCompile), MarkIs(3, SourceMark::Kind::kBreakpoint), Run(Command::kConnect),
+      TabShown(kPageDebugger, true), EnabledIs(Command::kPause, true), EnabledIs(Command::kStepOver, false),
+      Press("Ctrl+G"), AwaitStatus("Stopped at untitled:4 (breakpoint) in key Ctrl+G"),
+      MarkIs(3, SourceMark::Kind::kStopped), EnabledIs(Command::kContinue, true), EnabledIs(Command::kPause, false),
+      ClickTab(kPageDebugger), PageHas(kPageDebugger, "Call stack of process"), PageHas(kPageDebugger, "key Ctrl+G"),
+      Run(Command::kStepOver), AwaitStatus("Stopped at untitled:5 (step) in key Ctrl+G"),
+      MarkIs(4, SourceMark::Kind::kStopped), MarkIs(3, SourceMark::Kind::kStopped, false),
+      AwaitPage(kPageDebugger, "data $"), DoubleClickLine("  n ", "41"), Run(Command::kContinue),
+      AwaitPage(kPageProgramOutput, "count 41"), EnabledIs(Command::kContinue, false),
+      Run(Command::kToggleBreakpoint), Run(Command::kConnect), GutterIs(false)}},
+    {"breakpoints go with their lines through edits, and with a line that is taken out",
+     {Type(kCountProgram), Select(3, 0, 0), Run(Command::kToggleBreakpoint), Run(Command::kCompile),
+      MarkIs(3, SourceMark::Kind::kBreakpoint), ClickGutter(5), MarkIs(5, SourceMark::Kind::kBreakpoint),
+      Select(0, 0, 0), Insert("int a;\nint b;\n"), MarkIs(5, SourceMark::Kind::kNoCode),
+      MarkIs(7, SourceMark::Kind::kNoCode), MarkIs(3, SourceMark::Kind::kNoCode, false), Run(Command::kCompile),
+      MarkIs(5, SourceMark::Kind::kBreakpoint), Select(5, 4, 0), Insert("\n"), MarkIs(5, SourceMark::Kind::kNoCode),
+      MarkIs(8, SourceMark::Kind::kNoCode), DeleteLines(0, 1), MarkIs(4, SourceMark::Kind::kNoCode),
+      DeleteLines(4, 1), MarkIs(4, SourceMark::Kind::kNoCode, false), MarkIs(6, SourceMark::Kind::kNoCode),
+      ClickGutter(6), GutterIs(false)}},
+    {"Step Into enters the called routine, Step Out comes back to the caller",
+     {Type(kCallProgram), Select(6, 0, 0), Run(Command::kToggleBreakpoint), Run(Command::kCompile),
+      Run(Command::kConnect), Press("Ctrl+G"), AwaitStatus("Stopped at untitled:7 (breakpoint)"),
+      Run(Command::kStepInto), AwaitStatus("Stopped at untitled:4 (step) in key Ctrl+G"),
+      MarkIs(3, SourceMark::Kind::kStopped), ClickTab(kPageDebugger), AwaitPage(kPageDebugger, "#1"),
+      DoubleClickLine("  #1", ""), OnTop(kPageSource), CaretLineIs(6), Run(Command::kStepOut), AwaitStatus("Stopped at untitled:7 (step)"),
+      Run(Command::kContinue), AwaitPage(kPageProgramOutput, "n is 2"), Run(Command::kConnect)}},
+    {"Disconnect ends a stop; the breakpoint stays for the next run",
+     {Type(kCountProgram), Select(3, 0, 0), Run(Command::kToggleBreakpoint), Run(Command::kCompile),
+      Run(Command::kConnect), Press("Ctrl+G"), AwaitStatus("Stopped at untitled:4 (breakpoint)"),
+      Run(Command::kConnect), AwaitStatus("Disconnected"), EnabledIs(Command::kContinue, false),
+      EnabledIs(Command::kStepOver, false), EnabledIs(Command::kPause, false),
+      MarkIs(3, SourceMark::Kind::kStopped, false), MarkIs(3, SourceMark::Kind::kBreakpoint),
+      Run(Command::kConnect), Press("Ctrl+G"), AwaitStatus("Stopped at untitled:4 (breakpoint)"),
+      Run(Command::kContinue), AwaitPage(kPageProgramOutput, "count 1"), Run(Command::kConnect)}},
+    {"Pause stops with no process (nothing to step) and a running sequence without breakpoints",
+     {Type(kCountProgram), Run(Command::kCompile), Run(Command::kConnect), Run(Command::kPause),
+      AwaitStatus("Stopped (pause)"), EnabledIs(Command::kContinue, true), EnabledIs(Command::kStepOver, false),
+      Run(Command::kContinue), EnabledIs(Command::kPause, true), Run(Command::kConnect),
+      Type({"int n;", "sequence Loop() {", "while (1) {", "printstr(\"looping\")", "wait(1)", "}", "}",
+            "key(Control, 'G') {", "startseq Loop()", "}"}),
+      Run(Command::kCompile), Run(Command::kConnect), TabShown(kPageDebugger, false), Press("Ctrl+G"),
+      AwaitPage(kPageProgramOutput, "looping"), Run(Command::kPause), AwaitStatus("(pause) in sequence Loop"),
+      TabShown(kPageDebugger, true), GutterIs(true), EnabledIs(Command::kStepOver, true), Run(Command::kContinue),
+      EnabledIs(Command::kPause, true), Run(Command::kConnect)}},
+    {"Reload while stopped runs the new program on; its breakpoints stop it again",
+     {Type(kCountProgram), Select(3, 0, 0), Run(Command::kToggleBreakpoint), Run(Command::kCompile),
+      Run(Command::kConnect), Press("Ctrl+G"), AwaitStatus("Stopped at untitled:4 (breakpoint)"),
+      Select(4, 19, 0), Insert(" again"), Run(Command::kReload), AwaitStatus("Connected"),
+      EnabledIs(Command::kContinue, false), MarkIs(3, SourceMark::Kind::kBreakpoint),
+      Press("Ctrl+G"), AwaitStatus("Stopped at untitled:4 (breakpoint)"), Run(Command::kContinue),
+      AwaitPage(kPageProgramOutput, "count again 1"), Run(Command::kConnect)}},
+    {"a stop below the lines in view brings its line into view",
+     {Type(LongProgram()), Select(198, 0, 0), Run(Command::kToggleBreakpoint), Select(0, 0, 0),
+      LineShown(198, false), Run(Command::kCompile), Run(Command::kConnect), Press("Ctrl+G"),
+      AwaitStatus("Stopped at untitled:199 (breakpoint)"), LineShown(198, true), LineShown(0, false),
+      Run(Command::kContinue), Run(Command::kConnect)}},
 };
 
 // Plays a case through a driver: "" when every step held, else the first
@@ -266,6 +423,51 @@ inline std::string RunWindowCase(WindowDriver& w, const WindowCase& c) {
             case Act::kEnabledIs:
                 held = w.Enabled(s.command) == s.flag;
                 shown = w.Enabled(s.command) ? "enabled" : "greyed";
+                break;
+            case Act::kPress: w.Press(s.text); break;
+            case Act::kAwaitStatus:
+            case Act::kAwaitPage:
+                for (int n = 0; n < 100; ++n) {
+                    shown = s.act == Act::kAwaitStatus ? w.StatusText() : w.PageText(s.page);
+                    held = shown.find(s.text) != std::string::npos;
+                    if (held) break;
+                    w.Pump(100);
+                }
+                break;
+            case Act::kMarkIs: {
+                const SourceMark mark{s.number, static_cast<SourceMark::Kind>(s.column)};
+                const std::vector<SourceMark> marks = w.Marks();
+                held = (std::find(marks.begin(), marks.end(), mark) != marks.end()) == s.flag;
+                for (const SourceMark& m : marks) shown += std::to_string(m.line) + ":" + std::to_string(int(m.kind)) + " ";
+                break;
+            }
+            case Act::kGutterIs:
+                held = w.GutterShown() == s.flag;
+                shown = w.GutterShown() ? "a gutter" : "no gutter";
+                break;
+            case Act::kDoubleClickLine: w.DoubleClickPageLine(s.text, s.lines.at(0)); break;
+            case Act::kInsert: w.Insert(s.text); break;
+            case Act::kClickGutter: w.ClickGutter(s.number); break;
+            case Act::kDeleteLines: w.DeleteLines(s.number, s.column); break;
+            case Act::kTypeFile: {
+                std::ifstream file(s.text);
+                std::vector<std::string> lines;
+                for (std::string line; std::getline(file, line);) {
+                    if (!line.empty() && line.back() == '\r') line.pop_back();
+                    lines.push_back(line);
+                }
+                held = !lines.empty();
+                shown = "nothing read from " + s.text;
+                w.Type(lines);
+                break;
+            }
+            case Act::kCaretLineIs:
+                held = w.CaretLine() == s.number;
+                shown = "the caret on line " + std::to_string(w.CaretLine() + 1);
+                break;
+            case Act::kLineShown:
+                held = w.LineShown(s.number) == s.flag;
+                shown = "line " + std::to_string(s.number + 1) + (w.LineShown(s.number) ? " in view" : " out of view");
                 break;
         }
         if (!held) return "step " + std::to_string(i + 1) + " of \"" + c.name + "\": the window shows " + shown;

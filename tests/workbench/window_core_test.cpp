@@ -55,6 +55,9 @@ public:
     void SetCaretLabel(const std::string&) override {}
     void FocusEditor() override {}
     void EditPage(PageIndex page, Command command) override { edits.emplace_back(page, command); }
+    void SetSourceMarks(const std::vector<SourceMark>& shown, bool gutter) override { marks = shown, gutterShown = gutter; }
+    bool AskText(const std::string&, const std::string&, std::string&) override { return false; }
+    void RevealLine(int) override {}
     void SetLinkStatus(const std::string&) override {}
     void SetStatusText(const std::string& text) override { statuses.push_back(text); }
     void StartTimer() override {}
@@ -66,6 +69,8 @@ public:
     std::map<int, std::string> texts;
     std::map<int, bool> tabs;
     std::vector<std::pair<PageIndex, Command>> edits;
+    std::vector<SourceMark> marks;
+    bool gutterShown = false;
     std::vector<std::string> editor;
     int top = kPageSource;
     int offsetsShown = 0;
@@ -141,6 +146,18 @@ TEST_F(WindowCoreTest, GrowingPagesKeepTheirLastLines) {
     core.Controller().ProgramOutputLine("a");
     EXPECT_EQ(host.pages[kPageProgramOutput].size(), 2u);
     EXPECT_EQ(host.pages[kPageProgramOutput].back(), "a");
+}
+
+TEST_F(WindowCoreTest, BreakpointsStayWithTheirTextThroughNewAndGoWithAnOpenedFile) {
+    host.editor = {"int x;"};
+    core.Run(Command::kToggleBreakpoint);  // the caret is on the first line
+    ASSERT_TRUE(host.gutterShown);
+    core.Run(Command::kFileNew);  // the text stays, detached from its file
+    EXPECT_TRUE(host.gutterShown);
+    files.content = "int y;\n";
+    ASSERT_TRUE(core.OpenFile("other.vrn"));
+    EXPECT_FALSE(host.gutterShown);
+    EXPECT_TRUE(host.marks.empty());
 }
 
 TEST_F(WindowCoreTest, TheUsualLimitIsAHundredThousandLines) {

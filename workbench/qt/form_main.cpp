@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QMouseEvent>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QScreen>
 #include <QStatusBar>
 #include <QScrollBar>
@@ -269,6 +270,7 @@ void TForm1::BuildPages() {
     connect(JVHLEditor1->document(), &QTextDocument::contentsChange, this, &TForm1::JVHLEditor1Change);
     connect(JVHLEditor1, &SourceEditor::KeyPressing, this, [this] { core_->CaretMoved(); });
     connect(JVHLEditor1, &SourceEditor::MousePressed, this, [this] { core_->CaretMoved(); });
+    connect(JVHLEditor1, &SourceEditor::GutterClicked, this, [this](int line) { core_->GutterClicked(line); });
 }
 
 QString TForm1::FileName() const { return FromUtf8(core_->FileName()); }
@@ -277,9 +279,24 @@ QString TForm1::ProgramTitle() const { return FromUtf8(core_->ProgramTitle()); }
 
 bool TForm1::OpenFile(const QString& path) { return core_->OpenFile(ToUtf8(path)); }
 
-void TForm1::JVHLEditor1Change(int, int removed, int added) {
+void TForm1::JVHLEditor1Change(int position, int removed, int added) {
     // Format-only changes (the highlighter's) carry no characters.
     if (removed == 0 && added == 0) return;
+    // Which whole lines the change replaced, for what follows its lines (breakpoints).
+    const QTextDocument* text = JVHLEditor1->document();
+    const QTextBlock start = text->findBlock(position);
+    const int first = start.blockNumber();
+    const int addedEnds = text->findBlock(position + added).blockNumber() - first;
+    const int removedEnds = addedEnds - (text->blockCount() - editorLines_);
+    editorLines_ = text->blockCount();
+    const bool lineStart = position == start.position();
+    if (core_ && lineStart && removed == 0 && text->findBlock(position + added).position() == position + added) {
+        core_->EditorLinesReplaced(first, 0, addedEnds);  // whole lines put in before this one
+    } else if (core_ && lineStart && added == 0 && removedEnds > 0) {
+        core_->EditorLinesReplaced(first, removedEnds, 0);  // whole lines taken out
+    } else if (core_) {
+        core_->EditorLinesReplaced(first, removedEnds + 1, addedEnds + 1);
+    }
     if (core_) core_->EditorChanged();
 }
 
@@ -472,6 +489,21 @@ void TForm1::SelectText(int line, int column, int length) {
 void TForm1::SetCaretLabel(const std::string& text) { L_Editor_Pos->setText(FromUtf8(text)); }
 
 void TForm1::FocusEditor() { JVHLEditor1->setFocus(); }
+
+void TForm1::SetSourceMarks(const std::vector<SourceMark>& marks, bool gutter) { JVHLEditor1->SetMarks(marks, gutter); }
+
+void TForm1::RevealLine(int line) { JVHLEditor1->RevealLine(line); }
+
+bool TForm1::AskText(const std::string& title, const std::string& prompt, std::string& value) {
+    QInputDialog box(this);
+    box.setObjectName(QStringLiteral("AskText"));
+    box.setWindowTitle(FromUtf8(title));
+    box.setLabelText(FromUtf8(prompt));
+    box.setTextValue(FromUtf8(value));
+    if (box.exec() != QDialog::Accepted) return false;
+    value = ToUtf8(box.textValue());
+    return true;
+}
 
 void TForm1::EditPage(PageIndex page, Command command) {
     QPlainTextEdit* text = page == kPageSource ? JVHLEditor1 : Memo(page);

@@ -97,6 +97,9 @@ public:
     void SetCaretLabel(const std::string& text) override;
     void FocusEditor() override;
     void EditPage(PageIndex page, Command command) override;
+    void SetSourceMarks(const std::vector<SourceMark>& marks, bool gutter) override;
+    void RevealLine(int line) override;
+    bool AskText(const std::string& title, const std::string& prompt, std::string& value) override;
     void SetLinkStatus(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void StartTimer() override;
@@ -133,6 +136,7 @@ private:
     SourceHighlighter* highlighter_ = nullptr;
     QLabel* L_Editor_Pos = nullptr;
     QLabel* LinkStatus = nullptr;
+    int editorLines_ = 1;  // the editor's line count before the last change
     QList<QPlainTextEdit*> memos_;  // the text of each page after "Source", in page order
     QHash<int, QString> pendingNotes_;  // by page: the note to show once the next line is in
     QFileDialog* OpenDialog1 = nullptr;

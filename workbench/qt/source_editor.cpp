@@ -2,12 +2,35 @@
 
 #include <algorithm>
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextBlock>
 
 #include "workbench/qt/window_style.h"
 
 namespace vorn {
+
+namespace {
+constexpr int kGutterWidth = 16;
+}  // namespace
+
+class SourceGutter : public QWidget {
+public:
+    explicit SourceGutter(SourceEditor& editor) : QWidget(&editor), editor_(editor) {
+        setObjectName(QStringLiteral("Gutter"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { editor_.PaintGutter(*this); }
+    void mousePressEvent(QMouseEvent* event) override {
+        const QTextCursor at = editor_.cursorForPosition(QPoint(0, static_cast<int>(event->position().y())));
+        emit editor_.GutterClicked(at.blockNumber());
+    }
+
+private:
+    SourceEditor& editor_;
+};
 
 SourceEditor::SourceEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setFont(EditorFont());
@@ -65,6 +88,78 @@ void SourceEditor::keyPressEvent(QKeyEvent* event) {
 void SourceEditor::mousePressEvent(QMouseEvent* event) {
     QPlainTextEdit::mousePressEvent(event);
     emit MousePressed();  // the caret has moved to the click
+}
+
+void SourceEditor::SetMarks(const std::vector<SourceMark>& marks, bool gutter) {
+    if (gutter_ == nullptr) {
+        gutter_ = new SourceGutter(*this);
+        // Scrolling and typing repaint the text; the marks beside it follow.
+        connect(this, &QPlainTextEdit::updateRequest, gutter_, [this] { gutter_->update(); });
+    }
+    marks_ = marks;
+    setViewportMargins(gutter ? kGutterWidth : 0, 0, 0, 0);
+    gutter_->setVisible(gutter);
+    QList<QTextEdit::ExtraSelection> lines;
+    for (const SourceMark& m : marks_) {
+        if (m.kind != SourceMark::Kind::kStopped) continue;
+        QTextEdit::ExtraSelection line;
+        line.format.setBackground(QColor(0xFF, 0xF0, 0x96));
+        line.format.setProperty(QTextFormat::FullWidthSelection, true);
+        line.cursor = QTextCursor(document()->findBlockByNumber(m.line));
+        lines.append(line);
+    }
+    setExtraSelections(lines);
+    const QRect area = contentsRect();
+    gutter_->setGeometry(area.left(), area.top(), kGutterWidth, area.height());
+    gutter_->update();
+}
+
+int SourceEditor::VisibleLines() const {
+    return std::max(1, viewport()->height() / std::max(1, fontMetrics().lineSpacing()));
+}
+
+bool SourceEditor::LineShown(int line) const {
+    // Unwrapped, the editor scrolls by whole lines: the bar's value is the first line shown.
+    const int first = verticalScrollBar()->value();
+    return line >= first && line < first + VisibleLines();
+}
+
+void SourceEditor::RevealLine(int line) {
+    if (LineShown(line)) return;
+    verticalScrollBar()->setValue(std::max(0, line - VisibleLines() / 2));
+}
+
+void SourceEditor::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    if (gutter_ == nullptr) return;
+    const QRect area = contentsRect();
+    gutter_->setGeometry(area.left(), area.top(), kGutterWidth, area.height());
+}
+
+void SourceEditor::PaintGutter(QWidget& gutter) {
+    QPainter painter(&gutter);
+    painter.fillRect(gutter.rect(), QColor(0xE8, 0xE8, 0xE8));
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF box = blockBoundingGeometry(block).translated(contentOffset());
+        if (box.top() > gutter.height()) break;
+        const qreal size = std::min<qreal>(10, box.height() - 2);
+        const QRectF dot(3, box.top() + (box.height() - size) / 2, size, size);
+        for (const SourceMark& m : marks_) {
+            if (m.line != block.blockNumber()) continue;
+            if (m.kind == SourceMark::Kind::kStopped) {
+                // A yellow arrow pointing at the line.
+                const QPointF arrow[] = {{2, dot.top()}, {dot.right() + 2, dot.center().y()}, {2, dot.bottom()}};
+                painter.setPen(QColor(0x80, 0x60, 0x00));
+                painter.setBrush(QColor(0xFF, 0xD2, 0x00));
+                painter.drawPolygon(arrow, 3);
+            } else {
+                painter.setPen(QPen(QColor(0xC0, 0x00, 0x00), 1.5));
+                painter.setBrush(m.kind == SourceMark::Kind::kBreakpoint ? QBrush(QColor(0xDC, 0x14, 0x14)) : QBrush());
+                painter.drawEllipse(dot);
+            }
+        }
+    }
 }
 
 void SourceEditor::paintEvent(QPaintEvent* event) {

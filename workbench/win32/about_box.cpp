@@ -3,6 +3,7 @@
 #include "workbench/version_reader.h"
 #include "workbench/win32/dpi.h"
 #include "workbench/win32/text.h"
+#include "workbench/win32/window_class.h"
 
 namespace vorn::win32 {
 
@@ -33,14 +34,8 @@ TAbout::TAbout(HWND owner) {
     const int logicalWidth = GetSystemMetrics(SM_CXSCREEN);
     const int logicalHeight = GetSystemMetrics(SM_CYSCREEN);
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &TAbout::WindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kAboutClass;
-    RegisterClassExW(&wc);
+    RegisterToolWindowClass(kAboutClass, &TAbout::WindowProc);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
 
     // 2. The window, client area kAboutWidth x kAboutHeight at 96 DPI, centred.
     const int dpi = owner != nullptr ? WindowDpi(owner) : SystemDpi();
@@ -51,7 +46,7 @@ TAbout::TAbout(HWND owner) {
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     const Origin at = CentredOrigin(logicalWidth, logicalHeight, w, h);
     window_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kAboutClass, L"About ....", style, at.x, at.y, w, h, owner,
-                              nullptr, wc.hInstance, nullptr);
+                              nullptr, instance, nullptr);
     HFONT font = CreateFontW(-px(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, DEFAULT_PITCH | FF_SWISS,
                              L"MS Sans Serif");
 
@@ -59,13 +54,13 @@ TAbout::TAbout(HWND owner) {
     BN_OK = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                             px((kAboutWidth - kAboutButtonWidth) / 2), px(kAboutHeight - kAboutButtonHeight - 50),
                             px(kAboutButtonWidth), px(kAboutButtonHeight), window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), wc.hInstance, nullptr);
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
 
     // 4. The two labels.
     LAbout = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, px(30), px(20), px(kAboutWidth - 40), px(16),
-                             window_, nullptr, wc.hInstance, nullptr);
+                             window_, nullptr, instance, nullptr);
     LDescription = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, px(30), px(40), px(kAboutWidth - 40),
-                                   px(16), window_, nullptr, wc.hInstance, nullptr);
+                                   px(16), window_, nullptr, instance, nullptr);
     for (HWND child : {BN_OK, LAbout, LDescription}) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
 
     // 5. and 6. The version values and the caption.

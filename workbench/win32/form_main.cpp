@@ -11,6 +11,7 @@
 #include "workbench/text_codec.h"
 #include "workbench/toolbar_pictures.h"
 #include "workbench/win32/dpi.h"
+#include "workbench/win32/ask_text.h"
 #include "workbench/win32/offsets_dialog.h"
 #include "workbench/win32/rich_editor.h"
 #include "workbench/win32/text.h"
@@ -194,6 +195,7 @@ void TForm1::BuildPages() {
     // The label shows where the caret was before a key, and where a click put it.
     editor_->keyPressing = [this] { core_->CaretMoved(); };
     editor_->mousePressed = [this] { core_->CaretMoved(); };
+    editor_->gutterClicked = [this](int line) { core_->GutterClicked(line); };
     panel_ = CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdPanel)), GetModuleHandleW(nullptr),
                              nullptr);
@@ -385,6 +387,16 @@ void ReplaceKeepingView(HWND memo, int from, int to, const std::wstring& text) {
 
 void TForm1::FocusEditor() { SetFocus(editor_->Handle()); }
 
+const RichEditor& TForm1::EditorControl() const { return *editor_; }
+
+void TForm1::SetSourceMarks(const std::vector<SourceMark>& marks, bool gutter) { editor_->SetMarks(marks, gutter); }
+
+void TForm1::RevealLine(int line) { editor_->RevealLine(line); }
+
+bool TForm1::AskText(const std::string& title, const std::string& prompt, std::string& value) {
+    return AskTextBox(hwnd_, title, prompt, value);
+}
+
 void TForm1::EditPage(PageIndex page, Command command) {
     HWND text = page == kPageSource ? editor_->Handle() : Memo(page);
     if (text == nullptr) return;
@@ -575,7 +587,11 @@ LRESULT TForm1::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             const int code = HIWORD(wp);
             if (id == kIdEditor && code == EN_CHANGE) {
                 // Colour-only changes and loading a file are no edits.
-                if (editor_->TextChanged() && core_ && !loading_) core_->EditorChanged();
+                if (editor_->TextChanged() && core_ && !loading_) {
+                    const RichEditor::LineChange& change = editor_->LastChange();
+                    core_->EditorLinesReplaced(change.first, change.removed, change.added);
+                    core_->EditorChanged();
+                }
                 return 0;
             }
             if (lp == 0 || reinterpret_cast<HWND>(lp) == toolBar_) {

@@ -119,6 +119,11 @@ public:
     void SetCaretLabel(const std::string& text) override;
     void FocusEditor() override;
     void EditPage(PageIndex page, Command command) override;
+    void SetSourceMarks(const std::vector<SourceMark>& marks, bool gutter) override;
+    void RevealLine(int line) override;
+    bool AskText(const std::string& title, const std::string& prompt, std::string& value) override;
+    // The editor's gutter and marks as last painted.
+    const RichEditor& EditorControl() const;
     void SetLinkStatus(const std::string& text) override;
     void SetStatusText(const std::string& text) override;
     void StartTimer() override;

@@ -7,6 +7,7 @@
 
 #include "workbench/win32/dpi.h"
 #include "workbench/win32/text.h"
+#include "workbench/win32/window_class.h"
 
 namespace vorn::win32 {
 
@@ -25,33 +26,27 @@ HMENU ChildId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))
 
 OffsetsDialog::OffsetsDialog(HWND owner, std::function<void(const std::string&)> chosen)
     : chosen_(std::move(chosen)) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &OffsetsDialog::WindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kOffsetsClass;
-    RegisterClassExW(&wc);
+    RegisterToolWindowClass(kOffsetsClass, &OffsetsDialog::WindowProc);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
 
     const DWORD style = WS_OVERLAPPEDWINDOW;
     dpi_ = WindowDpi(owner);
     RECT frame{0, 0, Scaled(kWidth, dpi_), Scaled(kHeight, dpi_)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     window_ = CreateWindowExW(0, kOffsetsClass, L"FSUIPC Offsets", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, wc.hInstance,
+                              frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance,
                               nullptr);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
     label_ = CreateWindowExW(0, L"STATIC", L"&Filter:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_, nullptr,
-                             wc.hInstance, nullptr);
+                             instance, nullptr);
     filter_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                              0, 0, 0, 0, window_, ChildId(kIdOffsetFilter), wc.hInstance, nullptr);
+                              0, 0, 0, 0, window_, ChildId(kIdOffsetFilter), instance, nullptr);
     SendMessageW(filter_, EM_SETCUEBANNER, TRUE,
                  reinterpret_cast<LPARAM>(L"a word of the name, the description or the offset"));
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0,
-                            0, 0, 0, window_, ChildId(kIdOffsetList), wc.hInstance, nullptr);
+                            0, 0, 0, window_, ChildId(kIdOffsetList), instance, nullptr);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
                  LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     SetFont();

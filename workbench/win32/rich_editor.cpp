@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 #include <richole.h>
+#include <windowsx.h>
 #include <tom.h>
 
 #include <algorithm>
@@ -12,6 +13,9 @@
 #include "workbench/win32/text.h"
 
 namespace vorn::win32 {
+namespace {
+constexpr int kGutterWidth = 16;  // pixels left of the text while the debugger's marks show
+}  // namespace
 namespace {
 
 constexpr int kRightMarginColumn = 80;
@@ -116,6 +120,7 @@ RichEditor::~RichEditor() {
 }
 
 void RichEditor::SetDpi(int dpi) {
+    dpi_ = dpi;
     HDC dc = GetDC(hwnd_);
     // RichEdit turns twips into pixels at the display's DPI and rounds; a
     // size of whole pixels at the window's DPI leaves nothing to round, so
@@ -129,6 +134,8 @@ void RichEditor::SetDpi(int dpi) {
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     if (GetTextExtentPoint32W(dc, L"0", 1, &size) && size.cx > 0) charWidth_ = size.cx;
+    TEXTMETRICW metrics{};
+    if (GetTextMetricsW(dc, &metrics) && metrics.tmHeight > 0) lineHeight_ = metrics.tmHeight;
     SelectObject(dc, old);
     DeleteObject(font);
     ReleaseDC(hwnd_, dc);
@@ -148,13 +155,43 @@ void RichEditor::SetDpi(int dpi) {
     SendMessageW(hwnd_, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&tabs_));
     SendMessageW(hwnd_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     if (document != nullptr) document->Undo(tomResume, nullptr);
+    ApplyGutter();
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool RichEditor::GutterShown() const {
+    // Shown when the text stands right of it, as the user sees it.
+    RECT format{};
+    SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    return gutter_ && format.left >= Scaled(kGutterWidth, dpi_);
+}
+
+void RichEditor::ApplyGutter() {
+    // The text's rectangle as RichEdit lays it out, then moved right of the
+    // gutter. RichEdit lays it out again when resized, so this follows WM_SIZE.
+    SendMessageW(hwnd_, EM_SETRECT, 0, 0);
+    if (!gutter_) return;
+    RECT format{};
+    SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    format.left += Scaled(kGutterWidth, dpi_);
+    SendMessageW(hwnd_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
 }
 
 LRESULT CALLBACK RichEditor::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<RichEditor*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_KEYDOWN && self->keyPressing) self->keyPressing();
+    if (msg == WM_LBUTTONDOWN && self->gutter_ && self->gutterClicked) {
+        RECT format{};
+        SendMessageW(hwnd, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        if (GET_X_LPARAM(lp) < format.left) {
+            POINTL at{format.left, GET_Y_LPARAM(lp)};
+            const LRESULT ch = SendMessageW(hwnd, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at));
+            self->gutterClicked(static_cast<int>(SendMessageW(hwnd, EM_EXLINEFROMCHAR, 0, ch)));
+            return 0;
+        }
+    }
     const LRESULT result = CallWindowProcW(self->baseProc_, hwnd, msg, wp, lp);
+    if (msg == WM_SIZE && self->gutter_) self->ApplyGutter();
     if (msg == WM_PAINT) self->PaintMargin();
     if ((msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) && self->mousePressed)
         self->mousePressed();
@@ -169,12 +206,109 @@ int RichEditor::MarginX() const {
     return format.left + kRightMarginColumn * charWidth_ - scroll.x;
 }
 
+void RichEditor::SetMarks(const std::vector<SourceMark>& marks, bool gutter) {
+    marks_ = marks;
+    if (gutter != gutter_) {
+        gutter_ = gutter;
+        ApplyGutter();
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+std::optional<int> RichEditor::LineTop(int line) const {
+    const int start = LineStart(line);
+    if (start < 0) return std::nullopt;  // past the text's end after an edit
+    POINTL at{};
+    SendMessageW(hwnd_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), start);
+    return static_cast<int>(at.y);
+}
+
+// A yellow frame round the stopped line: drawn over what RichEdit painted,
+// it leaves the text and its colours as they are.
+void RichEditor::FrameStoppedLine(HDC dc, const RECT& format) {
+    for (const SourceMark& m : marks_) {
+        if (m.kind != SourceMark::Kind::kStopped) continue;
+        const std::optional<int> top = LineTop(m.line);
+        if (!top) continue;
+        const std::optional<int> next = LineTop(m.line + 1);
+        const int bottom = next && *next > *top ? *next : *top + lineHeight_;
+        const RECT line{format.left, *top, format.right, bottom};
+        if (line.bottom <= format.top || line.top >= format.bottom) continue;
+        HRGN clip = CreateRectRgn(format.left, format.top, format.right, format.bottom);
+        SelectClipRgn(dc, clip);
+        HBRUSH yellow = CreateSolidBrush(RGB(0xFF, 0xD2, 0x00));
+        const int thick = std::max(1, Scaled(2, dpi_));
+        for (int i = 0; i < thick; ++i) {
+            const RECT ring{line.left + i, line.top + i, line.right - i, line.bottom - i};
+            FrameRect(dc, &ring, yellow);
+        }
+        DeleteObject(yellow);
+        SelectClipRgn(dc, nullptr);
+        DeleteObject(clip);
+    }
+}
+
+// The first and the last line the editor shows.
+std::pair<int, int> RichEditor::ShownLines() const {
+    RECT format{};
+    SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const int first = static_cast<int>(SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    POINTL bottom{format.left, format.bottom - 1};
+    const LRESULT ch = SendMessageW(hwnd_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom));
+    const int last = static_cast<int>(SendMessageW(hwnd_, EM_EXLINEFROMCHAR, 0, ch));
+    return {first, std::max(first, last)};
+}
+
+bool RichEditor::LineShown(int line) const {
+    const auto [first, last] = ShownLines();
+    return line >= first && line <= last;
+}
+
+void RichEditor::RevealLine(int line) {
+    const auto [first, last] = ShownLines();
+    if (line >= first && line <= last) return;
+    SendMessageW(hwnd_, EM_LINESCROLL, 0, line - first - (last - first) / 2);
+}
+
+void RichEditor::PaintGutter(HDC dc, const RECT& format) {
+    const RECT strip{format.left - Scaled(kGutterWidth, dpi_), format.top, format.left - 1, format.bottom};
+    HBRUSH grey = CreateSolidBrush(RGB(0xE8, 0xE8, 0xE8));
+    FillRect(dc, &strip, grey);
+    DeleteObject(grey);
+    const int size = std::min(10, charWidth_ + 2);
+    for (const SourceMark& m : marks_) {
+        const std::optional<int> top = LineTop(m.line);
+        if (!top || *top < format.top || *top >= format.bottom) continue;
+        const int x = strip.left + 3, y = *top + 2;
+        HPEN pen = CreatePen(PS_SOLID, 1, m.kind == SourceMark::Kind::kStopped ? RGB(0x80, 0x60, 0) : RGB(0xC0, 0, 0));
+        HBRUSH fill = m.kind == SourceMark::Kind::kNoCode ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
+                      : CreateSolidBrush(m.kind == SourceMark::Kind::kStopped ? RGB(0xFF, 0xD2, 0) : RGB(0xDC, 0x14, 0x14));
+        HGDIOBJ oldPen = SelectObject(dc, pen), oldBrush = SelectObject(dc, fill);
+        if (m.kind == SourceMark::Kind::kStopped) {
+            // A yellow arrow pointing at the line.
+            const POINT arrow[] = {{x - 1, y}, {x + size + 1, y + size / 2}, {x - 1, y + size}};
+            Polygon(dc, arrow, 3);
+        } else {
+            Ellipse(dc, x, y, x + size, y + size);
+        }
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        DeleteObject(pen);
+        if (m.kind != SourceMark::Kind::kNoCode) DeleteObject(fill);
+    }
+}
+
 void RichEditor::PaintMargin() {
     RECT format{};
     SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     const int x = MarginX();
-    if (x < format.left || x >= format.right) return;
     HDC dc = GetDC(hwnd_);
+    if (gutter_) PaintGutter(dc, format);
+    FrameStoppedLine(dc, format);
+    if (x < format.left || x >= format.right) {
+        ReleaseDC(hwnd_, dc);
+        return;
+    }
     HPEN pen = CreatePen(PS_SOLID, 1, kSilver);
     HGDIOBJ old = SelectObject(dc, pen);
     MoveToEx(dc, x, format.top, nullptr);
@@ -301,6 +435,9 @@ std::wstring RichEditor::LineText(int line) const {
 }
 
 bool RichEditor::TextChanged() {
+    // Lines may have moved under the stopped line's frame: draw it again where its line is.
+    if (std::any_of(marks_.begin(), marks_.end(), [](const SourceMark& m) { return m.kind == SourceMark::Kind::kStopped; }))
+        InvalidateRect(hwnd_, nullptr, FALSE);
     // An edit changes the lines around the caret: look there first, a line
     // at a time, so a keystroke in a long file costs a few messages, not a
     // copy of the whole text.
@@ -328,12 +465,20 @@ bool RichEditor::TextChanged() {
         std::vector<std::wstring> all = SplitText(Text());
         if (all.empty()) all.emplace_back();
         if (all == shown_) return false;
+        // The lines both ends keep tell where the change was.
+        const std::size_t common = std::min(all.size(), shown_.size());
+        std::size_t head = 0, tail = 0;
+        while (head < common && all[head] == shown_[head]) ++head;
+        while (tail < common - head && all[all.size() - 1 - tail] == shown_[shown_.size() - 1 - tail]) ++tail;
+        lastChange_ = {static_cast<int>(head), static_cast<int>(shown_.size() - head - tail),
+                       static_cast<int>(all.size() - head - tail)};
         shown_ = std::move(all);
         endState_.assign(shown_.size(), kUnknownState);
         Recolour(shown_, 0, shown_.size());
         return true;
     }
     // Lines [first, last) of the text took the place of [first, last - d).
+    lastChange_ = {first, last - d - first, last - first};
     std::vector<std::wstring> region;
     for (int i = first; i < last; ++i) region.push_back(line(i));
     shown_.erase(shown_.begin() + first, shown_.begin() + (last - d));

@@ -7,8 +7,12 @@
 #include <richedit.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "workbench/debug_panel.h"
 
 namespace vorn::win32 {
 
@@ -45,6 +49,21 @@ public:
     // After EN_CHANGE: true when the text really changed (not only its
     // colours); recolours the lines that did.
     bool TextChanged();
+    // What the last change TextChanged saw did to the lines: [first, first + removed) became [first, first + added).
+    struct LineChange {
+        int first = 0, removed = 0, added = 0;
+    };
+    const LineChange& LastChange() const { return lastChange_; }
+
+    // The gutter for the debugger's marks, left of the text, and what it shows.
+    void SetMarks(const std::vector<SourceMark>& marks, bool gutter);
+    const std::vector<SourceMark>& Marks() const { return marks_; }
+    bool GutterShown() const;
+    // Scrolls so that the line (from 0) shows, in the middle when it did not; the caret stays.
+    void RevealLine(int line);
+    bool LineShown(int line) const;
+    // A click in the gutter beside a line (from 0).
+    std::function<void(int)> gutterClicked;
 
     // Before the editor acts on a key; after it has moved the caret to a click.
     std::function<void()> keyPressing;
@@ -55,19 +74,30 @@ private:
     std::wstring Text() const;
     std::vector<std::wstring> SplitText(const std::wstring& text) const;
     int LineStart(int line) const;
+    // Where the line (from 0) begins on screen, in client pixels; none past the text's end.
+    std::optional<int> LineTop(int line) const;
     std::wstring LineText(int line) const;
     void Recolour(const std::vector<std::wstring>& lines, std::size_t first, std::size_t last);
     void PaintMargin();
+    void PaintGutter(HDC dc, const RECT& format);
+    std::pair<int, int> ShownLines() const;
+    void FrameStoppedLine(HDC dc, const RECT& format);
+    void ApplyGutter();
 
     HWND hwnd_ = nullptr;
     WNDPROC baseProc_ = nullptr;
     COLORREF background_;
     int charWidth_ = 8;
+    int lineHeight_ = 16;  // of the font, for the stopped line's frame on the last line
     void* document_ = nullptr;  // its ITextDocument, to keep colours out of Undo
     CHARFORMAT2W face_{};  // the editor's font
     PARAFORMAT2 tabs_{};   // its tab stops
     std::vector<std::wstring> shown_;  // the lines as last coloured
     std::vector<int> endState_;        // per line: the colouring state after it
+    std::vector<SourceMark> marks_;
+    LineChange lastChange_;
+    bool gutter_ = false;
+    int dpi_ = 96;
 };
 
 }  // namespace vorn::win32
