@@ -144,6 +144,8 @@ public:
         if (pid_ > 0 && !finished_) ::kill(pid_, signal);
     }
     pid_t Pid() const { return pid_; }
+    // What the process has written to stdout so far (not with heldStdout).
+    std::string OutSoFar() const { return ReadWholeFile(outPath_); }
 
     ProcessResult Finish() {
         ProcessResult result;
