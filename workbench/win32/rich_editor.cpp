@@ -275,11 +275,12 @@ void RichEditor::PaintGutter(HDC dc, const RECT& format) {
     HBRUSH grey = CreateSolidBrush(RGB(0xE8, 0xE8, 0xE8));
     FillRect(dc, &strip, grey);
     DeleteObject(grey);
-    const int size = std::min(10, charWidth_ + 2);
+    // A mark 10 pixels across at 96 DPI, scaled with the display, within its line.
+    const int size = std::max(4, std::min(Scaled(10, dpi_), lineHeight_ - Scaled(2, dpi_)));
     for (const SourceMark& m : marks_) {
         const std::optional<int> top = LineTop(m.line);
         if (!top || *top < format.top || *top >= format.bottom) continue;
-        const int x = strip.left + 3, y = *top + 2;
+        const int x = strip.left + Scaled(3, dpi_), y = *top + std::max(0, (lineHeight_ - size) / 2);
         HPEN pen = CreatePen(PS_SOLID, 1, m.kind == SourceMark::Kind::kStopped ? RGB(0x80, 0x60, 0) : RGB(0xC0, 0, 0));
         HBRUSH fill = m.kind == SourceMark::Kind::kNoCode ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
                       : CreateSolidBrush(m.kind == SourceMark::Kind::kStopped ? RGB(0xFF, 0xD2, 0) : RGB(0xDC, 0x14, 0x14));
