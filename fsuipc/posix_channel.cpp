@@ -86,8 +86,10 @@ std::string PosixSocketPath(std::string_view className, std::string& error) {
     const std::string dir = PosixRuntimeDir(error);
     if (dir.empty()) return {};
     std::string path = dir + "/" + Sanitized(IpcName()) + "." + Sanitized(className);
-    if (path.size() >= sizeof(sockaddr_un{}.sun_path)) {
-        error = "socket path too long: " + path;
+    constexpr std::size_t kMost = sizeof(sockaddr_un{}.sun_path) - 1;  // and its NUL
+    if (path.size() > kMost) {
+        error = "socket path too long (" + std::to_string(path.size()) + " bytes, at most " + std::to_string(kMost) +
+                "): " + path + "; a shorter XDG_RUNTIME_DIR or message name makes it fit";
         return {};
     }
     return path;

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -115,6 +116,37 @@ TEST(StaleBlock, OfTheSameProcessIdIsReplaced) {
         ::shm_unlink(PosixShmName(name).c_str());
     }
 }
+
+// The socket's path (runtime folder, message name, class) must fit in a
+// sockaddr_un with its NUL: 107 bytes serve, 108 are refused by vorn-sim
+// with a message that says what to shorten.
+class SocketPathLength : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(SocketPathLength, ServesUpTo107BytesAndNamesWhatToShorten) {
+    testing::PrivateRuntimeDir runtime;
+    std::string error;
+    const std::size_t shortest = PosixSocketPath("UIPCMAIN", error).size();
+    const std::string folder = runtime.Path() + "/" + std::string(GetParam() - shortest - 1, 'r');
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    const bool fits = GetParam() <= 107;
+    ASSERT_EQ(PosixSocketPath("UIPCMAIN", error).size(), fits ? GetParam() : 0) << error;
+    if (fits) {
+        SimProcess sim;
+        ASSERT_TRUE(sim.Start(VORN_SIM_PATH, {}, error)) << error;
+        TempProgram program(kProgram);
+        const ProcessResult r = RunVornc({"run", program.Path(), "--server", "--ticks", "2"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return;
+    }
+    const ProcessResult r = RunProcess(VORN_SIM_PATH, {});
+    EXPECT_NE(r.status, 0);
+    const std::string said = "socket path too long (" + std::to_string(GetParam()) + " bytes, at most 107)";
+    EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("; a shorter XDG_RUNTIME_DIR or message name makes it fit"), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, SocketPathLength, ::testing::Values(107, 108));
 
 struct PlacedCase {
     const char* name;
