@@ -54,7 +54,6 @@ Win32ClientBlocks::Block* Win32ClientBlocks::MapAfresh(std::uint16_t atom) {
         UnmapViewOfFile(view);
         return nullptr;
     }
-    blocks_.reserve(kLimit);
     if (blocks_.size() >= kLimit) {
         const auto oldest = std::min_element(blocks_.begin(), blocks_.end(),
                                              [](const Block& a, const Block& b) { return a.lastUse < b.lastUse; });

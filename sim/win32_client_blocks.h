@@ -25,7 +25,7 @@ public:
     // least recently used is dropped (and looked up afresh when it returns).
     static constexpr std::size_t kLimit = 64;
 
-    explicit Win32ClientBlocks(std::string blockPrefix) : prefix_(std::move(blockPrefix)) {}
+    explicit Win32ClientBlocks(std::string blockPrefix) : prefix_(std::move(blockPrefix)) { blocks_.reserve(kLimit); }
     ~Win32ClientBlocks();
     Win32ClientBlocks(const Win32ClientBlocks&) = delete;
     Win32ClientBlocks& operator=(const Win32ClientBlocks&) = delete;

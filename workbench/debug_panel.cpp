@@ -102,17 +102,14 @@ std::optional<int> StoppedLine(const std::vector<SourceMark>& marks) {
 
 std::vector<SourceMark> DebugPanel::Marks(bool connected) const {
     std::vector<SourceMark> marks;
-    // Edited since the compile: where the lines are now, not yet placed.
-    if (edited_)
+    if (edited_) {
+        // Edited since the compile: where the lines are now, not yet placed.
         for (int line : lines_) marks.push_back({line, SourceMark::Kind::kNoCode});
-    for (const Breakpoint& b : debugger_.Breakpoints()) {
-        // Before a compile places it, or on a line with no code after it: hollow on the asked line.
-        if (edited_) break;
-        if (b.verified) {
-            marks.push_back({b.line - 1, SourceMark::Kind::kBreakpoint});
-        } else {
-            marks.push_back({b.request.line - 1, SourceMark::Kind::kNoCode});
-        }
+    } else {
+        // Placed where the compile put it; before a compile, or on a line with no code after it, hollow on the asked line.
+        for (const Breakpoint& b : debugger_.Breakpoints())
+            marks.push_back(b.verified ? SourceMark{b.line - 1, SourceMark::Kind::kBreakpoint}
+                                       : SourceMark{b.request.line - 1, SourceMark::Kind::kNoCode});
     }
     if (connected && Stopped()) {
         const int slot = debugger_.StoppedSlot();
@@ -166,7 +163,6 @@ bool DebugPanel::Step(Command command, std::string& error) {
         default: return false;
     }
 }
-
 
 std::vector<std::string> DebugPanel::PageLines() {
     entries_.clear();

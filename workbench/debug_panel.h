@@ -25,6 +25,10 @@ struct SourceMark {
     bool operator==(const SourceMark&) const = default;
 };
 
+// The gutter both windows draw the marks in, in pixels at 96 DPI.
+inline constexpr int kSourceGutterWidth = 16;
+inline constexpr int kSourceMarkSize = 10;
+
 // The line of the stop's mark, if there is one.
 std::optional<int> StoppedLine(const std::vector<SourceMark>& marks);
 

@@ -73,7 +73,14 @@ void WindowCore::SetStatusText(const std::string& text) {
 
 void WindowCore::ShowStatus() {
     // A wait's text first, then the stop; "" gives the link's state back.
-    host_.SetStatusText(!statusText_.empty() ? statusText_ : debug_->StopText());
+    PutStatus(!statusText_.empty() ? statusText_ : debug_->StopText());
+}
+
+void WindowCore::PutStatus(const std::string& text) {
+    // Asked after every tick: the window repaints its status line only for a new text.
+    if (shownStatus_ == text) return;
+    shownStatus_ = text;
+    host_.SetStatusText(text);
 }
 
 void WindowCore::ProgramLoaded() { debug_->Attach(); }
@@ -105,7 +112,7 @@ void WindowCore::RunDebugCommand(Command command) {
         default: {
             std::string error;
             // The reason shows until the stop changes; it is no wait's text to keep.
-            if (!debug_->Step(command, error)) host_.SetStatusText(error);
+            if (!debug_->Step(command, error)) PutStatus(error);
             break;
         }
     }

@@ -354,6 +354,7 @@ private:
     // The gutter and its marks, painted when they changed.
     void UpdateMarks();
     void ShowStatus();
+    void PutStatus(const std::string& text);
     void EditVariable(const std::string& line);
     bool SavePrompt();
     SaveOutcome Save();
@@ -388,6 +389,7 @@ private:
     };
     std::optional<RunControls> runControls_;  // as last told to the window
     std::string statusText_;  // the wait's text, over the stop and the link's state
+    std::optional<std::string> shownStatus_;  // as last told to the window
 
     std::string fileName_;
     bool modified_ = false;

@@ -11,10 +11,6 @@
 
 namespace vorn {
 
-namespace {
-constexpr int kGutterWidth = 16;
-}  // namespace
-
 class SourceGutter : public QWidget {
 public:
     explicit SourceGutter(SourceEditor& editor) : QWidget(&editor), editor_(editor) {
@@ -97,7 +93,7 @@ void SourceEditor::SetMarks(const std::vector<SourceMark>& marks, bool gutter) {
         connect(this, &QPlainTextEdit::updateRequest, gutter_, [this] { gutter_->update(); });
     }
     marks_ = marks;
-    setViewportMargins(gutter ? kGutterWidth : 0, 0, 0, 0);
+    setViewportMargins(gutter ? kSourceGutterWidth : 0, 0, 0, 0);
     gutter_->setVisible(gutter);
     QList<QTextEdit::ExtraSelection> lines;
     for (const SourceMark& m : marks_) {
@@ -110,7 +106,7 @@ void SourceEditor::SetMarks(const std::vector<SourceMark>& marks, bool gutter) {
     }
     setExtraSelections(lines);
     const QRect area = contentsRect();
-    gutter_->setGeometry(area.left(), area.top(), kGutterWidth, area.height());
+    gutter_->setGeometry(area.left(), area.top(), kSourceGutterWidth, area.height());
     gutter_->update();
 }
 
@@ -133,7 +129,7 @@ void SourceEditor::resizeEvent(QResizeEvent* event) {
     QPlainTextEdit::resizeEvent(event);
     if (gutter_ == nullptr) return;
     const QRect area = contentsRect();
-    gutter_->setGeometry(area.left(), area.top(), kGutterWidth, area.height());
+    gutter_->setGeometry(area.left(), area.top(), kSourceGutterWidth, area.height());
 }
 
 void SourceEditor::PaintGutter(QWidget& gutter) {
@@ -143,7 +139,7 @@ void SourceEditor::PaintGutter(QWidget& gutter) {
     for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
         const QRectF box = blockBoundingGeometry(block).translated(contentOffset());
         if (box.top() > gutter.height()) break;
-        const qreal size = std::min<qreal>(10, box.height() - 2);
+        const qreal size = std::min<qreal>(kSourceMarkSize, box.height() - 2);
         const QRectF dot(3, box.top() + (box.height() - size) / 2, size, size);
         for (const SourceMark& m : marks_) {
             if (m.line != block.blockNumber()) continue;

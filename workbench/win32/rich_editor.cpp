@@ -14,9 +14,6 @@
 
 namespace vorn::win32 {
 namespace {
-constexpr int kGutterWidth = 16;  // pixels left of the text while the debugger's marks show
-}  // namespace
-namespace {
 
 constexpr int kRightMarginColumn = 80;
 constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
@@ -163,7 +160,7 @@ bool RichEditor::GutterShown() const {
     // Shown when the text stands right of it, as the user sees it.
     RECT format{};
     SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    return gutter_ && format.left >= Scaled(kGutterWidth, dpi_);
+    return gutter_ && format.left >= Scaled(kSourceGutterWidth, dpi_);
 }
 
 void RichEditor::ApplyGutter() {
@@ -173,7 +170,7 @@ void RichEditor::ApplyGutter() {
     if (!gutter_) return;
     RECT format{};
     SendMessageW(hwnd_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    format.left += Scaled(kGutterWidth, dpi_);
+    format.left += Scaled(kSourceGutterWidth, dpi_);
     SendMessageW(hwnd_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
 }
 
@@ -271,12 +268,12 @@ void RichEditor::RevealLine(int line) {
 }
 
 void RichEditor::PaintGutter(HDC dc, const RECT& format) {
-    const RECT strip{format.left - Scaled(kGutterWidth, dpi_), format.top, format.left - 1, format.bottom};
+    const RECT strip{format.left - Scaled(kSourceGutterWidth, dpi_), format.top, format.left - 1, format.bottom};
     HBRUSH grey = CreateSolidBrush(RGB(0xE8, 0xE8, 0xE8));
     FillRect(dc, &strip, grey);
     DeleteObject(grey);
-    // A mark 10 pixels across at 96 DPI, scaled with the display, within its line.
-    const int size = std::max(4, std::min(Scaled(10, dpi_), lineHeight_ - Scaled(2, dpi_)));
+    // Scaled with the display, within its line.
+    const int size = std::max(4, std::min(Scaled(kSourceMarkSize, dpi_), lineHeight_ - Scaled(2, dpi_)));
     for (const SourceMark& m : marks_) {
         const std::optional<int> top = LineTop(m.line);
         if (!top || *top < format.top || *top >= format.bottom) continue;
